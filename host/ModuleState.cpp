@@ -1,0 +1,4 @@
+#include "host/ModuleState.h"
+
+void* moduleInstance = nullptr;
+unsigned char outOfMemory = 0;

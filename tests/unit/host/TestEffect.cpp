@@ -1,0 +1,5 @@
+#include "TestEffect.h"
+
+std::vector<HostCall> RecordingHost::calls;
+intptr_t RecordingHost::answer = 0;
+int TestEffect::destroyed = 0;
