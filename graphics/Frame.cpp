@@ -1,0 +1,410 @@
+#include "graphics/Frame.h"
+
+#include <cstdio>
+#include <new>
+
+#include "editor/GuiEditorBase.h"
+#include "graphics/Bitmap.h"
+#include "graphics/DrawContext.h"
+#include "graphics/DropTarget.h"
+#include "host/EffectExtended.h"
+#include "host/ModuleState.h"
+
+namespace {
+// Process-wide, shared by every instance in the process; touched on the UI thread only.
+char className[16];
+int32_t classUseCount = 0;
+int32_t knobMode = 0;
+
+constexpr int32_t kChildGrowth = 20;
+}  // namespace
+
+// The window's own device context wrapped in a DrawContext for one call (idle, redrawAll,
+// onWheel). Without a window there is no device context: the context then draws nothing.
+class Frame::TemporaryContext {
+public:
+    explicit TemporaryContext(Frame* frame)
+        : window(frame->window),
+          dc(window ? platform::getWindowDC(window) : nullptr),
+          context(new DrawContext(frame, dc, window)) {}
+    ~TemporaryContext() {
+        delete context;  // selects the device context's objects back before it is released
+        if (dc) platform::releaseWindowDC(window, dc);
+    }
+    TemporaryContext(const TemporaryContext&) = delete;
+    TemporaryContext& operator=(const TemporaryContext&) = delete;
+
+    DrawContext* get() const { return context; }
+    bool canDraw() const { return dc != nullptr; }
+
+private:
+    platform::WindowHandle window;
+    platform::DeviceContext dc;
+    DrawContext* context;
+};
+
+Frame::Frame(const Rect& rect, platform::WindowHandle parent, GuiEditorBase* owner)
+    : View(rect),
+      editor(owner),
+      parentWindow(parent),
+      background(nullptr),
+      childCount(0),
+      childCapacity(0),
+      children(nullptr),
+      focusView(nullptr),
+      firstDrawPending(true),
+      open(true),
+      dropEnabled(false),
+      window(nullptr),
+      blitLibrary(nullptr),
+      dropTarget(nullptr) {
+    platform::oleInitialize();
+    blitLibrary = obtainTransparentBlt();
+    if (!parentWindow) return;
+
+    registerWindowClass();
+    window = platform::createChildWindow(windowClassName(), rect.width(), rect.height(),
+                                         parentWindow, moduleInstance);
+    if (!window) {
+        // The class counts frames whose window exists; a failed creation gives its count back.
+        unregisterWindowClass();
+        return;
+    }
+    platform::setWindowUserData(window, this);
+    setDropEnabled(true);
+}
+
+Frame::~Frame() {
+    setDropEnabled(false);
+    removeAll(true);
+    if (background) {
+        background->release();
+        background = nullptr;
+    }
+    platform::oleUninitialize();
+    if (blitLibrary) gdi::FreeLibrary(blitLibrary);
+    if (window) {
+        // Messages from here on, WM_DESTROY included, no longer reach this frame.
+        platform::setWindowUserData(window, nullptr);
+        platform::destroyWindow(window);
+        window = nullptr;
+        unregisterWindowClass();
+    }
+}
+
+// ---- Window class and procedure --------------------------------------------------------------
+
+const char* Frame::windowClassName() {
+    std::snprintf(className, sizeof className, "Plugin%08x",
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(moduleInstance)));
+    return className;
+}
+
+int32_t Frame::windowClassUseCount() { return classUseCount; }
+
+void Frame::registerWindowClass() {
+    if (classUseCount++ > 0) return;
+    platform::registerWindowClass(windowClassName(), &Frame::windowProcedure, moduleInstance);
+    buttonsSwapped = gdi::GetSystemMetrics(gdi::kSmSwapButton) > 0;
+}
+
+void Frame::unregisterWindowClass() {
+    if (classUseCount <= 0) return;
+    if (--classUseCount == 0) platform::unregisterWindowClass(windowClassName(), moduleInstance);
+}
+
+// Runs on the thread that created the window (the host's UI thread), also re-entered for
+// painting while a control tracks a drag inside a button-down message.
+intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message,
+                                uintptr_t wParam, intptr_t lParam) {
+    Frame* frame = static_cast<Frame*>(platform::getWindowUserData(window));
+    if (frame) {
+        switch (message) {
+        case platform::kMessageDestroy:
+            frame->open = false;
+            break;
+        case platform::kMessagePaint: {
+            platform::WindowRect damaged;
+            if (platform::getUpdateRect(window, &damaged)) {
+                frame->paint(window);
+                return 0;
+            }
+            break;
+        }
+        case platform::kMessageLeftButtonDown:
+        case platform::kMessageRightButtonDown:
+        case platform::kMessageMiddleButtonDown:
+            frame->click(window, lParam);
+            return 0;
+        default:
+            break;
+        }
+    }
+    return platform::defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+void Frame::paint(platform::WindowHandle target) {
+    platform::PaintRecord record{};
+    platform::DeviceContext dc = platform::beginPaint(target, &record);
+    {
+        DrawContext context(this, dc, target);
+        const platform::WindowRect& r = record.paintRect;
+        drawRect(&context, Rect(r.left, r.top, r.right, r.bottom));
+    }
+    platform::endPaint(target, &record);
+}
+
+void Frame::click(platform::WindowHandle target, intptr_t lParam) {
+    platform::DeviceContext dc = platform::getWindowDC(target);
+    {
+        DrawContext context(this, dc, target);
+        // Client coordinates, both taken as unsigned 16-bit values.
+        Point where(static_cast<int32_t>(lParam & 0xFFFF),
+                    static_cast<int32_t>((static_cast<uintptr_t>(lParam) >> 16) & 0xFFFF));
+        mouse(&context, where);
+    }
+    if (dc) platform::releaseWindowDC(target, dc);
+}
+
+// ---- Drawing ---------------------------------------------------------------------------------
+
+void Frame::draw(DrawContext* context) {
+    firstDrawPending = false;
+    if (background)
+        background->draw(context, Rect(0, 0, background->width, background->height), Point(0, 0));
+    for (int32_t i = 0; i < childCount; i++) children[i]->draw(context);
+    setDirty(false);
+}
+
+void Frame::drawRect(DrawContext* context, const Rect& updateRect) {
+    firstDrawPending = false;
+    // Restore exactly the damaged part of the background, then only the children over it.
+    if (background) background->draw(context, updateRect, updateRect.topLeft());
+    for (int32_t i = 0; i < childCount; i++) {
+        if (children[i]->overlaps(updateRect)) children[i]->drawRect(context, updateRect);
+    }
+}
+
+void Frame::update(DrawContext* context) {
+    if (!open) return;
+    if (isDirty()) {
+        draw(context);
+        setDirty(false);
+        return;
+    }
+    for (int32_t i = 0; i < childCount; i++) children[i]->update(context);
+}
+
+bool Frame::idle() {
+    if (!open || firstDrawPending) return false;
+    bool anyDirty = isDirty();
+    for (int32_t i = 0; i < childCount && !anyDirty; i++) anyDirty = children[i]->isDirty();
+    if (!anyDirty) return false;
+    TemporaryContext context(this);
+    if (!context.canDraw()) return false;
+    update(context.get());
+    return true;
+}
+
+void Frame::redrawAll() {
+    TemporaryContext context(this);
+    if (!context.canDraw()) return;  // no window: nothing to draw on
+    draw(context.get());
+}
+
+void Frame::setBackground(Bitmap* bitmap) {
+    if (bitmap == background) return;
+    if (background) background->release();
+    background = bitmap;
+    if (background) background->retain();
+}
+
+// ---- Events ----------------------------------------------------------------------------------
+
+void Frame::mouse(DrawContext* context, const Point& where) {
+    if (focusView) {
+        View* previous = focusView;
+        focusView = nullptr;
+        previous->focusLost(nullptr);
+    }
+    ButtonState buttons = context ? context->getMouseButtons() : kButtonStateUnknown;
+    for (int32_t i = childCount - 1; i >= 0; i--) {
+        View* child = children[i];
+        if (child->getMouseEnabled() && child->hitTest(where, buttons)) {
+            child->mouse(context, where);
+            return;
+        }
+    }
+}
+
+int32_t Frame::onKeyDown(VstKeyCode& key) {
+    if (focusView) {
+        int32_t answer = focusView->onKeyDown(key);
+        if (answer != -1) return answer;
+    }
+    for (int32_t i = childCount - 1; i >= 0; i--) {
+        int32_t answer = children[i]->onKeyDown(key);
+        if (answer != -1) return answer;
+    }
+    return -1;
+}
+
+int32_t Frame::onKeyUp(VstKeyCode& key) {
+    if (focusView) {
+        int32_t answer = focusView->onKeyUp(key);
+        if (answer != -1) return answer;
+    }
+    for (int32_t i = childCount - 1; i >= 0; i--) {
+        int32_t answer = children[i]->onKeyUp(key);
+        if (answer != -1) return answer;
+    }
+    return -1;
+}
+
+bool Frame::onWheel(DrawContext* context, const Point&, float distance) {
+    Point cursor;
+    getCursorLocation(cursor);
+    View* target = nullptr;
+    for (int32_t i = childCount - 1; i >= 0 && !target; i--) {
+        if (containsInclusive(children[i]->getSize(), cursor)) target = children[i];
+    }
+    if (!target) return false;
+    if (context) return target->onWheel(context, cursor, distance);
+    TemporaryContext temporary(this);
+    return target->onWheel(temporary.get(), cursor, distance);
+}
+
+bool Frame::onDrop(void** items, int32_t count, int32_t type, const Point& where) {
+    // A control that holds the focus is in the middle of something: no drops then.
+    if (focusView) return false;
+    for (int32_t i = childCount - 1; i >= 0; i--) {
+        View* child = children[i];
+        if (child->getMouseEnabled() && containsInclusive(child->getSize(), where) &&
+            child->onDrop(items, count, type, where))
+            return true;
+    }
+    return false;
+}
+
+GuiEditorBase* Frame::getEditor() const { return editor; }
+
+// ---- Child list ------------------------------------------------------------------------------
+
+bool Frame::addView(View* view) {
+    if (!view) return false;
+    if (childCount >= childCapacity) {
+        View** grown = new (std::nothrow) View*[childCapacity + kChildGrowth];
+        if (!grown) return false;  // the list stays as it was and usable
+        for (int32_t i = 0; i < childCount; i++) grown[i] = children[i];
+        delete[] children;
+        children = grown;
+        childCapacity += kChildGrowth;
+    }
+    children[childCount++] = view;
+    view->setParentFrame(this);
+    view->onAttached(this);
+    return true;
+}
+
+bool Frame::removeView(View* view, bool withRelease) {
+    for (int32_t i = 0; i < childCount; i++) {
+        if (children[i] != view) continue;
+        for (int32_t j = i; j + 1 < childCount; j++) children[j] = children[j + 1];
+        childCount--;
+        if (focusView == view) focusView = nullptr;
+        view->onRemoved(this);
+        if (withRelease) view->release();
+        break;
+    }
+    return true;
+}
+
+bool Frame::removeAll(bool withRelease) {
+    setFocusView(nullptr);
+    // Detach the array first so that nothing a child does while it is removed sees a half
+    // emptied list.
+    View** list = children;
+    int32_t count = childCount;
+    children = nullptr;
+    childCount = 0;
+    childCapacity = 0;
+    for (int32_t i = 0; i < count; i++) {
+        list[i]->onRemoved(this);
+        if (withRelease) list[i]->release();
+    }
+    delete[] list;
+    return true;
+}
+
+bool Frame::isChild(View* view) const {
+    for (int32_t i = 0; i < childCount; i++)
+        if (children[i] == view) return true;
+    return false;
+}
+
+int32_t Frame::getViewCount() const { return childCount; }
+
+View* Frame::getView(int32_t index) const {
+    if (index < 0 || index >= childCount) return nullptr;
+    return children[index];
+}
+
+// ---- Services for controls -------------------------------------------------------------------
+
+void Frame::beginEdit(int32_t index) {
+    if (!editor) return;
+    if (auto* effect = dynamic_cast<EffectExtended*>(editor->getEffect())) effect->beginEdit(index);
+}
+
+void Frame::endEdit(int32_t index) {
+    if (!editor) return;
+    if (auto* effect = dynamic_cast<EffectExtended*>(editor->getEffect())) effect->endEdit(index);
+}
+
+void Frame::runEditorIdle() {
+    if (editor) editor->runIdleWork();
+}
+
+void Frame::setFocusView(View* view) {
+    View* previous = focusView;
+    focusView = view;
+    if (previous) previous->focusLost(nullptr);
+}
+
+int32_t Frame::getKnobMode() const { return knobMode; }
+
+void Frame::setProcessKnobMode(int32_t mode) { knobMode = mode; }
+
+bool Frame::getCursorLocation(Point& where) const {
+    gdi::PointRec cursor{0, 0};
+    gdi::GetCursorPos(&cursor);
+    where = Point(cursor.x, cursor.y);
+    if (window) {
+        gdi::RectRec rect{0, 0, 0, 0};
+        if (gdi::GetWindowRect(window, &rect)) where.offset(-rect.left, -rect.top);
+    }
+    return true;
+}
+
+// ---- Drag and drop ---------------------------------------------------------------------------
+
+void Frame::setDropEnabled(bool enable) {
+    if (enable == dropEnabled || !window) return;
+    if (enable) {
+        DropTarget* target = new (std::nothrow) DropTarget(this);
+        if (!target) return;
+        // Hold a reference across the registration, so that a refused registration still
+        // frees the target.
+        target->AddRef();
+        dropEnabled = platform::registerDragDrop(window, target);
+        dropTarget = dropEnabled ? target : nullptr;
+        target->Release();
+    } else {
+        // A drag still in progress may keep the target alive after the revocation; it must not
+        // reach this frame any more.
+        if (dropTarget) dropTarget->detachFrame();
+        dropTarget = nullptr;
+        platform::revokeDragDrop(window);
+        dropEnabled = false;
+    }
+}

@@ -1,0 +1,86 @@
+#pragma once
+// Window, message, clock and OLE calls of the platform behind one interface. On Windows each
+// function is the USER32 / KERNEL32 / ole32 call named in its comment; the native build has
+// an in-process stand-in (graphics/platform/native/WindowStandIn.h) that tests drive.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "graphics/platform/Gdi.h"
+
+class DropTarget;
+
+namespace platform {
+
+using WindowHandle = gdi::HWnd;   // HWND
+using DeviceContext = gdi::HDc;   // HDC
+
+// Cursor position and window rectangles come from Gdi.h (GetCursorPos, GetWindowRect).
+
+// The window messages the frame handles.
+enum WindowMessage : uint32_t {
+    kMessageDestroy = 0x0002,
+    kMessagePaint = 0x000F,
+    kMessageLeftButtonDown = 0x0201,
+    kMessageRightButtonDown = 0x0204,
+    kMessageMiddleButtonDown = 0x0207,
+};
+
+// A rectangle as the window calls report it (left, top, right, bottom).
+struct WindowRect {
+    int32_t left, top, right, bottom;
+};
+
+using WindowProcedure = intptr_t (*)(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                     intptr_t lParam);
+
+// RegisterClassA: CS_GLOBALCLASS, no extra bytes, arrow cursor, button-face brush. The result
+// is not examined by the caller.
+void registerWindowClass(const char* name, WindowProcedure procedure, void* instance);
+// UnregisterClassA.
+void unregisterWindowClass(const char* name, void* instance);
+// CreateWindowExA of a visible child window named "Window" at (0, 0) of the parent; null on
+// failure.
+WindowHandle createChildWindow(const char* className, int32_t width, int32_t height,
+                               WindowHandle parent, void* instance);
+// DestroyWindow.
+void destroyWindow(WindowHandle window);
+// SetWindowLongPtrA / GetWindowLongPtrA with GWLP_USERDATA.
+void setWindowUserData(WindowHandle window, void* data);
+void* getWindowUserData(WindowHandle window);
+// DefWindowProcA.
+intptr_t defaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t lParam);
+// GetUpdateRect without erasing: true when the update region is not empty.
+bool getUpdateRect(WindowHandle window, WindowRect* rect);
+
+// BeginPaint / EndPaint; the paint record is kept here between the two calls.
+struct PaintRecord {
+    DeviceContext dc;
+    WindowRect paintRect;  // rcPaint
+    alignas(8) unsigned char storage[128];
+};
+DeviceContext beginPaint(WindowHandle window, PaintRecord* paint);
+void endPaint(WindowHandle window, PaintRecord* paint);
+// GetDC / ReleaseDC.
+DeviceContext getWindowDC(WindowHandle window);
+void releaseWindowDC(WindowHandle window, DeviceContext dc);
+
+// PeekMessageA for WM_PAINT only (any window of the calling thread, PM_REMOVE) and, when one
+// was taken, DispatchMessageA. Answers whether a message was dispatched.
+bool dispatchOnePaintMessage();
+
+// GetTickCount and Sleep.
+uint32_t getTickCount();
+void sleepMilliseconds(uint32_t milliseconds);
+
+// OleInitialize(nullptr) / OleUninitialize.
+void oleInitialize();
+void oleUninitialize();
+
+// RegisterDragDrop (which takes its own reference on the target): true on success.
+// RevokeDragDrop releases that reference.
+bool registerDragDrop(WindowHandle window, DropTarget* target);
+void revokeDragDrop(WindowHandle window);
+
+}  // namespace platform
