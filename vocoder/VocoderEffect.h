@@ -1,12 +1,72 @@
 #pragma once
-// The vocoder effect as the host sees it: 8 programs, 21 parameters, 2 inputs, 8 outputs.
+// The vocoder effect as the host sees it: 2 inputs (carrier, modulator), 8 outputs in four
+// pairs (mix, modulator error, dry carrier, dry modulator), 21 parameters and 8 programs.
 
 #include "host/EffectExtended.h"
+#include "vocoder/ParameterTable.h"
+#include "vocoder/VocoderEngine.h"
+
+class VocoderProgram;
 
 class VocoderEffect : public EffectExtended {
 public:
+    static const int32_t kProgramCount = 8;
+    static const int32_t kInputCount = 2;
+    static const int32_t kOutputCount = 8;
+    static const int32_t kUniqueId = 0x6C51734F;  // "OsQl" in memory order
+
+    // Called by main on the host's thread. When the program table cannot be allocated the
+    // process-wide outOfMemory flag is set and main discards the effect.
     explicit VocoderEffect(audioMasterCallback hostCallback);
+    // Called when the host sends effClose.
     ~VocoderEffect() override;
 
+    // Host automation or the editor (UI thread), also while the audio thread processes: stores
+    // x in the current value and the current program, shows and applies it, tells the editor.
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    // Audio thread. Both overwrite the outputs; the buffers may be the input buffers.
     void process(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+    // effSetProgram (UI thread): re-applies all 20 stored values, which clears both predictors.
+    void setProgram(int32_t program) override;
+    // effSetProgramName: keeps at most 23 characters of a longer name.
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParameterLabel(int32_t index, char* label) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void getParameterName(int32_t index, char* text) override;
+    // effSetSampleRate (UI thread, normally while processing is stopped).
+    void setSampleRate(float rate) override;
+    // effMainsChanged 0: clears all adaptive state of the engine.
+    void suspend() override;
+    // effMainsChanged 1: nothing to do, the engine runs whenever the host calls process.
+    void resume() override;
+    bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
+    bool copyProgram(int32_t destination) override;
+    bool getOutputProperties(int32_t index, VstPinProperties* properties) override;
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    int32_t canDo(char* text) override;
+    int32_t getTailSize() override;
+
+    // Read access for tests and the editor.
+    const VocoderEngine& getEngine() const { return engine; }
+    double getDisplayValue(int32_t index) const;
+
+private:
+    // The one place where a parameter change reaches the editor.
+    void notifyEditor(int32_t index, float value);
+    // Hands the internal value of an index to its engine setter and records its display value.
+    void applyParameter(int32_t index, float value);
+    void render(float** inputs, float** outputs, int32_t sampleFrames);
+
+    float currentValues[kParameterSlots];
+    double displayValues[kParameterCount];  // entries of indices 7, 14, 15 and 19 unused
+    int32_t predictionOrder;
+    int32_t whiteningOrder;
+    unsigned char whitening;
+    VocoderProgram* programs;
+    VocoderEngine engine;
 };

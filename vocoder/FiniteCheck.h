@@ -1,0 +1,25 @@
+#pragma once
+// Finite-number checks on plain bit patterns, so that they vectorise and behave the same
+// whatever the floating-point control state.
+
+#include <cstdint>
+#include <cstring>
+
+// True when value is neither infinite nor NaN.
+inline bool isFiniteValue(double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return (bits & 0x7FF0000000000000ull) != 0x7FF0000000000000ull;
+}
+
+// True when none of the count values is infinite or NaN.
+inline bool allFinite(const double* values, int32_t count) {
+    uint64_t worst = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        uint64_t bits;
+        std::memcpy(&bits, values + i, sizeof bits);
+        const uint64_t exponent = bits & 0x7FF0000000000000ull;
+        worst |= (exponent == 0x7FF0000000000000ull) ? 1u : 0u;
+    }
+    return worst == 0;
+}

@@ -1,0 +1,95 @@
+#pragma once
+// The vocoder's signal chain: the modulator is pre-emphasised and analysed by an adaptive
+// predictor whose coefficients drive an all-pole synthesis filter; the filter is excited by
+// the carrier (or by the carrier's own prediction error when whitening is on), scaled by the
+// modulator's envelope and mixed with the dry and error signals.
+//
+// Every setter is a single store of a scalar (or a predictor setter), so the user-interface
+// thread may call them while the audio thread runs processSample.
+
+#include <cstdint>
+
+#include "vocoder/AdaptivePredictor.h"
+#include "vocoder/EnvelopeFollower.h"
+#include "vocoder/SynthesisFilter.h"
+
+class VocoderEngine {
+public:
+    static constexpr int kOutputCount = 8;
+
+    VocoderEngine();
+    virtual ~VocoderEngine();
+
+    // Gains in decibels; each becomes the linear gain 10^(0.05 dB).
+    void setVocodedGain(double dB);
+    void setErrorGain(double dB);
+    void setModulatorGain(double dB);
+    void setCarrierGain(double dB);
+    void setWhitenedCarrierGain(double dB);
+    void setMasterGain(double dB);
+    // Stored only if 0 <= p <= 1.
+    void setPreEmphasis(double p);
+    void setModulatorOrder(int32_t n);
+    void setModulatorLearningRate(double v);
+    void setModulatorForgettingRate(double v);
+    void setModulatorSmoothing(double v);
+    void setAttack(double ms);
+    void setRelease(double ms);
+    // Stored only if 0 <= a <= 1.
+    void setEnvelopeAmount(double a);
+    void setWhitening(bool on);
+    void setCarrierOrder(int32_t n);
+    void setCarrierLearningRate(double v);
+    void setCarrierForgettingRate(double v);
+    void setCarrierSmoothing(double v);
+    void setSynthesisAmount(double a);
+    // Stores a rate above 0 only, then hands the stored rate to the follower.
+    void setSampleRate(double rate);
+
+    // Clears both predictors, the synthesis filter, the envelope and the previous modulator
+    // sample; settings stay.
+    void reset();
+
+    // One sample of the chain. outputs holds the eight output places; places 2 to 7 may be
+    // null, and a pair is written only when both of its places are present. The inputs are
+    // read before anything is written, so the places may alias the inputs.
+    void processSample(const float* carrier, const float* modulator, float* const* outputs);
+
+    // Clears each part whose state is no longer finite (after a NaN or infinite input, or a
+    // synthesis filter driven unstable); finite state is left untouched. Answers true when
+    // anything was cleared.
+    bool clearNonFiniteState();
+
+    const EnvelopeFollower& follower() const { return envelopeFollower; }
+    const AdaptivePredictor& modulatorPredictor() const { return modulatorAnalysis; }
+    const AdaptivePredictor& carrierPredictor() const { return carrierWhitening; }
+    const SynthesisFilter& synthesisFilter() const { return synthesis; }
+    double sampleRate() const { return rate; }
+    double vocodedGain() const { return vocodedLevel; }
+    double errorGain() const { return errorLevel; }
+    double modulatorGain() const { return modulatorLevel; }
+    double carrierGain() const { return carrierLevel; }
+    double whitenedCarrierGain() const { return whitenedLevel; }
+    double masterGain() const { return masterLevel; }
+    double preEmphasis() const { return emphasis; }
+    double previousModulator() const { return modulatorBefore; }
+    bool whitening() const { return whiten; }
+    double envelopeAmount() const { return envelopeShare; }
+
+private:
+    EnvelopeFollower envelopeFollower;
+    AdaptivePredictor modulatorAnalysis;
+    AdaptivePredictor carrierWhitening;
+    SynthesisFilter synthesis;
+    double rate;
+    double vocodedLevel;
+    double errorLevel;
+    double modulatorLevel;
+    double carrierLevel;
+    double whitenedLevel;
+    double masterLevel;
+    double emphasis;
+    double modulatorBefore;
+    bool whiten;
+    double envelopeShare;
+};

@@ -1,0 +1,16 @@
+#pragma once
+// One program: a stored value for each of the 20 parameter slots and a name.
+
+#include "vocoder/ParameterTable.h"
+
+class VocoderProgram {
+public:
+    static const int kNameSize = 24;  // 23 characters and the terminator
+
+    // Named "Init", with the parameters' default values.
+    VocoderProgram();
+    virtual ~VocoderProgram();
+
+    float values[kParameterSlots];
+    char name[kNameSize];
+};
