@@ -39,7 +39,7 @@ typedef WndTag* HWnd;        // window
 typedef ModuleTag* HModule;  // loaded library or the module instance
 typedef uint32_t ColorRef;   // red + 256 * green + 65536 * blue
 
-// ---- Records (layouts of POINT, RECT, LOGPEN, LOGBRUSH, LOGFONTA, BITMAP, OSVERSIONINFOA) -----
+// ---- Records (layouts of POINT, RECT, LOGPEN, LOGBRUSH, LOGFONTA, BITMAP, OSVERSIONINFOEXA) -----
 struct PointRec {
     int32_t x;
     int32_t y;
@@ -91,13 +91,20 @@ struct BitmapRec {
     void* bmBits;
 };
 
+// The extended version record (156 bytes), so that a size field of 156 never lets the system
+// write past the record.
 struct OsVersionInfoRec {
-    uint32_t dwOSVersionInfoSize;  // 156
+    uint32_t dwOSVersionInfoSize;
     uint32_t dwMajorVersion;
     uint32_t dwMinorVersion;
     uint32_t dwBuildNumber;
     uint32_t dwPlatformId;
     char szCSDVersion[128];
+    uint16_t wServicePackMajor;
+    uint16_t wServicePackMinor;
+    uint16_t wSuiteMask;
+    uint8_t wProductType;
+    uint8_t wReserved;
 };
 
 // ---- Constants -----------------------------------------------------------------------------
@@ -212,7 +219,7 @@ int GetWindowRect(HWnd window, RectRec* rect);  // screen coordinates
 int ScreenToClient(HWnd window, PointRec* where);
 
 // ---- Surfaces for drawing off screen and in tests --------------------------------------------
-// A memory device context holding a display-compatible bitmap of the given size, cleared to
+// A memory device context holding a 32-bit colour bitmap of the given size, cleared to
 // black; deleteRasterDC deletes both.
 HDc createRasterDC(int width, int height);
 void deleteRasterDC(HDc dc);

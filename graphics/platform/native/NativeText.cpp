@@ -1,0 +1,113 @@
+// Native stand-in for DrawTextA: one line of the fixed bitmap font, placed by GDI's rules
+// (left, centred or right; top, vertically centred or bottom), clipped to the rectangle unless
+// DT_NOCLIP, and backed with the background colour in opaque mode. Multi-line layout is not
+// offered; text without DT_SINGLELINE is drawn as one line from the top.
+
+#include <cstring>
+#include <string>
+
+#include "graphics/platform/native/NativeFont.h"
+#include "graphics/platform/native/NativeGdiState.h"
+
+namespace gdi {
+namespace {
+
+struct Metrics {
+    int height;   // character cell height in pixels
+    int advance;  // cell width of every character
+    bool bold;
+    bool underline;
+};
+
+Metrics metricsOf(const stand_in::FontObject& font) {
+    Metrics metrics;
+    const int requested = font.description.lfHeight;
+    metrics.height = requested < 0 ? -requested : (requested > 0 ? requested : 16);
+    metrics.bold = font.description.lfWeight >= 600;
+    metrics.underline = font.description.lfUnderline != 0;
+    metrics.advance = (metrics.height * 2 + 2) / 3;
+    if (metrics.advance < 3) metrics.advance = 3;
+    if (metrics.bold) metrics.advance += 1;
+    return metrics;
+}
+
+// Without DT_NOPREFIX a single '&' is dropped (it would underline the next character) and
+// "&&" prints one '&'.
+std::string visibleText(const char* text, int length, bool noPrefix) {
+    if (noPrefix) return std::string(text, size_t(length));
+    std::string shown;
+    for (int i = 0; i < length; i++) {
+        if (text[i] == '&') {
+            if (i + 1 < length && text[i + 1] == '&') {
+                shown += '&';
+                i++;
+            }
+            continue;
+        }
+        shown += text[i];
+    }
+    return shown;
+}
+
+}  // namespace
+
+using namespace stand_in;
+
+int DrawTextA(HDc handle, const char* text, int length, RectRec* rect, uint32_t format) {
+    DeviceContext* dc = context(handle);
+    if (!dc || !text || !rect) return 0;
+    if (length < 0) length = int(std::strlen(text));
+    const std::string shown = visibleText(text, length, (format & kDtNoPrefix) != 0);
+    const Metrics metrics = metricsOf(*dc->font);
+    const int textWidth = int(shown.size()) * metrics.advance;
+    if (shown.empty()) return metrics.height;
+
+    int x = rect->left;
+    if (format & kDtCenter) {
+        x = rect->left + (rect->right - rect->left - textWidth) / 2;
+    } else if (format & kDtRight) {
+        x = rect->right - textWidth;
+    }
+    int y = rect->top;
+    if (format & kDtSingleLine) {
+        if (format & kDtVCenter) {
+            y = rect->top + (rect->bottom - rect->top - metrics.height) / 2;
+        } else if (format & kDtBottom) {
+            y = rect->bottom - metrics.height;
+        }
+    }
+
+    const bool clip = (format & kDtNoClip) == 0;
+    BitmapObject& surface = *dc->bitmap;
+    auto paint = [&](int px, int py, ColorRef color) {
+        if (clip && (px < rect->left || px >= rect->right || py < rect->top || py >= rect->bottom))
+            return;
+        plot(surface, px, py, color);
+    };
+
+    if (dc->bkMode == kOpaque)
+        for (int py = y; py < y + metrics.height; py++)
+            for (int px = x; px < x + textWidth; px++) paint(px, py, dc->bkColor);
+
+    const int inkWidth = metrics.advance - 1 - (metrics.bold ? 1 : 0);
+    const int inkHeight = metrics.height > 2 ? metrics.height - 2 : 1;
+    for (size_t i = 0; i < shown.size(); i++) {
+        const uint8_t* rows = glyphRows(static_cast<unsigned char>(shown[i]));
+        const int cellLeft = x + int(i) * metrics.advance;
+        for (int cy = 0; cy < inkHeight; cy++) {
+            const int glyphRow = cy * 7 / inkHeight;
+            for (int cx = 0; cx < inkWidth; cx++) {
+                const int glyphColumn = cx * 5 / inkWidth;
+                if (!(rows[glyphRow] & (0x10 >> glyphColumn))) continue;
+                paint(cellLeft + cx, y + 1 + cy, dc->textColor);
+                if (metrics.bold) paint(cellLeft + cx + 1, y + 1 + cy, dc->textColor);
+            }
+        }
+        if (metrics.underline)
+            for (int cx = 0; cx < metrics.advance; cx++)
+                paint(cellLeft + cx, y + metrics.height - 1, dc->textColor);
+    }
+    return metrics.height;
+}
+
+}  // namespace gdi
