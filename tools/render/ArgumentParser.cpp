@@ -1,0 +1,204 @@
+#include "tools/render/ArgumentParser.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+bool parseInteger(const std::string& text, long minimum, long maximum, int& result) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || value < minimum || value > maximum) return false;
+    result = static_cast<int>(value);
+    return true;
+}
+
+bool parseOutputs(const std::string& text, OutputSelection& result) {
+    if (text == "mix") result = OutputSelection::Mix;
+    else if (text == "error") result = OutputSelection::Error;
+    else if (text == "carrier") result = OutputSelection::Carrier;
+    else if (text == "modulator") result = OutputSelection::Modulator;
+    else if (text == "all") result = OutputSelection::All;
+    else return false;
+    return true;
+}
+
+}  // namespace
+
+std::string ArgumentParser::usage() {
+    return "Usage: ostraquelle-render --carrier FILE --modulator FILE -o OUT [options]\n"
+           "       ostraquelle-render --input STEREO_FILE -o OUT [options]\n"
+           "       ostraquelle-render --list-params [--program N] [--set NAME=VALUE ...]\n"
+           "\n"
+           "Renders audio files offline through a VST 2.x vocoder plug-in (by default the\n"
+           "Ostraquelle.so built beside this program).\n"
+           "\n"
+           "Input:\n"
+           "  --carrier FILE       carrier signal (plug-in input 0)\n"
+           "  --modulator FILE     modulator signal, e.g. speech (plug-in input 1)\n"
+           "  --input FILE         one stereo file: left = carrier, right = modulator\n"
+           "                       Any format libsndfile reads (WAV, FLAC, OGG, AIFF, ...).\n"
+           "                       Multi-channel carrier/modulator files are mixed to mono;\n"
+           "                       the shorter input is padded with silence. Both inputs must\n"
+           "                       have the same sample rate (nothing is resampled).\n"
+           "Settings:\n"
+           "  --plugin PATH        plug-in to load (default: Ostraquelle.so beside this program)\n"
+           "  --program N          select program N before applying --set\n"
+           "  --set NAME=VALUE     set a parameter by its name to a normalised value 0..1,\n"
+           "                       e.g. --set Pred-Order=0.5 (repeatable)\n"
+           "  --list-params        print index, name, display text and label of every\n"
+           "                       parameter (after --program and --set) and exit\n"
+           "  --block-size N       frames per processing call (default 512)\n"
+           "  --sample-rate HZ     rate announced to the plug-in; must match the input files\n"
+           "                       (default: the files' rate; 44100 for --list-params)\n"
+           "Output:\n"
+           "  -o, --output FILE    output file; the format follows the extension\n"
+           "                       (.wav .flac .ogg .aiff .au .caf .w64 ...)\n"
+           "  --outputs WHICH      mix (default), error, carrier, modulator: one MONO file\n"
+           "                       holding that output pair's signal (both channels of a pair\n"
+           "                       carry the same signal); all: every plug-in output, one\n"
+           "                       channel each (8 channels for Ostraquelle)\n"
+           "  --bits 16|24         integer PCM, rounded without dither, clipped samples\n"
+           "                       counted; default 32-bit float (24-bit for formats without\n"
+           "                       float, such as FLAC)\n"
+           "  -q, --quiet          no progress bar and no summary line\n"
+           "  -h, --help           this text\n"
+           "\n"
+           "Exit status: 0 on success, 1 on a failed render, 2 on a bad command line.\n";
+}
+
+bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& options,
+                           std::string& error) {
+    options = RenderOptions();
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool hasInlineValue = false;
+        if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+            std::string::size_type equals = arg.find('=');
+            if (equals != std::string::npos) {
+                value = arg.substr(equals + 1);
+                arg = arg.substr(0, equals);
+                hasInlineValue = true;
+            }
+        }
+        auto takeValue = [&](std::string& out) {
+            if (hasInlineValue) {
+                out = value;
+                return true;
+            }
+            if (i + 1 >= argc) {
+                error = "option " + arg + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        auto noValue = [&]() {
+            if (!hasInlineValue) return true;
+            error = "option " + arg + " takes no value";
+            return false;
+        };
+
+        std::string text;
+        if (arg == "-h" || arg == "--help") {
+            if (!noValue()) return false;
+            options.help = true;
+        } else if (arg == "-q" || arg == "--quiet") {
+            if (!noValue()) return false;
+            options.quiet = true;
+        } else if (arg == "--list-params") {
+            if (!noValue()) return false;
+            options.listParams = true;
+        } else if (arg == "--carrier") {
+            if (!takeValue(options.carrierPath)) return false;
+        } else if (arg == "--modulator") {
+            if (!takeValue(options.modulatorPath)) return false;
+        } else if (arg == "--input") {
+            if (!takeValue(options.inputPath)) return false;
+        } else if (arg == "-o" || arg == "--output") {
+            if (!takeValue(options.outputPath)) return false;
+        } else if (arg == "--plugin") {
+            if (!takeValue(options.pluginPath)) return false;
+        } else if (arg == "--program") {
+            if (!takeValue(text)) return false;
+            if (!parseInteger(text, 0, 1000000, options.program)) {
+                error = "--program needs a program number (0, 1, ...), not '" + text + "'";
+                return false;
+            }
+        } else if (arg == "--set") {
+            if (!takeValue(text)) return false;
+            std::string::size_type equals = text.rfind('=');
+            if (equals == std::string::npos || equals == 0) {
+                error = "--set needs NAME=VALUE, not '" + text + "'";
+                return false;
+            }
+            options.settings.push_back({text.substr(0, equals), text.substr(equals + 1)});
+        } else if (arg == "--block-size") {
+            if (!takeValue(text)) return false;
+            if (!parseInteger(text, 1, 65536, options.blockSize)) {
+                error = "--block-size needs a whole number from 1 to 65536, not '" + text + "'";
+                return false;
+            }
+        } else if (arg == "--sample-rate") {
+            if (!takeValue(text)) return false;
+            char* end = nullptr;
+            double rate = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !std::isfinite(rate) || rate < 1.0 ||
+                rate > 10000000.0) {
+                error = "--sample-rate needs a rate in Hz, not '" + text + "'";
+                return false;
+            }
+            options.sampleRate = rate;
+        } else if (arg == "--outputs") {
+            if (!takeValue(text)) return false;
+            if (!parseOutputs(text, options.outputs)) {
+                error = "--outputs must be mix, error, carrier, modulator or all, not '" + text +
+                        "'";
+                return false;
+            }
+        } else if (arg == "--bits") {
+            if (!takeValue(text)) return false;
+            if (text == "16" || text == "24") {
+                options.bits = std::atoi(text.c_str());
+            } else if (text == "32") {
+                options.bits = 0;  // the float default, spelt out
+            } else {
+                error = "--bits must be 16 or 24 (32-bit float is the default), not '" + text +
+                        "'";
+                return false;
+            }
+        } else {
+            error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
+            return false;
+        }
+    }
+
+    if (options.help) return true;
+    bool pair = !options.carrierPath.empty() || !options.modulatorPath.empty();
+    if (pair && !options.inputPath.empty()) {
+        error = "give either --input or --carrier and --modulator, not both";
+        return false;
+    }
+    if (options.listParams) return true;
+    if (!pair && options.inputPath.empty()) {
+        error = "no input: give --carrier and --modulator, or --input (see --help)";
+        return false;
+    }
+    if (pair && options.carrierPath.empty()) {
+        error = "--modulator needs a --carrier too";
+        return false;
+    }
+    if (pair && options.modulatorPath.empty()) {
+        error = "--carrier needs a --modulator too";
+        return false;
+    }
+    if (options.outputPath.empty()) {
+        error = "no output file: give -o FILE";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,228 @@
+#include "tools/render/OutputFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "tools/render/RenderSignals.h"
+
+namespace {
+
+std::string lowerExtension(const std::string& path) {
+    std::string::size_type slash = path.find_last_of('/');
+    std::string::size_type dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+// The major format libsndfile registers for an extension (with two common spellings added).
+bool majorFormatFor(const std::string& extension, int& format, std::string& name) {
+    std::string wanted = extension;
+    if (wanted == "aif") wanted = "aiff";
+    if (wanted == "ogg") wanted = "oga";
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof(count));
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO info{};
+        info.format = i;
+        sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof(info));
+        if (info.extension != nullptr && wanted == info.extension) {
+            // The first entry wins: plain RIFF WAV rather than NIST or WAVEX for ".wav".
+            format = info.format;
+            name = info.name != nullptr ? info.name : extension;
+            std::string::size_type space = name.find(' ');
+            if (space != std::string::npos) name = name.substr(0, space);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool formatAccepted(int format, int channels, int sampleRate) {
+    SF_INFO info{};
+    info.format = format;
+    info.channels = channels;
+    info.samplerate = sampleRate;
+    return sf_format_check(&info) == SF_TRUE;
+}
+
+std::string directoryOf(const std::string& path) {
+    std::string::size_type slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+}  // namespace
+
+OutputFile::~OutputFile() {
+    if (!committed_) discard();
+}
+
+int32_t OutputFile::toPcm(float sample, int bits, bool& clipped) {
+    const double steps = bits == 16 ? 32768.0 : 8388608.0;
+    double scaled = std::nearbyint(static_cast<double>(sample) * steps);
+    clipped = false;
+    if (scaled > steps - 1.0) {
+        scaled = steps - 1.0;
+        clipped = true;
+    } else if (scaled < -steps) {
+        scaled = -steps;
+        clipped = true;
+    }
+    // Left-justified in 32 bits, which is how libsndfile takes integers of any width.
+    return static_cast<int32_t>(scaled) * (bits == 16 ? 65536 : 256);
+}
+
+bool OutputFile::open(const std::string& path, int channels, int sampleRate, int bits,
+                      std::string& error) {
+    path_ = path;
+    channels_ = channels;
+    std::string extension = lowerExtension(path);
+    int major = 0;
+    if (extension.empty() || !majorFormatFor(extension, major, formatName_)) {
+        error = "cannot tell the output format from the name " + path +
+                " (use an extension such as .wav, .flac, .ogg or .aiff)";
+        return false;
+    }
+    int format = 0;
+    if (major == SF_FORMAT_OGG) {
+        if (bits != 0) {
+            error = "OGG Vorbis output is lossy and has no bit depth: leave out --bits";
+            return false;
+        }
+        format = major | SF_FORMAT_VORBIS;
+        bits_ = 0;
+    } else if (bits == 0 && formatAccepted(major | SF_FORMAT_FLOAT, channels, sampleRate)) {
+        format = major | SF_FORMAT_FLOAT;
+        bits_ = 0;
+    } else {
+        bits_ = bits == 0 ? 24 : bits;
+        format = major | (bits_ == 16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_24);
+    }
+    if (!formatAccepted(format, channels, sampleRate)) {
+        error = formatName_ + " cannot hold " + std::to_string(channels) + " channel(s) at " +
+                std::to_string(sampleRate) + " Hz in the requested sample format";
+        return false;
+    }
+
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        error = "cannot write " + path + ": it is a directory";
+        return false;
+    }
+    // The temporary file sits in the target's directory so that the final rename stays on one
+    // file system and is atomic.
+    std::string pattern = directoryOf(path) + "/.ostraquelle-render-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int descriptor = mkstemp(name.data());
+    if (descriptor < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    temporaryPath_ = name.data();
+    RenderSignals::setTemporaryFile(temporaryPath_.c_str());
+
+    SF_INFO info{};
+    info.format = format;
+    info.channels = channels;
+    info.samplerate = sampleRate;
+    file_ = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
+    if (file_ == nullptr) {
+        error = "cannot write " + path + ": " + sf_strerror(nullptr);
+        close(descriptor);
+        discard();
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::write(const float* interleaved, int64_t frames, std::string& error) {
+    const size_t count = static_cast<size_t>(frames) * static_cast<size_t>(channels_);
+    for (size_t i = 0; i < count; ++i) {
+        float sample = interleaved[i];
+        if (!std::isfinite(sample)) {
+            ++nonFinite_;
+            continue;
+        }
+        double magnitude = std::fabs(static_cast<double>(sample));
+        if (magnitude > peak_) peak_ = magnitude;
+        if (bits_ == 0 && magnitude > 1.0) ++clipped_;
+    }
+    sf_count_t written;
+    if (bits_ == 0) {
+        written = sf_writef_float(file_, interleaved, frames);
+    } else {
+        if (pcm_.size() < count) pcm_.resize(count);
+        for (size_t i = 0; i < count; ++i) {
+            float sample = std::isfinite(interleaved[i]) ? interleaved[i] : 0.0f;
+            bool clipped = false;
+            pcm_[i] = toPcm(sample, bits_, clipped);
+            if (clipped) ++clipped_;
+        }
+        written = sf_writef_int(file_, pcm_.data(), frames);
+    }
+    if (written != frames) {
+        error = "cannot write " + path_ + ": " + sf_strerror(file_);
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::commit(std::string& error) {
+    if (file_ == nullptr) {
+        error = "cannot write " + path_ + ": the file is not open";
+        return false;
+    }
+    sf_write_sync(file_);
+    int closed = sf_close(file_);
+    file_ = nullptr;
+    if (closed != 0) {
+        error = "cannot write " + path_ + ": " + sf_error_number(closed);
+        discard();
+        return false;
+    }
+    // mkstemp creates the file for its owner only; give it the permissions a new file gets.
+    mode_t mask = umask(0);
+    umask(mask);
+    chmod(temporaryPath_.c_str(), 0666 & ~mask);
+    if (std::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
+        error = "cannot write " + path_ + ": " + std::strerror(errno);
+        discard();
+        return false;
+    }
+    RenderSignals::setTemporaryFile(nullptr);
+    temporaryPath_.clear();
+    committed_ = true;
+    return true;
+}
+
+void OutputFile::discard() {
+    if (file_ != nullptr) {
+        sf_close(file_);
+        file_ = nullptr;
+    }
+    if (!temporaryPath_.empty()) {
+        RenderSignals::setTemporaryFile(nullptr);
+        unlink(temporaryPath_.c_str());
+        temporaryPath_.clear();
+    }
+}
+
+std::string OutputFile::description() const {
+    std::string layout = channels_ == 1   ? "mono"
+                         : channels_ == 2 ? "stereo"
+                                          : std::to_string(channels_) + "-channel";
+    std::string sample = bits_ == 0 ? (formatName_ == "OGG" ? "Vorbis" : "32-bit float")
+                                    : std::to_string(bits_) + "-bit";
+    return layout + " " + sample + " " + formatName_;
+}

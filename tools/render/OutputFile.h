@@ -1,0 +1,58 @@
+#pragma once
+// The rendered file. Its format follows the extension of the requested name; samples are
+// written as 32-bit float or converted to 16/24-bit PCM by rounding without dither, counting
+// the samples that had to be clipped. Everything goes to a temporary file beside the target,
+// renamed to the requested name only when the render succeeded, so a failed or interrupted
+// render never leaves a half-written file under that name.
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();  // discards the temporary file unless committed
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // bits: 0 for 32-bit float (24-bit PCM where the format has no float), 16 or 24.
+    bool open(const std::string& path, int channels, int sampleRate, int bits,
+              std::string& error);
+    // Writes `frames` interleaved frames.
+    bool write(const float* interleaved, int64_t frames, std::string& error);
+    // Finishes the file and moves it to the requested name.
+    bool commit(std::string& error);
+    // Removes the temporary file; the requested name is left as it was.
+    void discard();
+
+    // "mono 32-bit float WAV" and the like.
+    std::string description() const;
+    const std::string& temporaryPath() const { return temporaryPath_; }
+    bool isFloat() const { return bits_ == 0; }
+    // Largest absolute sample value written (before conversion).
+    double peak() const { return peak_; }
+    // PCM: samples clipped to full scale. Float: samples beyond full scale (kept as they are).
+    int64_t clipped() const { return clipped_; }
+    // NaN or infinite samples (written as 0 to PCM files).
+    int64_t nonFinite() const { return nonFinite_; }
+
+    // Converts one sample to a left-justified 32-bit PCM value of `bits` bits, rounding to the
+    // nearest step (full scale 1.0 = 2^(bits-1) steps) and clipping; sets `clipped` if it did.
+    static int32_t toPcm(float sample, int bits, bool& clipped);
+
+private:
+    std::string path_;
+    std::string temporaryPath_;
+    std::string formatName_;
+    SNDFILE* file_ = nullptr;
+    int channels_ = 0;
+    int bits_ = 0;
+    bool committed_ = false;
+    double peak_ = 0.0;
+    int64_t clipped_ = 0;
+    int64_t nonFinite_ = 0;
+    std::vector<int32_t> pcm_;
+};

@@ -1,0 +1,173 @@
+#include "tools/render/PluginHost.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+typedef AEffect* (*PluginEntry)(audioMasterCallback);
+
+// The host being loaded: while `main` runs the effect has no record yet to carry us in `user`.
+PluginHost* hostBeingLoaded = nullptr;
+
+// The host capabilities this offline host really has.
+bool hostCanDo(const char* text) {
+    return text != nullptr && std::strcmp(text, "startStopProcess") == 0;
+}
+
+}  // namespace
+
+PluginHost::~PluginHost() { unload(); }
+
+intptr_t VSTCALLBACK PluginHost::callback(AEffect* effect, int32_t opcode, int32_t, intptr_t,
+                                          void* ptr, float) {
+    PluginHost* host = effect != nullptr && effect->user != nullptr
+                           ? static_cast<PluginHost*>(effect->user)
+                           : hostBeingLoaded;
+    switch (opcode) {
+        case audioMasterVersion:
+            return kHostVersion;
+        case audioMasterAutomate:
+            return 0;  // nothing records automation offline
+        case audioMasterGetSampleRate:
+            return host != nullptr ? static_cast<intptr_t>(host->sampleRate_) : 0;
+        case audioMasterGetBlockSize:
+            return host != nullptr ? host->blockSize_ : 0;
+        case audioMasterGetVendorString:
+            if (ptr != nullptr) std::strcpy(static_cast<char*>(ptr), "Ostraquelle");
+            return 1;
+        case audioMasterGetProductString:
+            if (ptr != nullptr) std::strcpy(static_cast<char*>(ptr), "ostraquelle-render");
+            return 1;
+        case audioMasterGetVendorVersion:
+            return 1000;
+        case audioMasterCanDo:
+            return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
+        default:
+            return 0;
+    }
+}
+
+bool PluginHost::load(const std::string& path, double sampleRate, int blockSize,
+                      std::string& error) {
+    unload();
+    sampleRate_ = sampleRate;
+    blockSize_ = blockSize;
+
+    library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library_ == nullptr) {
+        const char* raw = dlerror();
+        std::string reason = raw != nullptr ? raw : "unknown reason";
+        // dlerror repeats the path in front of its reason.
+        if (reason.compare(0, path.size() + 2, path + ": ") == 0) {
+            reason = reason.substr(path.size() + 2);
+        }
+        error = "cannot load plug-in " + path + ": " + reason;
+        return false;
+    }
+    void* symbol = dlsym(library_, "VSTPluginMain");
+    if (symbol == nullptr) symbol = dlsym(library_, "main");
+    if (symbol == nullptr) {
+        error = "not a VST 2.x plug-in: " + path + " exports neither VSTPluginMain nor main";
+        unload();
+        return false;
+    }
+    PluginEntry entry;
+    std::memcpy(&entry, &symbol, sizeof(entry));
+
+    hostBeingLoaded = this;
+    AEffect* created = entry(&PluginHost::callback);
+    hostBeingLoaded = nullptr;
+    if (created == nullptr) {
+        error = "plug-in " + path + " returned no effect (its entry answered null)";
+        unload();
+        return false;
+    }
+    if (created->magic != kEffectMagic) {
+        error = "plug-in " + path + " returned a record without the VST magic number";
+        effect_ = nullptr;  // not a record we may call into
+        unload();
+        return false;
+    }
+    effect_ = created;
+    effect_->user = this;
+
+    dispatch(effOpen);
+    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate_));
+    dispatch(effSetBlockSize, 0, blockSize_);
+    return true;
+}
+
+void PluginHost::unload() {
+    if (effect_ != nullptr) {
+        stop();
+        dispatch(effClose);  // the effect destroys itself; the record is gone
+        effect_ = nullptr;
+    }
+    if (library_ != nullptr) {
+        dlclose(library_);
+        library_ = nullptr;
+    }
+}
+
+intptr_t PluginHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                              float opt) {
+    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+}
+
+std::string PluginHost::text(int32_t opcode, int32_t index) {
+    // Far larger than the 8 characters the interface once promised: names run longer.
+    std::vector<char> buffer(512, '\0');
+    dispatch(opcode, index, 0, buffer.data());
+    buffer.back() = '\0';
+    return std::string(buffer.data());
+}
+
+std::string PluginHost::parameterName(int index) { return text(effGetParamName, index); }
+std::string PluginHost::parameterLabel(int index) { return text(effGetParamLabel, index); }
+std::string PluginHost::parameterDisplay(int index) { return text(effGetParamDisplay, index); }
+std::string PluginHost::programName() { return text(effGetProgramName, 0); }
+std::string PluginHost::effectName() { return text(effGetEffectName, 0); }
+
+float PluginHost::parameter(int index) { return effect_->getParameter(effect_, index); }
+
+void PluginHost::setParameter(int index, float value) {
+    effect_->setParameter(effect_, index, value);
+}
+
+int PluginHost::program() { return static_cast<int>(dispatch(effGetProgram)); }
+
+bool PluginHost::setProgram(int program) {
+    if (program < 0 || program >= effect_->numPrograms) return false;
+    dispatch(effBeginSetProgram);
+    dispatch(effSetProgram, 0, program);
+    dispatch(effEndSetProgram);
+    return true;
+}
+
+void PluginHost::start() {
+    if (running_) return;
+    dispatch(effMainsChanged, 0, 1);
+    dispatch(effStartProcess);
+    running_ = true;
+}
+
+void PluginHost::stop() {
+    if (!running_) return;
+    dispatch(effStopProcess);
+    dispatch(effMainsChanged, 0, 0);
+    running_ = false;
+}
+
+void PluginHost::process(float** inputs, float** outputs, int frames) {
+    for (int channel = 0; channel < effect_->numOutputs; ++channel) {
+        std::memset(outputs[channel], 0, sizeof(float) * static_cast<size_t>(frames));
+    }
+    if ((effect_->flags & effFlagsCanReplacing) != 0 && effect_->processReplacing != nullptr) {
+        effect_->processReplacing(effect_, inputs, outputs, frames);
+    } else {
+        effect_->process(effect_, inputs, outputs, frames);
+    }
+}
