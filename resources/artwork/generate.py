@@ -7,6 +7,7 @@
 
 Run it after changing anything here (needs python3-pil and fonts-dejavu-core) and commit
 the BMP files: the build only embeds them. The output is deterministic.
+`generate.py --preview out.png` also writes a picture of the panel with its controls.
 
 Knobs are drawn with colour keying: pure white (255, 255, 255) is transparent. So the strip's
 background is pure white, no knob pixel comes near white, every picture covers exactly the same
@@ -251,10 +252,32 @@ def to_palette(img):
     return out
 
 
+# Knob positions at the parameters' defaults, in the order of KNOBS.
+DEFAULTS = [0.8, 0.0, 0.0, 0.0, 0.0, 0.8, 1.0, 0.25, 0.1, 0.1, 0.5, 0.1, 0.1, 1.0,
+            0.25, 0.1, 0.1, 0.5, 1.0]
+
+
+def preview(panel, strip, switch, path):
+    """The panel roughly as the editor shows it: knobs keyed on white, black displays."""
+    out = panel.convert("RGB")
+    key = strip.point(lambda v: 0 if v == WHITE else 255)
+    for (l, t, _, _), value in zip(KNOBS, DEFAULTS):
+        top = int(value * (KNOB_FRAMES - 1) + 0.5) * KNOB_SIZE
+        box = (0, top, KNOB_SIZE, top + KNOB_SIZE)
+        out.paste(strip.crop(box).convert("RGB"), (l, t), key.crop(box))
+    for l, t, r, b in DISPLAYS:
+        ImageDraw.Draw(out).rectangle((l, t, r - 1, b - 1), fill=grey(0))
+    out.paste(switch.crop((0, 0, 16, 16)), SWITCH[:2])
+    out.save(path)
+
+
 def main():
-    to_palette(draw_panel()).save(os.path.join(OUT, "panel.bmp"))
-    to_palette(draw_knob_strip()).save(os.path.join(OUT, "knob.bmp"))
-    draw_switch().save(os.path.join(OUT, "switch.bmp"))
+    panel, strip, switch = draw_panel(), draw_knob_strip(), draw_switch()
+    to_palette(panel).save(os.path.join(OUT, "panel.bmp"))
+    to_palette(strip).save(os.path.join(OUT, "knob.bmp"))
+    switch.save(os.path.join(OUT, "switch.bmp"))
+    if len(sys.argv) == 3 and sys.argv[1] == "--preview":
+        preview(panel, strip, switch, sys.argv[2])
 
 
 if __name__ == "__main__":
