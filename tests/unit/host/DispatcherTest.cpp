@@ -59,7 +59,7 @@ TEST(Dispatcher, ProgramChangesStayWithinBounds) {
     TestEffect effect;
     send(effect, effSetProgram, 0, 5);
     EXPECT_EQ(send(effect, effGetProgram), 5);
-    for (intptr_t bad : {intptr_t(8), intptr_t(-1), intptr_t(1) << 40 >> 8, intptr_t(1000)})
+    for (intptr_t bad : {intptr_t(8), intptr_t(-1), INTPTR_MAX, INTPTR_MIN, intptr_t(1000)})
         send(effect, effSetProgram, 0, bad);
     EXPECT_EQ(send(effect, effGetProgram), 5);
     EXPECT_EQ(effect.setProgramCalls, 1);
