@@ -1,0 +1,192 @@
+// Audio blocks through the record's processing entries.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "unit/vocoder/EffectFixture.h"
+#include "vocoder/DenormalGuard.h"
+
+#if defined(__SSE2__) || defined(__x86_64__)
+#include <xmmintrin.h>
+#define HAVE_MXCSR 1
+#endif
+
+TEST(EffectProcessing, BothEntriesOverwriteTheOutputsAlike) {
+    EffectUnderTest a, b;
+    Block first(400), second(400);
+    first.fill(21);
+    second.fill(21);
+    for (auto& channel : second.out)
+        for (float& value : channel) value = 1000.0f;  // a host that expects accumulation
+    first.replacing(a.record);
+    second.accumulating(b.record);
+    for (int c = 0; c < 8; ++c)
+        for (int k = 0; k < 400; ++k) ASSERT_EQ(first.out[c][k], second.out[c][k]) << c << "," << k;
+    // Pairs carry one signal each; the dry pairs the inputs as received.
+    for (int k = 0; k < 400; ++k) {
+        ASSERT_EQ(first.out[0][k], first.out[1][k]);
+        ASSERT_EQ(first.out[2][k], first.out[3][k]);
+        ASSERT_EQ(first.out[4][k], first.in[0][k]);
+        ASSERT_EQ(first.out[7][k], first.in[1][k]);
+    }
+}
+
+TEST(EffectProcessing, FramesAreProcessedOneByOneAcrossBlocks) {
+    EffectUnderTest whole, pieces;
+    Block block(64);
+    block.fill(5);
+    block.replacing(whole.record);
+    for (int k = 0; k < 64; ++k) {
+        float* in[2] = {&block.in[0][k], &block.in[1][k]};
+        float single[8];
+        float* out[8];
+        for (int c = 0; c < 8; ++c) out[c] = &single[c];
+        pieces.record->processReplacing(pieces.record, in, out, 1);
+        for (int c = 0; c < 8; ++c) {
+            ASSERT_NE(block.out[c][k], Block::kMarker);
+            ASSERT_EQ(block.out[c][k], single[c]) << c << "," << k;
+        }
+    }
+}
+
+TEST(EffectProcessing, EmptyBlocksAndAbsentOutputPairs) {
+    EffectUnderTest fx;
+    const VocoderEngine& engine = fx.effect->getEngine();
+    Block block(32);
+    block.fill(9);
+    for (int32_t n : {0, -5}) {
+        fx.record->processReplacing(fx.record, block.inputs, block.outputs, n);
+        fx.record->process(fx.record, block.inputs, block.outputs, n);
+    }
+    for (const auto& channel : block.out)
+        for (float value : channel) ASSERT_EQ(value, Block::kMarker);
+    EXPECT_EQ(engine.modulatorPredictor().history()[0], 0.0);
+
+    for (int c = 2; c < 8; ++c) block.outputs[c] = nullptr;
+    block.replacing(fx.record);
+    for (int k = 0; k < 32; ++k) {
+        ASSERT_NE(block.out[0][k], Block::kMarker);
+        ASSERT_EQ(block.out[1][k], block.out[0][k]);
+    }
+    for (int c = 2; c < 8; ++c)
+        for (float value : block.out[c]) ASSERT_EQ(value, Block::kMarker);
+}
+
+TEST(EffectProcessing, InPlaceBuffersKeepTheDryPairsExact) {
+    EffectUnderTest fx, reference;
+    Block separate(128), shared(128);
+    separate.fill(13);
+    shared.fill(13);
+    separate.replacing(reference.record);
+    // The host hands the input buffers out again as outputs 0 and 1.
+    shared.outputs[0] = shared.inputs[0];
+    shared.outputs[1] = shared.inputs[1];
+    shared.replacing(fx.record);
+    for (int k = 0; k < 128; ++k) {
+        ASSERT_EQ(shared.in[0][k], separate.out[0][k]);
+        ASSERT_EQ(shared.out[4][k], separate.out[4][k]);
+        ASSERT_EQ(shared.out[6][k], separate.out[6][k]);
+    }
+}
+
+TEST(EffectProcessing, NonFiniteInputSpoilsOnlyItsOwnBlock) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+
+    // Broken samples in the middle of a block: the next block is finite throughout.
+    EffectUnderTest fx;
+    fx.set(14, 1.0f);  // whitening on, so the carrier predictor sees the fault too
+    Block faulty(256);
+    faulty.fill(1);
+    faulty.in[0][100] = inf;
+    faulty.in[1][100] = nan;
+    faulty.in[1][101] = -inf;
+    faulty.replacing(fx.record);
+    EXPECT_TRUE(std::isnan(faulty.out[0][200]));
+    Block next(1024);
+    next.fill(2);
+    next.replacing(fx.record);
+    for (int c = 0; c < 8; ++c)
+        for (int k = 0; k < 1024; ++k) ASSERT_TRUE(std::isfinite(next.out[c][k])) << c << "," << k;
+    EXPECT_GT(std::fabs(next.out[0][1000]), 0.0f);
+
+    // A fault in the last frame: afterwards the effect sounds exactly like a fresh one.
+    EffectUnderTest broken, fresh;
+    Block warmup(300);
+    warmup.fill(4);
+    warmup.in[1][299] = nan;
+    warmup.replacing(broken.record);
+    Block a(500), b(500);
+    a.fill(8);
+    b.fill(8);
+    a.replacing(broken.record);
+    b.replacing(fresh.record);
+    for (int c = 0; c < 8; ++c)
+        for (int k = 0; k < 500; ++k) ASSERT_EQ(a.out[c][k], b.out[c][k]) << c << "," << k;
+}
+
+TEST(EffectProcessing, OverflowingInputLeavesOnlyFiniteState) {
+    // Inputs at the top of the float range overflow the predictors' sums (inf - inf) and the
+    // synthesis filter; the envelope stays finite, only very loud.
+    EffectUnderTest fx;
+    const VocoderEngine& engine = fx.effect->getEngine();
+    Block huge(2048);
+    for (int k = 0; k < 2048; ++k) {
+        huge.in[0][k] = (k % 2 ? 1.0f : -1.0f) * 3.0e38f;
+        huge.in[1][k] = (k % 3 ? 1.0f : -0.5f) * 3.0e38f;
+    }
+    huge.replacing(fx.record);
+    EXPECT_TRUE(engine.modulatorPredictor().isFinite());
+    EXPECT_TRUE(engine.synthesisFilter().isFinite());
+    EXPECT_EQ(engine.modulatorPredictor().coefficients()[0], 0.0);  // it was cleared
+    EXPECT_GT(engine.follower().envelope(), 1e37);
+
+    // With a release of one sample the loud envelope is gone within a few hundred samples and
+    // the output is plain audio again.
+    fx.set(12, 0.0f);
+    Block normal(1024);
+    normal.fill(6);
+    normal.replacing(fx.record);
+    for (int c = 0; c < 8; ++c)
+        for (int k = 512; k < 1024; ++k) {
+            ASSERT_TRUE(std::isfinite(normal.out[c][k])) << c << "," << k;
+            ASSERT_LT(std::fabs(normal.out[c][k]), 100.0f) << c << "," << k;
+        }
+}
+
+#ifdef HAVE_MXCSR
+TEST(EffectProcessing, FlushesDenormalsInsideAndRestoresTheCallersState) {
+    EffectUnderTest fx;
+    fx.set(3, 0.8f);  // dry carrier at 0 dB
+    Block block(16);
+    for (int k = 0; k < 16; ++k) {
+        block.in[0][k] = 1.0e-40f;  // a denormal float
+        block.in[1][k] = 0.0f;
+    }
+    const unsigned int original = _mm_getcsr();
+    // A caller with unusual but harmless state: a status flag raised, FTZ and DAZ off.
+    const unsigned int callers = (original & ~0x8040u) | 0x0020u;
+    _mm_setcsr(callers);
+    block.replacing(fx.record);
+    const unsigned int after = _mm_getcsr();
+    _mm_setcsr(original);
+    EXPECT_EQ(after, callers);
+    // Denormals-are-zero held during processing: the denormal carrier reached the mix as 0,
+    // while the dry pair copies the input untouched.
+    for (int k = 0; k < 16; ++k) {
+        ASSERT_EQ(block.out[0][k], 0.0f);
+        ASSERT_EQ(block.out[4][k], 1.0e-40f);
+    }
+    // Without the guard the same arithmetic keeps the denormal.
+    volatile float tiny = 1.0e-40f;
+    EXPECT_NE(static_cast<double>(tiny) * 1.0000002, 0.0);
+
+    _mm_setcsr(callers);
+    { DenormalGuard guard; }
+    const unsigned int afterGuard = _mm_getcsr();
+    _mm_setcsr(original);
+    EXPECT_EQ(afterGuard, callers);
+}
+#endif
