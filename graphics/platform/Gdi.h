@@ -255,8 +255,9 @@ void setCursorPos(int x, int y);
 void setSwapButton(bool swapped);  // GetSystemMetrics(kSmSwapButton)
 
 // The window layer answers GetWindowRect/ScreenToClient for its windows through this hook.
+// Answers the hook it replaces.
 typedef bool (*WindowRectHook)(HWnd window, RectRec* screenRect);
-void setWindowRectHook(WindowRectHook hook);
+WindowRectHook setWindowRectHook(WindowRectHook hook);
 
 // Library loading: which library names LoadLibraryA finds (msimg32.dll by default, with
 // TransparentBlt) and the platform id GetVersionExA reports (2, NT, by default).

@@ -125,7 +125,11 @@ void releaseAllKeys() {
 
 void setCursorPos(int x, int y) { cursor = PointRec{x, y}; }
 void setSwapButton(bool isSwapped) { swapped = isSwapped; }
-void setWindowRectHook(WindowRectHook hook) { windowRectHook = hook; }
+WindowRectHook setWindowRectHook(WindowRectHook hook) {
+    WindowRectHook previous = windowRectHook;
+    windowRectHook = hook;
+    return previous;
+}
 
 void setLibraryAvailable(const char* name, bool available) {
     Library& library = libraries()[lowercase(name)];

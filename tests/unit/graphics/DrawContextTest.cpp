@@ -1,0 +1,315 @@
+// Pixel rules and state rules of DrawContext, checked on the surface the platform gives:
+// the native stand-in here, real GDI under wine.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "graphics/DrawContext.h"
+#include "unit/graphics/Surface.h"
+
+namespace {
+
+const gdi::ColorRef kRed = rgb(255, 0, 0);
+const gdi::ColorRef kGreen = rgb(0, 255, 0);
+const gdi::ColorRef kBlue = rgb(0, 0, 255);
+
+gdi::LogFontRec currentFont(gdi::HDc dc) {
+    gdi::LogFontRec font;
+    std::memset(&font, 0, sizeof font);
+    EXPECT_EQ(int(sizeof font),
+              gdi::GetObjectA(gdi::GetCurrentObject(dc, gdi::kObjFont), int(sizeof font), &font));
+    return font;
+}
+
+// Draws text through a DrawContext, or straight through DrawTextA with the same settings.
+void drawText(Surface& surface, const Rect& rect, int alignment, bool throughContext,
+              uint32_t rawFormat = 0, int rawLeftShift = 0) {
+    DrawContext context(nullptr, surface.dc, nullptr);
+    context.setFont(3);
+    context.setFontColor(kWhiteColor);
+    context.setFillColor(Color(0, 0, 255));
+    if (throughContext) {
+        context.drawString("Ab8 x", rect, true, alignment);
+    } else {
+        gdi::SetBkMode(surface.dc, gdi::kOpaque);
+        gdi::RectRec area = {rect.left + rawLeftShift, rect.top, rect.right, rect.bottom};
+        gdi::DrawTextA(surface.dc, "Ab8 x", 5, &area, rawFormat);
+    }
+}
+
+}  // namespace
+
+TEST(DrawContextShapes, OutlineAndFillCoverTheBoxExactlyOnce) {
+    Surface surface(40, 40);
+    DrawContext context(nullptr, surface.dc, nullptr);
+    context.setFrameColor(Color(255, 0, 0));
+    context.drawRect(Rect(10, 10, 20, 20));
+    context.setFillColor(Color(0, 255, 0));
+    context.fillRect(Rect(10, 10, 20, 20));
+
+    for (int y = 0; y < 40; y++)
+        for (int x = 0; x < 40; x++) {
+            const bool inBox = x >= 10 && x <= 20 && y >= 10 && y <= 20;
+            const bool onEdge = inBox && (x == 10 || x == 20 || y == 10 || y == 20);
+            const gdi::ColorRef expected = onEdge ? kRed : inBox ? kGreen : 0;
+            ASSERT_EQ(expected, surface.at(x, y)) << "at " << x << "," << y;
+        }
+    EXPECT_EQ(40, surface.count(kRed));    // 11 x 11 outline
+    EXPECT_EQ(81, surface.count(kGreen));  // 9 x 9 inside, x and y from 11 to 19
+}
+
+TEST(DrawContextShapes, LinesLeaveOutTheirEndPixel) {
+    Surface surface(30, 30);
+    DrawContext context(nullptr, surface.dc, nullptr);
+    context.setFrameColor(Color(255, 0, 0, 99));  // the fourth byte does not reach the pen
+    context.moveTo(Point(5, 5));
+    context.lineTo(Point(15, 5));
+    context.lineTo(Point(15, 12));
+    for (int x = 5; x < 15; x++) EXPECT_EQ(kRed, surface.at(x, 5)) << x;
+    for (int y = 5; y < 12; y++) EXPECT_EQ(kRed, surface.at(15, y)) << y;
+    EXPECT_EQ(0u, surface.at(15, 12));
+    EXPECT_EQ(17, surface.count(kRed));
+}
+
+TEST(DrawContextText, AlignmentFormatsAndTheLeftInset) {
+    const Rect box(10, 10, 110, 34);
+    const uint32_t common = gdi::kDtVCenter | gdi::kDtSingleLine | gdi::kDtNoPrefix;
+    struct Case {
+        int alignment;
+        uint32_t format;
+        int shift;
+    };
+    for (const Case& c : {Case{0, gdi::kDtLeft | common, 1}, Case{1, gdi::kDtCenter | common, 0},
+                          Case{2, gdi::kDtRight | common, 0}, Case{7, gdi::kDtLeft | common, 1}}) {
+        Surface viaContext(120, 40), direct(120, 40);
+        drawText(viaContext, box, c.alignment, true);
+        drawText(direct, box, c.alignment, false, c.format, c.shift);
+        EXPECT_EQ(direct.pixels(), viaContext.pixels()) << "alignment " << c.alignment;
+    }
+    EXPECT_EQ(0x824u, gdi::kDtLeft | common);
+    EXPECT_EQ(0x825u, gdi::kDtCenter | common);
+    EXPECT_EQ(0x826u, gdi::kDtRight | common);
+
+    // Left-aligned opaque text: the background cell starts one pixel right of the edge.
+    Surface left(120, 40), unshifted(120, 40);
+    drawText(left, box, 0, true);
+    drawText(unshifted, box, 0, false, gdi::kDtLeft | common, 0);
+    EXPECT_NE(unshifted.pixels(), left.pixels());
+    int firstColumn = -1;
+    for (int x = 0; x < 120 && firstColumn < 0; x++)
+        for (int y = 0; y < 40; y++)
+            if (left.at(x, y) != 0) {
+                firstColumn = x;
+                break;
+            }
+    EXPECT_EQ(11, firstColumn);
+}
+
+TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) {
+    Surface surface(120, 40);
+    DrawContext context(nullptr, surface.dc, nullptr);
+    context.setFillColor(Color(0, 0, 255));
+    context.setFontColor(Color(255, 0, 0));
+    context.setFont(1);
+
+    context.drawString("Mix", Rect(0, 0, 120, 40), false, 1);
+    EXPECT_EQ(0, surface.count(kBlue));
+    EXPECT_GT(surface.count(kRed), 0);
+    EXPECT_EQ(gdi::kTransparent, gdi::GetBkMode(surface.dc));
+
+    context.drawString("Mix", Rect(0, 0, 120, 40), true, 1);
+    EXPECT_GT(surface.count(kBlue), 0);
+    EXPECT_EQ(gdi::kTransparent, gdi::GetBkMode(surface.dc));
+
+    // Text is clipped to its rectangle.
+    Surface clipped(120, 40);
+    DrawContext clipping(nullptr, clipped.dc, nullptr);
+    clipping.setFont(1);
+    clipping.drawString("WWWWWWWWWWWW", Rect(20, 5, 40, 35), true, 0);
+    for (int y = 0; y < 40; y++)
+        for (int x = 0; x < 120; x++)
+            if (x < 21 || x >= 40 || y < 5 || y >= 35) {
+                ASSERT_EQ(0u, clipped.at(x, y)) << x << "," << y;
+            }
+    EXPECT_GT(clipped.count(0), 0);
+    EXPECT_LT(clipped.count(0), 120 * 40);
+
+    // A null text draws nothing and leaves the mode alone.
+    const auto before = surface.pixels();
+    gdi::SetBkMode(surface.dc, gdi::kOpaque);
+    context.drawString(nullptr, Rect(0, 0, 120, 40), false, 0);
+    EXPECT_EQ(before, surface.pixels());
+    EXPECT_EQ(gdi::kOpaque, gdi::GetBkMode(surface.dc));
+}
+
+TEST(DrawContextFonts, TableFallbacksAndStyleBits) {
+    Surface surface(8, 8);
+    DrawContext context(nullptr, surface.dc, nullptr);
+
+    context.setFont(9, 0, 0);  // out of range: font 0, always bold
+    EXPECT_EQ(0, context.getFontId());
+    EXPECT_EQ(12, context.getFontSize());
+    gdi::LogFontRec font = currentFont(surface.dc);
+    EXPECT_EQ(-12, font.lfHeight);
+    EXPECT_EQ(700, font.lfWeight);
+    EXPECT_STREQ("Arial", font.lfFaceName);
+    EXPECT_EQ(34, font.lfPitchAndFamily);
+    EXPECT_EQ(2, font.lfClipPrecision);
+    EXPECT_EQ(1, font.lfOutPrecision);
+    EXPECT_EQ(0, font.lfQuality);
+    EXPECT_EQ(0, font.lfCharSet);
+    EXPECT_EQ(0, font.lfItalic);
+    EXPECT_EQ(0, font.lfUnderline);
+    EXPECT_EQ(0, font.lfWidth);
+
+    context.setFont(7, 0, 1);
+    font = currentFont(surface.dc);
+    EXPECT_EQ(7, context.getFontId());
+    EXPECT_EQ(13, context.getFontSize());
+    EXPECT_EQ(-13, font.lfHeight);
+    EXPECT_EQ(700, font.lfWeight);
+    EXPECT_STREQ("Symbol", font.lfFaceName);
+    EXPECT_EQ(80, font.lfPitchAndFamily);
+
+    context.setFont(2, 20, 6);
+    font = currentFont(surface.dc);
+    EXPECT_EQ(-20, font.lfHeight);
+    EXPECT_EQ(400, font.lfWeight);
+    EXPECT_EQ(1, font.lfItalic);
+    EXPECT_EQ(1, font.lfUnderline);
+
+    context.setFont(-1, 0, 0);
+    EXPECT_EQ(0, context.getFontId());
+    EXPECT_EQ(12, context.getFontSize());
+}
+
+TEST(DrawContextLifecycle, StartsWithDefaultsAndRestoresTheDeviceContext) {
+    Surface surface(8, 8);
+    gdi::SetBkMode(surface.dc, gdi::kOpaque);
+    gdi::HGdiObj pen = gdi::GetCurrentObject(surface.dc, gdi::kObjPen);
+    gdi::HGdiObj brush = gdi::GetCurrentObject(surface.dc, gdi::kObjBrush);
+    gdi::HGdiObj font = gdi::GetCurrentObject(surface.dc, gdi::kObjFont);
+    {
+        DrawContext context(nullptr, surface.dc, nullptr);
+        EXPECT_EQ(gdi::kTransparent, gdi::GetBkMode(surface.dc));
+        EXPECT_EQ(0xFFFFFFu, gdi::GetTextColor(surface.dc));
+        EXPECT_EQ(0u, gdi::GetBkColor(surface.dc));
+        EXPECT_EQ(kWhiteColor, context.getFrameColor());
+        EXPECT_EQ(kBlackColor, context.getFillColor());
+        EXPECT_EQ(kWhiteColor, context.getFontColor());
+        EXPECT_EQ(1, context.getPenWidth());
+        // No font until setFont: text uses whatever the device context holds.
+        EXPECT_EQ(font, gdi::GetCurrentObject(surface.dc, gdi::kObjFont));
+
+        gdi::LogPenRec penRecord = {};
+        gdi::HGdiObj ownPen = gdi::GetCurrentObject(surface.dc, gdi::kObjPen);
+        EXPECT_NE(pen, ownPen);
+        ASSERT_EQ(int(sizeof penRecord), gdi::GetObjectA(ownPen, int(sizeof penRecord), &penRecord));
+        EXPECT_EQ(gdi::kPsSolid, penRecord.lopnStyle);
+        EXPECT_EQ(1, penRecord.lopnWidth.x);
+        EXPECT_EQ(0xFFFFFFu, penRecord.lopnColor);
+
+        gdi::LogBrushRec brushRecord = {};
+        gdi::HGdiObj ownBrush = gdi::GetCurrentObject(surface.dc, gdi::kObjBrush);
+        EXPECT_NE(brush, ownBrush);
+        ASSERT_EQ(int(sizeof brushRecord),
+                  gdi::GetObjectA(ownBrush, int(sizeof brushRecord), &brushRecord));
+        EXPECT_EQ(gdi::kBsSolid, brushRecord.lbStyle);
+        EXPECT_EQ(0u, brushRecord.lbColor);
+
+        context.setFillColor(Color(1, 2, 3));
+        EXPECT_EQ(rgb(1, 2, 3), gdi::GetBkColor(surface.dc));
+        context.setFont(4);
+        EXPECT_NE(font, gdi::GetCurrentObject(surface.dc, gdi::kObjFont));
+    }
+    EXPECT_EQ(pen, gdi::GetCurrentObject(surface.dc, gdi::kObjPen));
+    EXPECT_EQ(brush, gdi::GetCurrentObject(surface.dc, gdi::kObjBrush));
+    EXPECT_EQ(font, gdi::GetCurrentObject(surface.dc, gdi::kObjFont));
+}
+
+#ifndef _WIN32
+TEST(DrawContextLifecycle, HoldsAtMostOneOwnPenBrushAndFontAndDeletesThem) {
+    const gdi::native::ObjectCounts start = gdi::native::objectCounts();
+    {
+        Surface surface(8, 8);
+        const gdi::native::ObjectCounts withSurface = gdi::native::objectCounts();
+        for (int pass = 0; pass < 50; pass++) {
+            DrawContext context(nullptr, surface.dc, nullptr);
+            for (int change = 0; change < 5; change++) {
+                context.setFrameColor(Color(uint8_t(change), 0, 0));
+                context.setFillColor(Color(0, uint8_t(change), 0));
+                context.setFont(change, 0, change);
+            }
+            const gdi::native::ObjectCounts during = gdi::native::objectCounts();
+            ASSERT_EQ(withSurface.livePens() + 1, during.livePens());
+            ASSERT_EQ(withSurface.liveBrushes() + 1, during.liveBrushes());
+            ASSERT_EQ(withSurface.liveFonts() + 1, during.liveFonts());
+        }
+        const gdi::native::ObjectCounts after = gdi::native::objectCounts();
+        EXPECT_EQ(withSurface.livePens(), after.livePens());
+        EXPECT_EQ(withSurface.liveBrushes(), after.liveBrushes());
+        EXPECT_EQ(withSurface.liveFonts(), after.liveFonts());
+        EXPECT_EQ(withSurface.liveDcs(), after.liveDcs());
+    }
+    const gdi::native::ObjectCounts end = gdi::native::objectCounts();
+    EXPECT_EQ(start.liveDcs(), end.liveDcs());
+    EXPECT_EQ(start.liveBitmaps(), end.liveBitmaps());
+}
+
+namespace {
+bool windowAt200x100(gdi::HWnd, gdi::RectRec* rect) {
+    *rect = gdi::RectRec{200, 100, 568, 512};
+    return true;
+}
+}  // namespace
+
+TEST(DrawContextMouse, ButtonsFollowThePrimaryButtonAndLocationIsInWindowCoordinates) {
+    gdi::native::releaseAllKeys();
+    DrawContext context(nullptr, nullptr, nullptr);  // mouse queries need no device context
+    EXPECT_EQ(0, context.getMouseButtons());
+    gdi::native::setKeyDown(gdi::kVkLButton, true);
+    EXPECT_EQ(kLButton, context.getMouseButtons());
+    gdi::native::setKeyDown(gdi::kVkShift, true);
+    gdi::native::setKeyDown(gdi::kVkMenu, true);
+    gdi::native::setKeyDown(gdi::kVkMButton, true);
+    EXPECT_EQ(kLButton | kMButton | kShift | kAlt, context.getMouseButtons());
+    gdi::native::releaseAllKeys();
+
+    buttonsSwapped = true;
+    gdi::native::setKeyDown(gdi::kVkLButton, true);
+    EXPECT_EQ(4, context.getMouseButtons());  // the physical left button is the secondary one
+    gdi::native::releaseAllKeys();
+    gdi::native::setKeyDown(gdi::kVkRButton, true);
+    gdi::native::setKeyDown(gdi::kVkControl, true);
+    EXPECT_EQ(17, context.getMouseButtons());
+    buttonsSwapped = false;
+    EXPECT_EQ(kRButton | kControl, context.getMouseButtons());
+    gdi::native::releaseAllKeys();
+
+    // Drawing without a device context does nothing (and does not fail).
+    context.setFrameColor(kRedColor);
+    context.drawRect(Rect(0, 0, 5, 5));
+    context.fillRect(Rect(0, 0, 5, 5));
+    context.setFont(2);
+    context.drawString("x", Rect(0, 0, 5, 5));
+    EXPECT_EQ(kRedColor, context.getFrameColor());
+
+    gdi::native::setCursorPos(250, 130);
+    Point where;
+    context.getMouseLocation(where);
+    EXPECT_EQ(Point(250, 130), where);  // no window: screen coordinates
+
+    gdi::native::WindowRectHook previous = gdi::native::setWindowRectHook(&windowAt200x100);
+    gdi::HWnd fakeWindow = reinterpret_cast<gdi::HWnd>(&where);
+    DrawContext inWindow(nullptr, nullptr, fakeWindow);
+    EXPECT_EQ(Point(200, 100), inWindow.getWindowOrigin());
+    inWindow.getMouseLocation(where);
+    EXPECT_EQ(Point(50, 30), where);
+    gdi::native::setCursorPos(150, 90);  // left of and above the window: negative
+    inWindow.getMouseLocation(where);
+    EXPECT_EQ(Point(-50, -10), where);
+    gdi::native::setWindowRectHook(previous);
+}
+#endif
