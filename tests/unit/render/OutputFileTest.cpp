@@ -1,0 +1,134 @@
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "RenderTestSupport.h"
+#include "tools/render/OutputFile.h"
+
+using rendertest::ScratchDirectory;
+
+TEST(RenderOutputFile, PcmConversionRoundsWithoutDitherAndCountsClipping) {
+    bool clipped = false;
+    // 16-bit: full scale 1.0 is 32768 steps; values round to the nearest step.
+    EXPECT_EQ(OutputFile::toPcm(0.0f, 16, clipped), 0);
+    EXPECT_FALSE(clipped);
+    EXPECT_EQ(OutputFile::toPcm(1000.4f / 32768.0f, 16, clipped), 1000 * 65536);
+    EXPECT_EQ(OutputFile::toPcm(-1000.6f / 32768.0f, 16, clipped), -1001 * 65536);
+    EXPECT_EQ(OutputFile::toPcm(-1.0f, 16, clipped), -32768 * 65536);
+    EXPECT_FALSE(clipped);
+    EXPECT_EQ(OutputFile::toPcm(32766.9f / 32768.0f, 16, clipped), 32767 * 65536);
+    EXPECT_FALSE(clipped);
+    EXPECT_EQ(OutputFile::toPcm(1.0f, 16, clipped), 32767 * 65536);
+    EXPECT_TRUE(clipped);
+    EXPECT_EQ(OutputFile::toPcm(-3.5f, 16, clipped), -32768 * 65536);
+    EXPECT_TRUE(clipped);
+    // 24-bit: 8388608 steps, left-justified by 8 bits.
+    EXPECT_EQ(OutputFile::toPcm(0.5f, 24, clipped), 4194304 * 256);
+    EXPECT_FALSE(clipped);
+    EXPECT_EQ(OutputFile::toPcm(2.0f, 24, clipped), 8388607 * 256);
+    EXPECT_TRUE(clipped);
+}
+
+TEST(RenderOutputFile, SixteenBitFilesHoldTheRoundedSamplesAndReportPeakAndClips) {
+    ScratchDirectory dir;
+    std::string path = dir.file("out.wav");
+    const std::vector<float> samples = {0.25f, -0.5f, 1.5f, -1.25f, 0.1f,
+                                        std::numeric_limits<float>::quiet_NaN()};
+    OutputFile output;
+    std::string error;
+    ASSERT_TRUE(output.open(path, 1, 44100, 16, error)) << error;
+    ASSERT_TRUE(output.write(samples.data(), static_cast<int64_t>(samples.size()), error));
+    ASSERT_TRUE(output.commit(error)) << error;
+    EXPECT_EQ(output.description(), "mono 16-bit WAV");
+    EXPECT_EQ(output.clipped(), 2);
+    EXPECT_EQ(output.nonFinite(), 1);
+    EXPECT_DOUBLE_EQ(output.peak(), 1.5);
+
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    std::vector<short> read(samples.size());
+    ASSERT_EQ(sf_read_short(file, read.data(), static_cast<sf_count_t>(read.size())),
+              static_cast<sf_count_t>(read.size()));
+    sf_close(file);
+    EXPECT_EQ(read, (std::vector<short>{8192, -16384, 32767, -32768, 3277, 0}));
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"out.wav"});  // no temporary file left
+}
+
+TEST(RenderOutputFile, TheExtensionChoosesTheFormatAndFloatIsTheDefault) {
+    ScratchDirectory dir;
+    std::string error;
+    struct Case {
+        const char* name;
+        int bits;
+        int expectedFormat;
+        const char* description;
+    };
+    const Case cases[] = {
+        {"a.wav", 0, SF_FORMAT_WAV | SF_FORMAT_FLOAT, "stereo 32-bit float WAV"},
+        {"b.AIFF", 24, SF_FORMAT_AIFF | SF_FORMAT_PCM_24, "stereo 24-bit AIFF"},
+        // FLAC has no float samples: 24-bit PCM instead.
+        {"c.flac", 0, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "stereo 24-bit FLAC"},
+        {"d.ogg", 0, SF_FORMAT_OGG | SF_FORMAT_VORBIS, "stereo Vorbis OGG"},
+    };
+    const std::vector<float> frames = {0.1f, -0.1f, 0.2f, -0.2f};
+    for (const Case& c : cases) {
+        OutputFile output;
+        ASSERT_TRUE(output.open(dir.file(c.name), 2, 44100, c.bits, error)) << c.name << error;
+        ASSERT_TRUE(output.write(frames.data(), 2, error));
+        ASSERT_TRUE(output.commit(error)) << error;
+        EXPECT_EQ(output.description(), c.description);
+        SF_INFO info{};
+        SNDFILE* file = sf_open(dir.file(c.name).c_str(), SFM_READ, &info);
+        ASSERT_NE(file, nullptr) << c.name;
+        EXPECT_EQ(info.format, c.expectedFormat) << c.name;
+        EXPECT_EQ(info.channels, 2);
+        sf_close(file);
+    }
+
+    OutputFile unknown;
+    EXPECT_FALSE(unknown.open(dir.file("e.xyz"), 1, 44100, 0, error));
+    EXPECT_NE(error.find("extension"), std::string::npos) << error;
+    OutputFile vorbisBits;
+    EXPECT_FALSE(vorbisBits.open(dir.file("f.ogg"), 1, 44100, 16, error));
+    EXPECT_NE(error.find("--bits"), std::string::npos) << error;
+}
+
+TEST(RenderOutputFile, AnUnfinishedFileNeverAppearsUnderTheRequestedName) {
+    ScratchDirectory dir;
+    std::string path = dir.file("keep.wav");
+    {
+        std::ofstream existing(path);
+        existing << "previous render";
+    }
+    std::string error;
+    const std::vector<float> frames(100, 0.5f);
+    {
+        OutputFile output;
+        ASSERT_TRUE(output.open(path, 1, 44100, 0, error)) << error;
+        ASSERT_TRUE(output.write(frames.data(), 100, error));
+        EXPECT_EQ(dir.list().size(), 2u);  // the target and a temporary file beside it
+        // Destroyed without commit, as after a failed render.
+    }
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"keep.wav"});
+    std::ifstream kept(path);
+    std::string text;
+    std::getline(kept, text);
+    EXPECT_EQ(text, "previous render");
+
+    OutputFile intoDirectory;
+    EXPECT_FALSE(intoDirectory.open(dir.path(), 1, 44100, 0, error));
+    OutputFile nowhere;
+    EXPECT_FALSE(nowhere.open(dir.file("missing/out.wav"), 1, 44100, 0, error));
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"keep.wav"});
+}
+
+#endif

@@ -1,0 +1,152 @@
+#ifndef _WIN32
+
+#include "RenderTestSupport.h"
+
+#include <dirent.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace rendertest {
+
+ScratchDirectory::ScratchDirectory() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/render-test-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = name.data();
+}
+
+ScratchDirectory::~ScratchDirectory() {
+    for (const std::string& name : list()) unlink(file(name).c_str());
+    rmdir(path_.c_str());
+}
+
+std::vector<std::string> ScratchDirectory::list() const {
+    std::vector<std::string> names;
+    DIR* directory = opendir(path_.c_str());
+    if (directory == nullptr) return names;
+    while (dirent* entry = readdir(directory)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(directory);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void writeAudio(const std::string& path, const std::vector<float>& interleaved, int channels,
+                int sampleRate, int bits) {
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = sampleRate;
+    info.format = SF_FORMAT_WAV | (bits == 16 ? SF_FORMAT_PCM_16 : SF_FORMAT_FLOAT);
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) throw std::runtime_error("cannot write " + path);
+    sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size()) / channels);
+    sf_close(file);
+}
+
+Audio readAudio(const std::string& path) {
+    Audio audio;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) throw std::runtime_error("cannot read " + path);
+    audio.channels = info.channels;
+    audio.sampleRate = info.samplerate;
+    audio.frames = info.frames;
+    audio.samples.resize(static_cast<size_t>(info.frames * info.channels));
+    sf_readf_float(file, audio.samples.data(), info.frames);
+    sf_close(file);
+    return audio;
+}
+
+std::vector<float> testSignal(int frames, double frequency, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> noise(-0.05f, 0.05f);
+    std::vector<float> samples(static_cast<size_t>(frames));
+    const double pi = std::acos(-1.0);
+    for (int i = 0; i < frames; ++i) {
+        double t = i / 44100.0;
+        samples[static_cast<size_t>(i)] =
+            static_cast<float>(0.4 * std::sin(2 * pi * frequency * t) +
+                               0.2 * std::sin(2 * pi * 2.7 * frequency * t)) +
+            noise(random);
+    }
+    return samples;
+}
+
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::ifstream stream(path, std::ios::binary);
+    std::stringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+RunResult runRenderer(const std::vector<std::string>& arguments) {
+    ScratchDirectory logs;
+    std::string outPath = logs.file("out.txt");
+    std::string errPath = logs.file("err.txt");
+    std::string program = buildDirectory() + "/ostraquelle-render";
+    RunResult run;
+    pid_t child = fork();
+    if (child == 0) {
+        if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) {
+            _exit(126);
+        }
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = slurp(outPath);
+    run.err = slurp(errPath);
+    return run;
+}
+
+std::string pluginPath() {
+    const char* path = std::getenv("OSTRAQUELLE_PLUGIN");
+    return path != nullptr ? path : "";
+}
+
+std::string buildDirectory() {
+    std::string plugin = pluginPath();
+    std::string::size_type slash = plugin.find_last_of('/');
+    return slash == std::string::npos ? "." : plugin.substr(0, slash);
+}
+
+std::string sourceDirectory() {
+    const char* path = std::getenv("OSTRAQUELLE_SOURCE_DIR");
+    return path != nullptr ? path : ".";
+}
+
+bool fileExists(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0;
+}
+
+}  // namespace rendertest
+
+#endif

@@ -1,0 +1,57 @@
+#pragma once
+// Shared helpers of the renderer tests: scratch directories, small audio files, and running
+// ostraquelle-render as a separate program the way a user does.
+
+#ifndef _WIN32
+
+#include <string>
+#include <vector>
+
+namespace rendertest {
+
+// A fresh directory under the system's temporary directory, removed with its files at the end.
+class ScratchDirectory {
+public:
+    ScratchDirectory();
+    ~ScratchDirectory();
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // Names of the files in it (hidden ones included), sorted.
+    std::vector<std::string> list() const;
+
+private:
+    std::string path_;
+};
+
+// Writes interleaved float samples; the format follows the extension (WAV float by default,
+// 16-bit PCM when bits is 16).
+void writeAudio(const std::string& path, const std::vector<float>& interleaved, int channels,
+                int sampleRate, int bits = 0);
+
+struct Audio {
+    std::vector<float> samples;  // interleaved
+    int channels = 0;
+    int sampleRate = 0;
+    long long frames = 0;
+};
+Audio readAudio(const std::string& path);
+
+// A deterministic test signal: a sum of two sines plus noise from a fixed seed.
+std::vector<float> testSignal(int frames, double frequency, unsigned seed);
+
+struct RunResult {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+// Runs the built ostraquelle-render with the arguments.
+RunResult runRenderer(const std::vector<std::string>& arguments);
+
+std::string pluginPath();       // the built Ostraquelle.so
+std::string buildDirectory();   // where the plug-in and the tools are
+std::string sourceDirectory();  // the repository
+bool fileExists(const std::string& path);
+
+}  // namespace rendertest
+
+#endif
