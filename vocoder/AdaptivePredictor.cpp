@@ -6,7 +6,8 @@
 #include "vocoder/FiniteCheck.h"
 
 AdaptivePredictor::AdaptivePredictor()
-    : orderInUse(100), mu(0.02), forget(0.001), leak(0.999), rho(0.0) {
+    : orderInUse(100), mu(0.02), forget(0.001), leak(0.999), rho(0.0), sumsProvided(false),
+      providedCount(0), providedPrediction(0.0), providedEnergy(0.0) {
     clear();
 }
 
@@ -35,19 +36,34 @@ void AdaptivePredictor::clear() {
     std::memset(w, 0, sizeof w);
     std::memset(x, 0, sizeof x);
     std::memset(v, 0, sizeof v);
+    sumsProvided = false;
+}
+
+void AdaptivePredictor::providePredictionSums(double prediction, double energy, int32_t count) {
+    providedPrediction = prediction;
+    providedEnergy = energy;
+    providedCount = count;
+    sumsProvided = true;
 }
 
 double AdaptivePredictor::process(double input) {
     // The order is read once: a concurrent setOrder only changes what the next sample uses.
     const int32_t n = orderInUse;
 
-    // Prediction and history energy, each accumulated from index 0 upward.
+    // Prediction and history energy, each accumulated from index 0 upward (or handed in,
+    // summed the same way, by the engine's synthesis pass).
     double prediction = 0.0;
     double energy = 0.0;
-    for (int32_t i = 0; i < n; ++i) {
-        prediction += x[i] * w[i];
-        energy += x[i] * x[i];
+    if (sumsProvided && providedCount == n) {
+        prediction = providedPrediction;
+        energy = providedEnergy;
+    } else {
+        for (int32_t i = 0; i < n; ++i) {
+            prediction += x[i] * w[i];
+            energy += x[i] * x[i];
+        }
     }
+    sumsProvided = false;
     const double error = input - prediction;
     const double g = 1.0 / (std::sqrt(energy) + 0.01);
 

@@ -34,6 +34,11 @@ public:
     void clear();
     // One step of prediction and adaptation; answers the prediction error.
     double process(double input);
+    // Hands in the two sums that the next process would compute first (prediction and history
+    // energy over the current history and coefficients, index 0 upward), computed elsewhere in
+    // the same pass as other work; the next process uses them instead of summing again when
+    // the order is still count. Any clear or order change discards them.
+    void providePredictionSums(double prediction, double energy, int32_t count);
     // True when every entry of the adaptive state is a finite number.
     bool isFinite() const;
 
@@ -46,4 +51,8 @@ private:
     double w[kMaxOrder];
     double x[kMaxOrder];
     double v[kMaxOrder];
+    bool sumsProvided;
+    int32_t providedCount;
+    double providedPrediction;
+    double providedEnergy;
 };

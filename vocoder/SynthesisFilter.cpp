@@ -23,4 +23,23 @@ double SynthesisFilter::process(double excitation, const double* coefficients, i
     return y;
 }
 
+double SynthesisFilter::processWithPredictorSums(double excitation, const double* coefficients,
+                                                 const double* history, int32_t count,
+                                                 double& prediction, double& energy) {
+    const double a = feedback;
+    double y = excitation;
+    double p = 0.0;
+    double q = 0.0;
+    for (int32_t i = 0; i < count; ++i) {
+        y = y + (s[i] * coefficients[i]) * a;
+        p += history[i] * coefficients[i];
+        q += history[i] * history[i];
+    }
+    std::memmove(s + 1, s, sizeof(double) * static_cast<size_t>(count - 1));
+    s[0] = y;
+    prediction = p;
+    energy = q;
+    return y;
+}
+
 bool SynthesisFilter::isFinite() const { return allFinite(s, kMaxOrder); }

@@ -22,6 +22,13 @@ public:
     // (count is 1 to kMaxOrder, as a predictor's order always is). State entries at and
     // beyond count are left as they are.
     double process(double excitation, const double* coefficients, int32_t count);
+    // The same step, and in the same pass over the coefficients the predictor's next two sums
+    // over its history: prediction = sum of history[i] * coefficients[i] and energy = sum of
+    // history[i]^2, each from index 0 upward. Running the three sums side by side lets the
+    // processor overlap them instead of waiting on one chain of additions after another.
+    double processWithPredictorSums(double excitation, const double* coefficients,
+                                    const double* history, int32_t count, double& prediction,
+                                    double& energy);
     // True when every state entry is a finite number.
     bool isFinite() const;
 

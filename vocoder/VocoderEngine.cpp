@@ -77,7 +77,16 @@ void VocoderEngine::processSample(const float* carrier, const float* modulator,
         u = w;
     }
 
-    double y = synthesis.process(u, modulatorAnalysis.coefficients(), modulatorAnalysis.order());
+    // The synthesis reads the coefficients just adapted; the same pass prepares the modulator
+    // predictor's sums for the next sample, which depend on exactly those coefficients and the
+    // history just shifted.
+    const int32_t order = modulatorAnalysis.order();
+    double nextPrediction = 0.0;
+    double nextEnergy = 0.0;
+    double y = synthesis.processWithPredictorSums(u, modulatorAnalysis.coefficients(),
+                                                  modulatorAnalysis.history(), order,
+                                                  nextPrediction, nextEnergy);
+    modulatorAnalysis.providePredictionSums(nextPrediction, nextEnergy, order);
     const double a = envelopeShare;
     y = y * (10.0 * env * a + (1.0 - a));
 

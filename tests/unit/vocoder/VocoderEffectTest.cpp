@@ -38,7 +38,8 @@ TEST(VocoderEffect, ConstructionSetsRecordDefaultsAndEngine) {
     EXPECT_EQ(fx.record->numParams, 21);
     EXPECT_EQ(fx.record->numInputs, 2);
     EXPECT_EQ(fx.record->numOutputs, 8);
-    EXPECT_EQ(fx.record->flags, effFlagsCanMono | effFlagsCanReplacing);  // no editor yet
+    EXPECT_EQ(fx.record->flags & ~effFlagsHasEditor, effFlagsCanMono | effFlagsCanReplacing);
+    EXPECT_EQ((fx.record->flags & effFlagsHasEditor) != 0, fx.effect->getEditor() != nullptr);
     EXPECT_EQ(fx.record->uniqueID, 0x6C51734F);
     EXPECT_EQ(std::memcmp(&fx.record->uniqueID, "OsQl", 4), 0);
 
@@ -159,6 +160,7 @@ TEST(VocoderEffect, ValueMappingsReachTheEngineWithTheirGuards) {
 
 TEST(VocoderEffect, IndexNineteenStoresNothingButStillNotifiesTheEditor) {
     EffectUnderTest fx;
+    delete fx.effect->getEditor();
     CountingEditor* editor = new CountingEditor(fx.effect);
     fx.effect->setEditor(editor);  // the effect deletes it
     float before[21];
