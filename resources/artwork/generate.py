@@ -7,7 +7,8 @@
 
 Run it after changing anything here (needs python3-pil and fonts-dejavu-core) and commit
 the BMP files: the build only embeds them. The output is deterministic.
-`generate.py --preview out.png` also writes a picture of the panel with its controls.
+`--out DIR` writes the files elsewhere; `--preview out.png` also writes a picture of the
+panel with its controls at their default positions.
 
 Knobs are drawn with colour keying: pure white (255, 255, 255) is transparent. So the strip's
 background is pure white, no knob pixel comes near white, every picture covers exactly the same
@@ -176,39 +177,52 @@ def pointer_distance(dx, dy, angle):
     return math.hypot(dx - along_clamped * ux, dy - along_clamped * uy)
 
 
-def knob_frame(index):
-    angle = math.radians(-135 + 270 * index / (KNOB_FRAMES - 1))
-    pixels = []
+def knob_body():
+    """Per pixel: the pointer-free colour sums and coverage, and the subsamples on the knob.
+    The same for every frame, which is what keeps every frame's silhouette identical."""
+    body = []
     for y in range(KNOB_SIZE):
         for x in range(KNOB_SIZE):
-            cover = 0.0
-            shadow = 0.0
-            colour = 0.0
+            samples, shadow = [], 0
             for sy in range(SUB):
                 for sx in range(SUB):
                     dx = x + (sx + 0.5) / SUB - CENTRE
                     dy = y + (sy + 0.5) / SUB - CENTRE
                     if math.hypot(dx, dy) <= RADIUS:
-                        ink = smoothstep(1.35, 0.65, pointer_distance(dx, dy, angle))
-                        colour += knob_surface(dx, dy) * (1 - ink) + 8 * ink
-                        cover += 1
+                        samples.append((dx, dy, knob_surface(dx, dy)))
                     elif math.hypot(dx - 0.8, dy - 1.2) <= RADIUS:
                         shadow += 1
-            n = SUB * SUB
-            if cover == 0 and shadow == 0:
-                pixels.append(WHITE)
-                continue
-            # Edge pixels mix with the box grey the knob sits on, never with the white key.
-            v = (colour + shadow * BOX_GREY * 0.55 + (n - cover - shadow) * BOX_GREY) / n
-            pixels.append(int(round(min(max(v, 0), KNOB_MAX))))
+            body.append((x + 0.5 - CENTRE, y + 0.5 - CENTRE, samples, shadow))
+    return body
+
+
+def knob_frame(body, index):
+    angle = math.radians(-135 + 270 * index / (KNOB_FRAMES - 1))
+    n = SUB * SUB
+    pixels = []
+    for cx, cy, samples, shadow in body:
+        if not samples and shadow == 0:
+            pixels.append(WHITE)
+            continue
+        # Only subsamples near the pointer line need the (costly) distance.
+        near = pointer_distance(cx, cy, angle) < 2.2
+        colour = 0.0
+        for dx, dy, surface in samples:
+            ink = smoothstep(1.35, 0.65, pointer_distance(dx, dy, angle)) if near else 0.0
+            colour += surface * (1 - ink) + 8 * ink
+        # Edge pixels mix with the box grey the knob sits on, never with the white key.
+        cover = len(samples)
+        v = (colour + shadow * BOX_GREY * 0.55 + (n - cover - shadow) * BOX_GREY) / n
+        pixels.append(int(round(min(max(v, 0), KNOB_MAX))))
     return pixels
 
 
 def draw_knob_strip():
     strip = Image.new("L", (KNOB_SIZE, KNOB_SIZE * KNOB_FRAMES), WHITE)
+    body = knob_body()
     for i in range(KNOB_FRAMES):
         frame = Image.new("L", (KNOB_SIZE, KNOB_SIZE))
-        frame.putdata(knob_frame(i))
+        frame.putdata(knob_frame(body, i))
         strip.paste(frame, (0, i * KNOB_SIZE))
     return strip
 
@@ -272,12 +286,22 @@ def preview(panel, strip, switch, path):
 
 
 def main():
+    args = sys.argv[1:]
+    out, preview_path = OUT, None
+    while len(args) >= 2 and args[0] in ("--out", "--preview"):
+        if args[0] == "--out":
+            out = args[1]
+        else:
+            preview_path = args[1]
+        args = args[2:]
+    if args:
+        sys.exit("usage: generate.py [--out DIR] [--preview FILE.png]")
     panel, strip, switch = draw_panel(), draw_knob_strip(), draw_switch()
-    to_palette(panel).save(os.path.join(OUT, "panel.bmp"))
-    to_palette(strip).save(os.path.join(OUT, "knob.bmp"))
-    switch.save(os.path.join(OUT, "switch.bmp"))
-    if len(sys.argv) == 3 and sys.argv[1] == "--preview":
-        preview(panel, strip, switch, sys.argv[2])
+    to_palette(panel).save(os.path.join(out, "panel.bmp"))
+    to_palette(strip).save(os.path.join(out, "knob.bmp"))
+    switch.save(os.path.join(out, "switch.bmp"))
+    if preview_path:
+        preview(panel, strip, switch, preview_path)
 
 
 if __name__ == "__main__":
