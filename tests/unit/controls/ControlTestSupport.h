@@ -1,0 +1,91 @@
+#pragma once
+// Drives the native stand-in's mouse for controls that poll it inside their button-down
+// handler: a script of pointer positions and held buttons/keys, one step per pass of the
+// control's drag loop (the loop calls the editor's idle work on every pass).
+#ifndef _WIN32
+
+#include <cstdint>
+#include <vector>
+
+#include "editor/GuiEditorBase.h"
+#include "graphics/ButtonState.h"
+#include "graphics/platform/Gdi.h"
+#include "toolkit/Control.h"
+#include "toolkit/ControlListener.h"
+
+struct MouseStep {
+    int32_t x, y;
+    ButtonState held;  // kLButton, kShift, ... as the context will report them
+};
+
+// Sets the stand-in's key state and cursor (screen coordinates).
+inline void applyMouse(int32_t x, int32_t y, ButtonState held) {
+    gdi::native::setCursorPos(x, y);
+    gdi::native::setKeyDown(gdi::kVkLButton, (held & kLButton) != 0);
+    gdi::native::setKeyDown(gdi::kVkMButton, (held & kMButton) != 0);
+    gdi::native::setKeyDown(gdi::kVkRButton, (held & kRButton) != 0);
+    gdi::native::setKeyDown(gdi::kVkShift, (held & kShift) != 0);
+    gdi::native::setKeyDown(gdi::kVkControl, (held & kControl) != 0);
+    gdi::native::setKeyDown(gdi::kVkMenu, (held & kAlt) != 0);
+}
+
+class MouseScript {
+public:
+    void add(int32_t x, int32_t y, ButtonState held) { steps.push_back({x, y, held}); }
+    // Where the first move starts: the point the button went down.
+    void from(int32_t x, int32_t y) { origin = MouseStep{x, y, 0}; }
+    // A straight move from the last step (or the origin) to (x, y) in `count` steps.
+    void moveTo(int32_t x, int32_t y, ButtonState held, int32_t count) {
+        const MouseStep start = steps.empty() ? origin : steps.back();
+        for (int32_t i = 1; i <= count; i++)
+            add(start.x + (x - start.x) * i / count, start.y + (y - start.y) * i / count, held);
+    }
+    // Applies the next step; past the end the left button is released where the pointer is.
+    void advance() {
+        if (next < steps.size()) {
+            const MouseStep& s = steps[next++];
+            applyMouse(s.x, s.y, s.held);
+            return;
+        }
+        gdi::native::setKeyDown(gdi::kVkLButton, false);
+        passesAfterEnd++;
+    }
+    void clear() {
+        origin = MouseStep{0, 0, 0};
+        steps.clear();
+        next = 0;
+        passesAfterEnd = 0;
+    }
+
+    MouseStep origin{0, 0, 0};
+    std::vector<MouseStep> steps;
+    size_t next = 0;
+    int passesAfterEnd = 0;
+};
+
+// An editor whose idle work advances the mouse script instead of waiting for the clock.
+class ScriptedEditor : public GuiEditorBase {
+public:
+    explicit ScriptedEditor(MouseScript* script) : GuiEditorBase(nullptr), script(script) {}
+    void runIdleWork() override {
+        idleCalls++;
+        script->advance();
+    }
+    MouseScript* script;
+    int idleCalls = 0;
+};
+
+// Records every value a control reports, with its tag.
+class RecordingListener : public ControlListener {
+public:
+    void valueChanged(DrawContext* context, Control* control) override {
+        values.push_back(control->getValue());
+        tags.push_back(control->getTag());
+        contexts.push_back(context);
+    }
+    std::vector<float> values;
+    std::vector<int32_t> tags;
+    std::vector<DrawContext*> contexts;
+};
+
+#endif
