@@ -31,6 +31,10 @@ void Bitmap::draw(DrawContext* context, const Rect& rect, const Point& offset) {
     gdi::HDc source = gdi::CreateCompatibleDC(dest);
     if (!source) return;
     gdi::HGdiObj previous = gdi::SelectObject(source, handle);
+    if (!previous) {  // the bitmap could not be selected: copy nothing rather than garbage
+        gdi::DeleteDC(source);
+        return;
+    }
     gdi::BitBlt(dest, rect.left, rect.top, rect.width(), rect.height(), source, offset.x,
                 offset.y, gdi::kSrcCopy);
     gdi::SelectObject(source, previous);
@@ -43,6 +47,10 @@ void Bitmap::drawTransparent(DrawContext* context, const Rect& rect, const Point
     gdi::HDc source = gdi::CreateCompatibleDC(dest);
     if (!source) return;
     gdi::HGdiObj previous = gdi::SelectObject(source, handle);
+    if (!previous) {
+        gdi::DeleteDC(source);
+        return;
+    }
     transparentCopy(dest, rect.left, rect.top, rect.width(), rect.height(), source, offset,
                     transparentColor.toColorRef());
     // The bitmap goes back out of the source context before it is deleted, so that the

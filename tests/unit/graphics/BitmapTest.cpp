@@ -167,6 +167,29 @@ TEST(BitmapDrawing, MaskMethodRestoresTheDestinationColours) {
     bitmap->release();
 }
 
+TEST(BitmapDrawing, ABitmapHeldByAnotherContextDrawsNothing) {
+    useOwnModule();
+    SavedEntry saved;
+    Surface surface(40, 40, kNavy);
+    Bitmap* bitmap = new Bitmap(130);
+    ASSERT_NE(nullptr, bitmap->getHandle());
+    gdi::HDc holder = gdi::CreateCompatibleDC(surface.dc);
+    gdi::HGdiObj previous = gdi::SelectObject(holder, bitmap->getHandle());
+    ASSERT_NE(nullptr, previous);
+    DrawContext context(nullptr, surface.dc, nullptr);
+    const auto before = surface.pixels();
+    bitmap->draw(&context, Rect(0, 0, 16, 32), Point(0, 0));
+    transparentBltEntry = nullptr;
+    bitmap->drawTransparent(&context, Rect(0, 0, 16, 32), Point(0, 0));
+    EXPECT_EQ(before, surface.pixels());
+
+    gdi::SelectObject(holder, previous);
+    gdi::DeleteDC(holder);
+    bitmap->draw(&context, Rect(0, 0, 16, 32), Point(0, 0));  // free again: it draws
+    EXPECT_NE(before, surface.pixels());
+    bitmap->release();
+}
+
 #ifndef _WIN32
 namespace {
 
