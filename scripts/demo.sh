@@ -23,7 +23,7 @@ build/linux/ostraquelle-render --carrier "$out/carrier.wav" --modulator "$out/mo
 build/linux/ostraquelle-articulation "$out/modulator.wav" "$out/carrier.wav" "$out/vocoded.wav"
 
 for name in modulator carrier vocoded; do
-  sox -V1 "$out/$name.wav" -n spectrogram -x 1200 -y 513 -z 90 -t "$name.wav" \
+  sox -V1 "$out/$name.wav" -n spectrogram -x 1200 -y 513 -z 90 -t "$name" \
       -o "$out/$name.png"
 done
 

@@ -3,6 +3,9 @@
 #include "RenderTestSupport.h"
 
 #include <dirent.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -96,35 +99,105 @@ std::string slurp(const std::string& path) {
     return text.str();
 }
 
+[[noreturn]] void execRenderer(const std::vector<std::string>& arguments) {
+    std::string program = buildDirectory() + "/ostraquelle-render";
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+}
+
+int exitStatus(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool hasHiddenFile(const std::string& directory) {
+    DIR* listing = opendir(directory.c_str());
+    if (listing == nullptr) return false;
+    bool found = false;
+    while (dirent* entry = readdir(listing)) {
+        std::string name = entry->d_name;
+        if (name.size() > 2 && name[0] == '.') found = true;
+    }
+    closedir(listing);
+    return found;
+}
+
 }  // namespace
 
 RunResult runRenderer(const std::vector<std::string>& arguments) {
     ScratchDirectory logs;
     std::string outPath = logs.file("out.txt");
     std::string errPath = logs.file("err.txt");
-    std::string program = buildDirectory() + "/ostraquelle-render";
-    RunResult run;
     pid_t child = fork();
     if (child == 0) {
         if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) {
             _exit(126);
         }
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
+        execRenderer(arguments);
     }
     int status = 0;
     waitpid(child, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    RunResult run;
+    run.status = exitStatus(status);
     run.out = slurp(outPath);
     run.err = slurp(errPath);
     return run;
 }
+
+RunResult runRendererOnTerminal(const std::vector<std::string>& arguments,
+                                const std::string& interruptWhenWritingIn) {
+    ScratchDirectory logs;
+    std::string outPath = logs.file("out.txt");
+    int master = -1;
+    int slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+        throw std::runtime_error("openpty failed");
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        close(master);
+        if (!freopen(outPath.c_str(), "w", stdout) || dup2(slave, STDERR_FILENO) < 0) _exit(126);
+        close(slave);
+        execRenderer(arguments);
+    }
+    close(slave);
+    RunResult run;
+    bool interrupted = false;
+    int status = 0;
+    // Keep reading the terminal while the program runs, or its writes would block.
+    for (;;) {
+        pollfd terminal{master, POLLIN, 0};
+        if (poll(&terminal, 1, 5) > 0) {
+            char buffer[4096];
+            ssize_t got = read(master, buffer, sizeof(buffer));
+            if (got > 0) run.err.append(buffer, static_cast<size_t>(got));
+        }
+        if (!interruptWhenWritingIn.empty() && !interrupted &&
+            hasHiddenFile(interruptWhenWritingIn)) {
+            kill(child, SIGINT);
+            interrupted = true;
+        }
+        if (waitpid(child, &status, WNOHANG) == child) break;
+    }
+    for (;;) {
+        char buffer[4096];
+        pollfd terminal{master, POLLIN, 0};
+        if (poll(&terminal, 1, 0) <= 0) break;
+        ssize_t got = read(master, buffer, sizeof(buffer));
+        if (got <= 0) break;
+        run.err.append(buffer, static_cast<size_t>(got));
+    }
+    close(master);
+    run.status = exitStatus(status);
+    run.out = slurp(outPath);
+    return run;
+}
+
 
 std::string pluginPath() {
     const char* path = std::getenv("OSTRAQUELLE_PLUGIN");

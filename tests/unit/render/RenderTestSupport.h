@@ -46,6 +46,11 @@ struct RunResult {
 };
 // Runs the built ostraquelle-render with the arguments.
 RunResult runRenderer(const std::vector<std::string>& arguments);
+// The same with stderr on a pseudo-terminal, as in an interactive shell. With a directory
+// given, sends SIGINT (Ctrl-C) as soon as a hidden temporary file appears in it, that is, once
+// the render is under way.
+RunResult runRendererOnTerminal(const std::vector<std::string>& arguments,
+                                const std::string& interruptWhenWritingIn = "");
 
 std::string pluginPath();       // the built Ostraquelle.so
 std::string buildDirectory();   // where the plug-in and the tools are
