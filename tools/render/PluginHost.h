@@ -47,7 +47,8 @@ public:
     // output, and the accumulating entry (used when replacing is not offered) adds to them.
     void process(float** inputs, float** outputs, int frames);
 
-    // The callback every hosted effect receives; `effect` is null while `main` runs.
+    // The callback every hosted effect receives; `effect` is null while `main` runs. The effect
+    // calls it from whatever thread is calling into it; this host has only one.
     static intptr_t VSTCALLBACK callback(AEffect* effect, int32_t opcode, int32_t index,
                                          intptr_t value, void* ptr, float opt);
 

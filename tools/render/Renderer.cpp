@@ -58,6 +58,7 @@ bool Renderer::run(PluginHost& host, InputPair& input, OutputFile& output,
     for (;;) {
         if (RenderSignals::interrupted()) {
             host.stop();
+            progress.finish();
             error = "interrupted; no output written";
             return false;
         }
@@ -72,6 +73,7 @@ bool Renderer::run(PluginHost& host, InputPair& input, OutputFile& output,
         }
         if (!output.write(interleaved.data(), frames, error)) {
             host.stop();
+            progress.finish();
             return false;
         }
         done += frames;
