@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "editor/EditorBase.h"
+#include "editor/VocoderEditor.h"
 #include "host/ModuleState.h"
 #include "vocoder/DenormalGuard.h"
 #include "vocoder/VocoderProgram.h"
@@ -46,6 +46,8 @@ VocoderEffect::VocoderEffect(audioMasterCallback hostCallback)
     setUniqueID(kUniqueId);
     setCanMono(true);
     setCanReplacing(true);
+    // The editor registers itself (and effFlagsHasEditor); its window waits for effEditOpen.
+    if (!new (std::nothrow) VocoderEditor(this)) outOfMemory = 1;
 }
 
 VocoderEffect::~VocoderEffect() {
@@ -102,9 +104,10 @@ void VocoderEffect::applyParameter(int32_t index, float value) {
 }
 
 // Also for index 19 and unknown indices: the editor moves whatever control carries the tag.
-// The editor's own parameterChanged joins here once the vocoder editor exists.
-void VocoderEffect::notifyEditor(int32_t, float) {
-    if (editor) editor->requestUpdate();
+void VocoderEffect::notifyEditor(int32_t index, float value) {
+    if (!editor) return;
+    editor->requestUpdate();
+    if (auto* panel = dynamic_cast<GuiEditorBase*>(editor)) panel->parameterChanged(index, value);
 }
 
 float VocoderEffect::getParameter(int32_t index) {

@@ -1,0 +1,124 @@
+#pragma once
+// A vocoder effect with a recording host, its editor opened in a stand-in host window, and a
+// mouse script that the host's idle service advances while a control holds the mouse.
+#ifndef _WIN32
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "editor/VocoderEditor.h"
+#include "graphics/Frame.h"
+#include "graphics/platform/native/WindowStandIn.h"
+#include "host/AEffect.h"
+#include "toolkit/ValueDisplay.h"
+#include "unit/controls/ControlTestSupport.h"
+#include "vocoder/VocoderEffect.h"
+
+struct HostCall {
+    int32_t opcode;
+    int32_t index;
+    float value;
+};
+
+struct EditorHost {
+    std::vector<HostCall> calls;
+    MouseScript script;
+    int idleCalls = 0;
+};
+
+// The host the current test runs; the callback has no user pointer of its own.
+extern EditorHost* currentHost;
+
+inline intptr_t VSTCALLBACK recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t,
+                                          void*, float opt) {
+    if (!currentHost) return 0;
+    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterIdle) {
+        currentHost->idleCalls++;
+        currentHost->script.advance();
+    } else {
+        currentHost->calls.push_back({opcode, index, opt});
+    }
+    return 0;
+}
+
+// The effect keeps its editor to itself; tests reach it through this subclass.
+struct EffectWithEditor : VocoderEffect {
+    using VocoderEffect::VocoderEffect;
+    EditorBase* editorObject() const { return editor; }
+};
+
+struct OpenEditor {
+    OpenEditor() {
+        gdi::native::releaseAllKeys();
+        currentHost = &host;
+        effect = new EffectWithEditor(&recordingHost);
+        record = effect->getAeffect();
+        editor = dynamic_cast<VocoderEditor*>(effect->editorObject());
+        hostWindow = platform::standin::createHostWindow(100, 80, 500, 500);
+    }
+    ~OpenEditor() {
+        delete effect;
+        platform::standin::destroyHostWindow(hostWindow);
+        gdi::native::releaseAllKeys();
+        currentHost = nullptr;
+    }
+    OpenEditor(const OpenEditor&) = delete;
+    OpenEditor& operator=(const OpenEditor&) = delete;
+
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f) {
+        return record->dispatcher(record, opcode, index, value, ptr, opt);
+    }
+    intptr_t open() { return dispatch(effEditOpen, 0, 0, hostWindow); }
+    void close() { dispatch(effEditClose); }
+    void set(int32_t index, float value) { record->setParameter(record, index, value); }
+    float get(int32_t index) { return record->getParameter(record, index); }
+
+    Frame* frame() const { return editor->getFrame(); }
+    platform::WindowHandle window() const { return frame() ? frame()->getWindow() : nullptr; }
+
+    std::string text(int32_t index) const {
+        ValueDisplay* display = editor->getDisplay(index);
+        if (!display) return "<none>";
+        char buffer[ValueDisplay::kTextBufferSize];
+        display->formatValue(buffer);
+        return buffer;
+    }
+
+    // A button press at client position (x, y) delivered through the window procedure, with the
+    // stand-in cursor there; the script then runs the drag until it is used up.
+    void press(int32_t x, int32_t y, ButtonState held) {
+        gdi::RectRec r{0, 0, 0, 0};
+        gdi::GetWindowRect(window(), &r);
+        applyMouse(r.left + x, r.top + y, held);
+        const uint32_t message = (held & kLButton)   ? platform::kMessageLeftButtonDown
+                                 : (held & kRButton) ? platform::kMessageRightButtonDown
+                                                     : platform::kMessageMiddleButtonDown;
+        platform::standin::sendMessage(window(), message, 0,
+                                       platform::standin::pointParam(x, y));
+        gdi::native::releaseAllKeys();
+    }
+    // Script steps are in client coordinates; the stand-in cursor is in screen coordinates.
+    void scriptFrom(int32_t x, int32_t y) {
+        gdi::RectRec r{0, 0, 0, 0};
+        gdi::GetWindowRect(window(), &r);
+        host.script.clear();
+        host.script.from(r.left + x, r.top + y);
+        originX = r.left;
+        originY = r.top;
+    }
+    void scriptMove(int32_t x, int32_t y, ButtonState held, int32_t count) {
+        host.script.moveTo(originX + x, originY + y, held, count);
+    }
+
+    EditorHost host;
+    EffectWithEditor* effect;
+    AEffect* record;
+    VocoderEditor* editor;
+    platform::WindowHandle hostWindow;
+    int32_t originX = 0, originY = 0;
+};
+
+#endif
