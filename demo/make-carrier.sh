@@ -17,8 +17,8 @@ for i in "${!chords[@]}"; do
   tones=()
   for f in ${chords[$i]}; do tones+=(sawtooth "$f"); done
   # One channel per tone, mixed down; short fades keep the chord changes click-free.
-  sox -r 44100 -n -D -b 32 -e float "$tmp/chord$i.wav" synth "${segment}s" "${tones[@]}" \
+  sox -V1 -r 44100 -n -D -b 32 -e float "$tmp/chord$i.wav" synth "${segment}s" "${tones[@]}" \
       gain -12 remix - fade t 0.02 "${segment}s" 0.02
   parts+=("$tmp/chord$i.wav")
 done
-sox -D "${parts[@]}" -b 32 -e float "$out" trim 0 "${length}s" gain -n -3
+sox -V1 -D "${parts[@]}" -b 32 -e float "$out" trim 0 "${length}s" gain -n -3

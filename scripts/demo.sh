@@ -13,7 +13,7 @@ cmake --build build/linux -j2 --target Ostraquelle ostraquelle-render ostraquell
 out=out/demo
 mkdir -p "$out"
 cp demo/modulator.wav "$out/modulator.wav"
-bash demo/make-carrier.sh demo/modulator.wav "$out/carrier.wav" 2>/dev/null
+bash demo/make-carrier.sh demo/modulator.wav "$out/carrier.wav"
 
 # Whitening flattens the pad's own spectrum so that only the voice's formants colour it; the
 # main volume brings the peak near -1 dBFS.

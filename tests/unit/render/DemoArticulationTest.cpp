@@ -39,7 +39,7 @@ TEST(RenderDemo, TheVocodedDemoCarriesTheModulatorsArticulation) {
     const std::string carrier = dir.file("carrier.wav");
     const std::string vocoded = dir.file("vocoded.wav");
     std::string recipe = "bash '" + sourceDirectory() + "/demo/make-carrier.sh' '" + modulator +
-                         "' '" + carrier + "' 2>/dev/null";
+                         "' '" + carrier + "'";
     ASSERT_EQ(std::system(recipe.c_str()), 0);
 
     // The settings of scripts/demo.sh.
