@@ -16,7 +16,9 @@ void onStop(int) { stopRequested = 1; }
 
 void onCrash(int signalNumber) {
     if (temporaryFile[0] != '\0') unlink(temporaryFile);
-    const char message[] = "ostraquelle-render: the plug-in crashed while rendering; no output written\n";
+    const char message[] =
+        "ostraquelle-render: the render crashed, most likely inside the plug-in; "
+        "no output written\n";
     ssize_t ignored = write(STDERR_FILENO, message, sizeof(message) - 1);
     (void)ignored;
     signal(signalNumber, SIG_DFL);

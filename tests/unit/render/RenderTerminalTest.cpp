@@ -60,7 +60,8 @@ TEST(RenderTerminal, CtrlCAndPluginCrashesLeaveNoFileUnderTheOutputName) {
                                      buildDirectory() + "/render-fixtures/render_fixture_crash.so"});
     EXPECT_EQ(crashed.status, 70);
     EXPECT_EQ(crashed.err,
-              "ostraquelle-render: the plug-in crashed while rendering; no output written\n");
+              "ostraquelle-render: the render crashed, most likely inside the plug-in; no output "
+              "written\n");
     EXPECT_TRUE(outputs.list().empty());
 }
 
