@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstring>
 #include <string>
 
@@ -311,5 +315,54 @@ TEST(DrawContextMouse, ButtonsFollowThePrimaryButtonAndLocationIsInWindowCoordin
     inWindow.getMouseLocation(where);
     EXPECT_EQ(Point(-50, -10), where);
     gdi::native::setWindowRectHook(previous);
+}
+#endif
+
+#ifdef _WIN32
+namespace {
+void sendMouse(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+void sendKey(WORD key, bool down) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+}
+}  // namespace
+
+TEST(DrawContextMouse, ButtonsAndLocationFromTheSystem) {
+    DrawContext context(nullptr, nullptr, nullptr);
+    sendMouse(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_EQ(kLButton, context.getMouseButtons());
+    buttonsSwapped = true;
+    EXPECT_EQ(kRButton, context.getMouseButtons());  // the physical left is the secondary
+    sendMouse(MOUSEEVENTF_LEFTUP);
+    sendMouse(MOUSEEVENTF_RIGHTDOWN);
+    sendKey(VK_CONTROL, true);
+    EXPECT_EQ(17, context.getMouseButtons());
+    buttonsSwapped = false;
+    EXPECT_EQ(kRButton | kControl, context.getMouseButtons());
+    sendKey(VK_CONTROL, false);
+    sendMouse(MOUSEEVENTF_RIGHTUP);
+    EXPECT_EQ(0, context.getMouseButtons());
+
+    ASSERT_TRUE(SetCursorPos(300, 200));
+    Point where;
+    context.getMouseLocation(where);
+    EXPECT_EQ(Point(300, 200), where);  // no window: screen coordinates
+
+    HWND window = CreateWindowExA(0, "STATIC", "origin", WS_POPUP | WS_VISIBLE, 120, 90, 200,
+                                  100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, window);
+    DrawContext inWindow(nullptr, nullptr, reinterpret_cast<gdi::HWnd>(window));
+    EXPECT_EQ(Point(120, 90), inWindow.getWindowOrigin());
+    inWindow.getMouseLocation(where);
+    EXPECT_EQ(Point(180, 110), where);
+    DestroyWindow(window);
 }
 #endif
