@@ -1,7 +1,8 @@
 // Cost of the vocoder per sample and its real-time factor at 44.1 kHz, through the effect's
 // processing entry in 512-frame blocks, and the cost of silence after loud input (denormals).
 //
-// Counters: ns_per_sample (CPU time per frame), x_realtime (seconds of 44.1 kHz audio
+// Counters: ns_per_sample (CPU time per frame in nanoseconds; the library prints inverted
+// rates with an "s" suffix), x_realtime (seconds of 44.1 kHz audio
 // processed per CPU second), and for the silence case silence_vs_noise (time of 10 s of
 // silence after 10 s of loud noise divided by the time of those 10 s of noise, same run).
 

@@ -222,9 +222,9 @@ TEST(EnvelopeFollower, ReleaseAndRectification) {
     const double top = follower.envelope();
     EXPECT_EQ(follower.process(0.0), follower.releaseCoefficient() * top);
     EXPECT_NEAR(follower.envelope(), 0.999547, 1e-6);
-    // A tie takes the release coefficient: equal input leaves the envelope where it is.
+    // An input equal to the envelope leaves it where it is.
     const double held = follower.envelope();
-    EXPECT_EQ(follower.process(held), held);
+    EXPECT_NEAR(follower.process(held), held, 1e-16);
 
     EnvelopeFollower positive, negative;
     for (int t = 0; t < 10; ++t) {
