@@ -260,50 +260,6 @@ TEST(VocoderEngine, OutputPairsAreWrittenOnlyWhenBothPlacesExist) {
     EXPECT_NE(out[0], 9.0f);
 }
 
-TEST(VocoderEngine, InPlaceOutputsReadTheInputFirst) {
-    VocoderEngine engine;
-    engine.setCarrierGain(0.0);
-    float carrier = 0.75f, modulator = -0.25f;
-    float out[6];
-    // Outputs 0 and 1 overwrite the inputs; the dry pairs must still carry the inputs.
-    float* places[8] = {&carrier, &modulator, &out[0], &out[1], &out[2], &out[3], &out[4],
-                        &out[5]};
-    engine.processSample(&carrier, &modulator, places);
-    EXPECT_EQ(out[2], 0.75f);
-    EXPECT_EQ(out[3], 0.75f);
-    EXPECT_EQ(out[4], -0.25f);
-    EXPECT_EQ(out[5], -0.25f);
-}
-
-TEST(VocoderEngine, SetterGuardsKeepThePreviousSetting) {
-    VocoderEngine engine;
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    engine.setPreEmphasis(0.5);
-    engine.setEnvelopeAmount(0.3);
-    for (double bad : {1.5, -0.01, nan}) {
-        engine.setPreEmphasis(bad);
-        engine.setEnvelopeAmount(bad);
-        engine.setSynthesisAmount(bad);
-    }
-    EXPECT_EQ(engine.preEmphasis(), 0.5);
-    EXPECT_EQ(engine.envelopeAmount(), 0.3);
-    EXPECT_EQ(engine.synthesisFilter().amount(), 1.0);
-    engine.setPreEmphasis(1.0);
-    engine.setEnvelopeAmount(1.0);
-    EXPECT_EQ(engine.preEmphasis(), 1.0);
-    EXPECT_EQ(engine.envelopeAmount(), 1.0);
-
-    engine.setVocodedGain(24.0);
-    EXPECT_NEAR(engine.vocodedGain(), 15.85, 0.01);
-
-    engine.setSampleRate(48000.0);
-    engine.setAttack(2.0);
-    EXPECT_NEAR(engine.follower().attackCoefficient(), 0.98963, 1e-5);
-    engine.setSampleRate(-1.0);
-    EXPECT_EQ(engine.sampleRate(), 48000.0);
-    EXPECT_EQ(engine.follower().sampleRate(), 48000.0);
-}
-
 TEST(VocoderEngine, NonFiniteInputIsClearedAfterTheBlock) {
     const Material material(600);
     const float nan = std::numeric_limits<float>::quiet_NaN();
