@@ -24,6 +24,7 @@ public:
     // Host automation or the editor (UI thread), also while the audio thread processes: stores
     // x in the current value and the current program, shows and applies it, tells the editor.
     void setParameter(int32_t index, float value) override;
+    // Host (any thread): the value last set; 0 for index 19 and unknown indices.
     float getParameter(int32_t index) override;
     // Audio thread. Both overwrite the outputs; the buffers may be the input buffers.
     void process(float** inputs, float** outputs, int32_t sampleFrames) override;
@@ -32,6 +33,8 @@ public:
     void setProgram(int32_t program) override;
     // effSetProgramName: keeps at most 23 characters of a longer name.
     void setProgramName(char* name) override;
+    // effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName (UI thread):
+    // index 19 and unknown indices leave the text untouched.
     void getProgramName(char* name) override;
     void getParameterLabel(int32_t index, char* label) override;
     void getParameterDisplay(int32_t index, char* text) override;
@@ -42,9 +45,12 @@ public:
     void suspend() override;
     // effMainsChanged 1: nothing to do, the engine runs whenever the host calls process.
     void resume() override;
+    // effGetProgramNameIndexed, effCopyProgram (UI thread): false for programs outside 0..7.
     bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
     bool copyProgram(int32_t destination) override;
+    // effGetOutputProperties (UI thread): labels and stereo flags of the four output pairs.
     bool getOutputProperties(int32_t index, VstPinProperties* properties) override;
+    // Identity and capability queries (UI thread).
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
