@@ -80,28 +80,36 @@ int LineTo(HDc handle, int x, int y) {
     dc->position = PointRec{x, y};
     if (pen.description.lopnStyle == kPsNull) return 1;
 
-    // Bresenham from the current position, stopping before the end point. Wider pens paint a
-    // square around each point.
+    // Bresenham from the current position, stopping before the end point. Where the ideal
+    // line passes exactly half-way between two pixels, GDI steps the minor axis only when
+    // that axis runs towards smaller coordinates; the same tie rule is kept here. Wider pens
+    // paint a square around each point.
     const int thickness = pen.description.lopnWidth.x > 1 ? pen.description.lopnWidth.x : 1;
     const int before = (thickness - 1) / 2;
     const ColorRef color = pen.description.lopnColor & 0xFFFFFF;
-    int px = from.x, py = from.y;
-    const int dx = std::abs(x - px), dy = -std::abs(y - py);
-    const int sx = px < x ? 1 : -1, sy = py < y ? 1 : -1;
-    int error = dx + dy;
-    while (px != x || py != y) {
+    const int dx = x - from.x, dy = y - from.y;
+    const bool xMajor = std::abs(dx) > std::abs(dy);
+    const int major = xMajor ? std::abs(dx) : std::abs(dy);
+    const int minor = xMajor ? std::abs(dy) : std::abs(dx);
+    const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const int bias = minorStep < 0 ? 1 : 0;
+    int alongMajor = xMajor ? from.x : from.y;
+    int alongMinor = xMajor ? from.y : from.x;
+    int error = 2 * minor - major;
+    for (int step = 0; step < major; step++) {
+        const int px = xMajor ? alongMajor : alongMinor;
+        const int py = xMajor ? alongMinor : alongMajor;
         for (int oy = 0; oy < thickness; oy++)
             for (int ox = 0; ox < thickness; ox++)
                 plot(*dc->bitmap, px - before + ox, py - before + oy, color);
-        const int doubled = 2 * error;
-        if (doubled >= dy) {
-            error += dy;
-            px += sx;
+        if (error + bias > 0) {
+            alongMinor += minorStep;
+            error += 2 * minor - 2 * major;
+        } else {
+            error += 2 * minor;
         }
-        if (doubled <= dx) {
-            error += dx;
-            py += sy;
-        }
+        alongMajor += majorStep;
     }
     return 1;
 }

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "graphics/DrawContext.h"
 #include "unit/graphics/Surface.h"
@@ -75,6 +76,37 @@ TEST(DrawContextShapes, LinesLeaveOutTheirEndPixel) {
     for (int y = 5; y < 12; y++) EXPECT_EQ(kRed, surface.at(15, y)) << y;
     EXPECT_EQ(0u, surface.at(15, 12));
     EXPECT_EQ(17, surface.count(kRed));
+}
+
+TEST(DrawContextShapes, SlopedLinesBreakTiesLikeGdi) {
+    // Where the ideal line runs exactly between two pixels, the minor axis steps early only
+    // when it runs towards smaller coordinates.
+    struct Case {
+        Point from, to;
+        std::vector<Point> painted;
+    };
+    const std::vector<Case> cases = {
+        {{0, 0}, {6, 3}, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}, {5, 2}}},
+        {{6, 3}, {0, 0}, {{6, 3}, {5, 2}, {4, 2}, {3, 1}, {2, 1}, {1, 0}}},
+        {{0, 3}, {6, 0}, {{0, 3}, {1, 2}, {2, 2}, {3, 1}, {4, 1}, {5, 0}}},
+        {{0, 0}, {3, 6}, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}}},
+        {{3, 0}, {0, 6}, {{3, 0}, {2, 1}, {2, 2}, {1, 3}, {1, 4}, {0, 5}}},
+        {{16, 16}, {2, 23}, {{16, 16}, {15, 16}, {14, 17}, {13, 17}, {12, 18}, {11, 18},
+                             {10, 19}, {9, 19}, {8, 20}, {7, 20}, {6, 21}, {5, 21},
+                             {4, 22}, {3, 22}}},
+    };
+    for (const Case& c : cases) {
+        Surface surface(24, 24);
+        DrawContext context(nullptr, surface.dc, nullptr);
+        context.setFrameColor(Color(255, 0, 0));
+        context.moveTo(c.from);
+        context.lineTo(c.to);
+        for (const Point& p : c.painted)
+            EXPECT_EQ(kRed, surface.at(p.x, p.y))
+                << "(" << c.from.x << "," << c.from.y << ")-(" << c.to.x << "," << c.to.y
+                << ") at " << p.x << "," << p.y;
+        EXPECT_EQ(int(c.painted.size()), surface.count(kRed));
+    }
 }
 
 TEST(DrawContextText, AlignmentFormatsAndTheLeftInset) {
