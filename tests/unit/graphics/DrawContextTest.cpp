@@ -7,6 +7,7 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -141,6 +142,40 @@ TEST(DrawContextText, AlignmentFormatsAndTheLeftInset) {
                 break;
             }
     EXPECT_EQ(11, firstColumn);
+}
+
+TEST(DrawContextText, OpaqueBoxIsPlacedByAlignmentAndCentredVertically) {
+    const Rect box(10, 6, 130, 46);  // odd spare room either way tests the rounding
+    for (int alignment : {0, 1, 2}) {
+        for (int fontId : {1, 3, 6}) {
+            Surface surface(140, 52);
+            DrawContext context(nullptr, surface.dc, nullptr);
+            context.setFont(fontId);
+            context.setFillColor(Color(0, 0, 255));
+            context.drawString("Ostra 42", box, true, alignment);
+            int left = 1000, top = 1000, right = -1, bottom = -1;  // inclusive bounds
+            for (int y = 0; y < surface.height; y++)
+                for (int x = 0; x < surface.width; x++)
+                    if (surface.at(x, y) != 0) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                    }
+            ASSERT_GE(right, left);
+            const int width = right - left + 1, height = bottom - top + 1;
+            SCOPED_TRACE("alignment " + std::to_string(alignment) + ", font " +
+                         std::to_string(fontId));
+            if (alignment == 0) {
+                EXPECT_EQ(box.left + 1, left);
+            } else if (alignment == 1) {
+                EXPECT_EQ(box.left + (box.width() - width) / 2, left);
+            } else {
+                EXPECT_EQ(box.right - 1, right);
+            }
+            EXPECT_EQ(box.top + (box.height() - height) / 2, top);
+        }
+    }
 }
 
 TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) {
