@@ -6,7 +6,7 @@
 #include "vocoder/FiniteCheck.h"
 
 AdaptivePredictor::AdaptivePredictor()
-    : orderInUse(100), mu(0.02), forget(0.001), leak(0.999), rho(0.0), sumsProvided(false),
+    : orderInUse(100), mu(0.02), forget(0.001), leak(0.999), rho(0.0), written(0), sumsProvided(false),
       providedCount(0), providedPrediction(0.0), providedEnergy(0.0) {
     clear();
 }
@@ -36,6 +36,7 @@ void AdaptivePredictor::clear() {
     std::memset(w, 0, sizeof w);
     std::memset(x, 0, sizeof x);
     std::memset(v, 0, sizeof v);
+    written = 0;
     sumsProvided = false;
 }
 
@@ -49,6 +50,7 @@ void AdaptivePredictor::providePredictionSums(double prediction, double energy, 
 double AdaptivePredictor::process(double input) {
     // The order is read once: a concurrent setOrder only changes what the next sample uses.
     const int32_t n = orderInUse;
+    if (n > written) written = n;
 
     // Prediction and history energy, each accumulated from index 0 upward (or handed in,
     // summed the same way, by the engine's synthesis pass).
@@ -82,4 +84,11 @@ double AdaptivePredictor::process(double input) {
 
 bool AdaptivePredictor::isFinite() const {
     return allFinite(w, kMaxOrder) && allFinite(x, kMaxOrder) && allFinite(v, kMaxOrder);
+}
+
+bool AdaptivePredictor::recentStateIsFinite() {
+    const int32_t n = written;
+    if (!(allFinite(w, n) && allFinite(x, n) && allFinite(v, n))) return false;
+    written = 0;
+    return true;
 }

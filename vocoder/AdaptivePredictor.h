@@ -41,6 +41,10 @@ public:
     void providePredictionSums(double prediction, double energy, int32_t count);
     // True when every entry of the adaptive state is a finite number.
     bool isFinite() const;
+    // The same answer, looking only at the entries that process has written since the last
+    // call that answered true (or since the last clear): the others were found finite then
+    // and have not changed. Cheap enough to run after every audio block.
+    bool recentStateIsFinite();
 
 private:
     int32_t orderInUse;
@@ -51,6 +55,7 @@ private:
     double w[kMaxOrder];
     double x[kMaxOrder];
     double v[kMaxOrder];
+    int32_t written;  // entries process has touched since the last finite check or clear
     bool sumsProvided;
     int32_t providedCount;
     double providedPrediction;

@@ -4,7 +4,7 @@
 
 #include "vocoder/FiniteCheck.h"
 
-SynthesisFilter::SynthesisFilter() : feedback(1.0) { clear(); }
+SynthesisFilter::SynthesisFilter() : feedback(1.0), written(0) { clear(); }
 
 SynthesisFilter::~SynthesisFilter() = default;
 
@@ -12,9 +12,13 @@ void SynthesisFilter::setAmount(double a) {
     if (a >= 0.0 && a <= 1.0) feedback = a;
 }
 
-void SynthesisFilter::clear() { std::memset(s, 0, sizeof s); }
+void SynthesisFilter::clear() {
+    std::memset(s, 0, sizeof s);
+    written = 0;
+}
 
 double SynthesisFilter::process(double excitation, const double* coefficients, int32_t count) {
+    if (count > written) written = count;
     const double a = feedback;
     double y = excitation;
     for (int32_t i = 0; i < count; ++i) y = y + (s[i] * coefficients[i]) * a;
@@ -26,6 +30,7 @@ double SynthesisFilter::process(double excitation, const double* coefficients, i
 double SynthesisFilter::processWithPredictorSums(double excitation, const double* coefficients,
                                                  const double* history, int32_t count,
                                                  double& prediction, double& energy) {
+    if (count > written) written = count;
     const double a = feedback;
     double y = excitation;
     double p = 0.0;
@@ -43,3 +48,9 @@ double SynthesisFilter::processWithPredictorSums(double excitation, const double
 }
 
 bool SynthesisFilter::isFinite() const { return allFinite(s, kMaxOrder); }
+
+bool SynthesisFilter::recentStateIsFinite() {
+    if (!allFinite(s, written)) return false;
+    written = 0;
+    return true;
+}

@@ -31,8 +31,12 @@ public:
                                     double& energy);
     // True when every state entry is a finite number.
     bool isFinite() const;
+    // The same answer, looking only at the entries written since the last call that answered
+    // true (or since the last clear): the others were found finite then and have not changed.
+    bool recentStateIsFinite();
 
 private:
     double s[kMaxOrder];
     double feedback;
+    int32_t written;  // entries process has touched since the last finite check or clear
 };

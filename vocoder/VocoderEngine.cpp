@@ -119,15 +119,15 @@ bool VocoderEngine::clearNonFiniteState() {
         envelopeFollower.clear();
         cleared = true;
     }
-    if (!modulatorAnalysis.isFinite()) {
+    if (!modulatorAnalysis.recentStateIsFinite()) {
         modulatorAnalysis.clear();
         cleared = true;
     }
-    if (!carrierWhitening.isFinite()) {
+    if (!carrierWhitening.recentStateIsFinite()) {
         carrierWhitening.clear();
         cleared = true;
     }
-    if (!synthesis.isFinite()) {
+    if (!synthesis.recentStateIsFinite()) {
         synthesis.clear();
         cleared = true;
     }

@@ -198,6 +198,25 @@ TEST(SynthesisFilter, EntriesBeyondCountStayAndCountOneShiftsNothing) {
     EXPECT_EQ(filter.state()[4], 1.0);
 }
 
+TEST(SynthesisFilter, RecentStateCheckCoversEverythingWrittenSinceTheLastCheck) {
+    SynthesisFilter filter;
+    const double c[1024] = {};
+    const double inf = std::numeric_limits<double>::infinity();
+    filter.process(inf, c, 8);
+    for (int t = 0; t < 4; ++t) filter.process(0.0, c, 8);  // the infinity now sits at entry 4
+    for (int t = 0; t < 20; ++t) filter.process(0.0, c, 2);  // a smaller count leaves it there
+    EXPECT_FALSE(filter.recentStateIsFinite());
+    EXPECT_FALSE(filter.isFinite());
+    filter.clear();
+    EXPECT_TRUE(filter.recentStateIsFinite());
+
+    // Once confirmed, later small-count work is all that needs looking at, and it is found.
+    for (int t = 0; t < 10; ++t) filter.process(1.0, c, 300);
+    EXPECT_TRUE(filter.recentStateIsFinite());
+    filter.process(inf, c, 3);
+    EXPECT_FALSE(filter.recentStateIsFinite());
+}
+
 TEST(EnvelopeFollower, InitialCoefficientsAndFirstSteps) {
     EnvelopeFollower follower;
     EXPECT_NEAR(follower.attackCoefficient(), 0.997735, 1e-6);
