@@ -7,7 +7,8 @@ packages=(g++ cmake make googletest libbenchmark-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           wine wine32:i386 wine64 xvfb xauth xdotool imagemagick
-          libsndfile1-dev sox espeak-ng python3 python3-pil fonts-dejavu-core)
+          libsndfile1-dev sox espeak-ng python3 python3-pil fonts-dejavu-core
+          fonts-liberation)
 
 missing=()
 for p in "${packages[@]}"; do
