@@ -1,7 +1,18 @@
 #pragma once
-// Drives the native stand-in's mouse for controls that poll it inside their button-down
-// handler: a script of pointer positions and held buttons/keys, one step per pass of the
+// Test support for controls. On Windows the test program carries the library's bitmaps
+// itself. On the native stand-in, a mouse script drives controls that poll the mouse inside
+// their button-down handler: pointer positions and held buttons/keys, one step per pass of the
 // control's drag loop (the loop calls the editor's idle work on every pass).
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "host/ModuleState.h"
+inline void useOwnModule() { moduleInstance = GetModuleHandleA(nullptr); }
+#else
+inline void useOwnModule() {}
+#endif
+
 #ifndef _WIN32
 
 #include <cstdint>

@@ -1,6 +1,5 @@
 // An effect whose editor object cannot be allocated reports it through the process-wide flag,
 // so that main discards it.
-#ifndef _WIN32
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,7 @@
 
 #include "editor/VocoderEditor.h"
 #include "host/ModuleState.h"
+#include "unit/controls/ControlTestSupport.h"
 #include "vocoder/VocoderEffect.h"
 
 namespace {
@@ -30,6 +30,7 @@ void operator delete(void* pointer, const std::nothrow_t&) noexcept { std::free(
 namespace {
 
 TEST(EditorAllocation, FailureSetsOutOfMemoryAndLeavesTheEffectWithoutEditor) {
+    useOwnModule();
     outOfMemory = 0;
     refuseEditor = true;
     VocoderEffect* effect = new VocoderEffect(nullptr);
@@ -48,5 +49,3 @@ TEST(EditorAllocation, FailureSetsOutOfMemoryAndLeavesTheEffectWithoutEditor) {
 }
 
 }  // namespace
-
-#endif

@@ -1,7 +1,7 @@
 #pragma once
-// A vocoder effect with a recording host, its editor opened in a stand-in host window, and a
-// mouse script that the host's idle service advances while a control holds the mouse.
-#ifndef _WIN32
+// A vocoder effect with a recording host and its editor. On the native stand-in the editor
+// opens in a stand-in host window, and a mouse script advances with the host's idle service
+// while a control holds the mouse; on Windows it opens without a window (no parent).
 
 #include <cstdint>
 #include <string>
@@ -9,7 +9,9 @@
 
 #include "editor/VocoderEditor.h"
 #include "graphics/Frame.h"
+#ifndef _WIN32
 #include "graphics/platform/native/WindowStandIn.h"
+#endif
 #include "host/AEffect.h"
 #include "toolkit/ValueDisplay.h"
 #include "unit/controls/ControlTestSupport.h"
@@ -23,7 +25,9 @@ struct HostCall {
 
 struct EditorHost {
     std::vector<HostCall> calls;
+#ifndef _WIN32
     MouseScript script;
+#endif
     int idleCalls = 0;
 };
 
@@ -36,7 +40,9 @@ inline intptr_t VSTCALLBACK recordingHost(AEffect*, int32_t opcode, int32_t inde
     if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterIdle) {
         currentHost->idleCalls++;
+#ifndef _WIN32
         currentHost->script.advance();
+#endif
     } else {
         currentHost->calls.push_back({opcode, index, opt});
     }
@@ -51,17 +57,22 @@ struct EffectWithEditor : VocoderEffect {
 
 struct OpenEditor {
     OpenEditor() {
-        gdi::native::releaseAllKeys();
+        useOwnModule();
         currentHost = &host;
         effect = new EffectWithEditor(&recordingHost);
         record = effect->getAeffect();
         editor = dynamic_cast<VocoderEditor*>(effect->editorObject());
+#ifndef _WIN32
+        gdi::native::releaseAllKeys();
         hostWindow = platform::standin::createHostWindow(100, 80, 500, 500);
+#endif
     }
     ~OpenEditor() {
         delete effect;
+#ifndef _WIN32
         platform::standin::destroyHostWindow(hostWindow);
         gdi::native::releaseAllKeys();
+#endif
         currentHost = nullptr;
     }
     OpenEditor(const OpenEditor&) = delete;
@@ -87,6 +98,7 @@ struct OpenEditor {
         return buffer;
     }
 
+#ifndef _WIN32
     // A button press at client position (x, y) delivered through the window procedure, with the
     // stand-in cursor there; the script then runs the drag until it is used up.
     void press(int32_t x, int32_t y, ButtonState held) {
@@ -112,13 +124,12 @@ struct OpenEditor {
     void scriptMove(int32_t x, int32_t y, ButtonState held, int32_t count) {
         host.script.moveTo(originX + x, originY + y, held, count);
     }
+#endif
 
     EditorHost host;
     EffectWithEditor* effect;
     AEffect* record;
     VocoderEditor* editor;
-    platform::WindowHandle hostWindow;
+    platform::WindowHandle hostWindow = nullptr;
     int32_t originX = 0, originY = 0;
 };
-
-#endif
