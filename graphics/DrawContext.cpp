@@ -85,6 +85,8 @@ void DrawContext::setFrameColor(const Color& color) {
     if (!deviceContext) return;
     gdi::LogPenRec description = {gdi::kPsSolid, {penWidth, penWidth}, color.toColorRef()};
     gdi::HPen created = gdi::CreatePenIndirect(&description);
+    // Without a new pen the old one stays: deleting it while selected would fail and leak it.
+    if (!created) return;
     gdi::SelectObject(deviceContext, created);
     if (pen) gdi::DeleteObject(pen);
     pen = created;
@@ -131,6 +133,7 @@ void DrawContext::setFont(int32_t newFontId, int32_t size, int32_t style) {
     description.lfCharSet = gdi::kAnsiCharset;
 
     gdi::HFont created = gdi::CreateFontIndirectA(&description);
+    if (!created) return;  // keep the previous font, as for pens and brushes
     gdi::SelectObject(deviceContext, created);
     if (font) gdi::DeleteObject(font);
     font = created;

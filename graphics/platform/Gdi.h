@@ -248,6 +248,9 @@ ObjectCounts objectCounts();
 // The font record an HFONT was created from; false for anything else.
 bool getLogFont(HGdiObj font, LogFontRec* out);
 
+// While set, CreatePenIndirect, CreateBrushIndirect and CreateFontIndirectA fail (answer null).
+void failObjectCreation(bool fail);
+
 // Mouse and keys: the state GetAsyncKeyState/GetKeyState/GetCursorPos report.
 void setKeyDown(int virtualKey, bool down);
 void releaseAllKeys();

@@ -12,6 +12,7 @@ namespace stand_in {
 namespace {
 
 native::ObjectCounts counts = {};
+bool creationFails = false;
 std::unordered_set<const void*>& liveObjects() {
     static std::unordered_set<const void*> set;
     return set;
@@ -242,17 +243,17 @@ int GetObjectA(HGdiObj handle, int size, void* out) {
 }
 
 HPen CreatePenIndirect(const LogPenRec* pen) {
-    if (!pen) return nullptr;
+    if (!pen || creationFails) return nullptr;
     return static_cast<HPen>(adopt(new PenObject(*pen)));
 }
 
 HBrush CreateBrushIndirect(const LogBrushRec* brush) {
-    if (!brush) return nullptr;
+    if (!brush || creationFails) return nullptr;
     return static_cast<HBrush>(adopt(new BrushObject(*brush)));
 }
 
 HFont CreateFontIndirectA(const LogFontRec* font) {
-    if (!font) return nullptr;
+    if (!font || creationFails) return nullptr;
     FontObject* created = new FontObject(*font);
     created->description.lfFaceName[sizeof created->description.lfFaceName - 1] = 0;
     return static_cast<HFont>(adopt(created));
@@ -358,6 +359,8 @@ void deleteRasterDC(HDc handle) {
 namespace native {
 
 ObjectCounts objectCounts() { return stand_in::counts; }
+
+void failObjectCreation(bool fail) { stand_in::creationFails = fail; }
 
 bool getLogFont(HGdiObj handle, LogFontRec* out) {
     Object* found = object(handle);

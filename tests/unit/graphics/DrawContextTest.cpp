@@ -329,6 +329,39 @@ TEST(DrawContextLifecycle, HoldsAtMostOneOwnPenBrushAndFontAndDeletesThem) {
     EXPECT_EQ(start.liveBitmaps(), end.liveBitmaps());
 }
 
+TEST(DrawContextLifecycle, FailedCreationsKeepThePreviousObjects) {
+    const gdi::native::ObjectCounts start = gdi::native::objectCounts();
+    {
+        Surface surface(30, 30);
+        DrawContext context(nullptr, surface.dc, nullptr);
+        context.setFont(2);
+        gdi::HGdiObj font = gdi::GetCurrentObject(surface.dc, gdi::kObjFont);
+
+        gdi::native::failObjectCreation(true);
+        context.setFillColor(Color(0, 255, 0));
+        context.setFrameColor(Color(255, 0, 0));
+        context.setFont(5);
+        gdi::native::failObjectCreation(false);
+
+        // The colours are stored, but the black brush and the white pen stay in use.
+        EXPECT_EQ(Color(0, 255, 0), context.getFillColor());
+        EXPECT_EQ(Color(255, 0, 0), context.getFrameColor());
+        EXPECT_EQ(font, gdi::GetCurrentObject(surface.dc, gdi::kObjFont));
+        context.drawRect(Rect(2, 2, 12, 12));
+        context.fillRect(Rect(2, 2, 12, 12));
+        EXPECT_EQ(40, surface.count(0xFFFFFF));
+        EXPECT_EQ(0, surface.count(kGreen) + surface.count(kRed));
+
+        context.setFillColor(Color(0, 255, 0));  // creation works again
+        context.fillRect(Rect(2, 2, 12, 12));
+        EXPECT_EQ(81, surface.count(kGreen));
+    }
+    const gdi::native::ObjectCounts end = gdi::native::objectCounts();
+    EXPECT_EQ(start.livePens(), end.livePens());
+    EXPECT_EQ(start.liveBrushes(), end.liveBrushes());
+    EXPECT_EQ(start.liveFonts(), end.liveFonts());
+}
+
 namespace {
 bool windowAt200x100(gdi::HWnd, gdi::RectRec* rect) {
     *rect = gdi::RectRec{200, 100, 568, 512};
