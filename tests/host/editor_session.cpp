@@ -305,7 +305,7 @@ int main(int argc, char** argv) {
         std::printf("FAIL: cannot load %s\n", argv[1]);
         return 1;
     }
-    auto entry = reinterpret_cast<PluginMain>(GetProcAddress(module, "main"));
+    auto entry = reinterpret_cast<PluginMain>(pluginSymbol(module, "main"));
     if (!entry) {
         std::printf("FAIL: no main in %s\n", argv[1]);
         return 1;
