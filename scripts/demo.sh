@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The demo in one command: installs what is missing, builds the native plug-in and the offline
 # renderer, vocodes the spoken demo/modulator.wav with a sawtooth pad, and writes the result
-# with spectrograms of modulator, carrier and result to out/demo/.
+# with spectrograms of modulator, carrier and result to out/demo/, and a screenshot of the
+# editor panel drawn by the 32-bit DLL under wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -27,8 +28,15 @@ for name in modulator carrier vocoded; do
       -o "$out/$name.png"
 done
 
+# The editor panel as a host shows it: the real 32-bit DLL under wine, on a virtual display.
+cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win32 -j2 --target Ostraquelle host_editor_session >/dev/null
+scripts/wine-run.sh "$root/build/win32/wineprefix" win32 build/win32/tests/host_editor_session.exe \
+  build/win32/Ostraquelle.dll --screenshot "$out/editor.png" >/dev/null
+
 echo
 echo "Listen:  $root/$out/vocoded.wav   (modulator.wav and carrier.wav beside it)"
 echo "Look:    $root/$out/modulator.png"
 echo "         $root/$out/carrier.png"
 echo "         $root/$out/vocoded.png"
+echo "         $root/$out/editor.png   (the editor panel, drawn by Ostraquelle.dll under wine)"
