@@ -32,7 +32,12 @@ PluginEntry loadPlugin(const char* path) {
 #ifdef _WIN32
     HMODULE module = LoadLibraryA(path);
     if (!module) return nullptr;
-    return reinterpret_cast<PluginEntry>(GetProcAddress(module, "main"));
+    FARPROC address = GetProcAddress(module, "main");
+    // Copied rather than cast: FARPROC's declared type has nothing to do with the entry's.
+    PluginEntry entry = nullptr;
+    static_assert(sizeof entry == sizeof address, "function pointers of one size");
+    std::memcpy(&entry, &address, sizeof entry);
+    return entry;
 #else
     void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (!module) return nullptr;
