@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs a Windows test program under wine in a private prefix of the build tree:
+# Runs a Windows test program under wine in a private prefix of the build tree (a crash ends
+# the program with a failure instead of waiting in the debugger):
 #   wine-run.sh <prefix dir> <win32|win64> <program.exe> [args...]
 # The prefix is created once (wineboot), with the X11 driver unmanaged so that hiding or
 # destroying a window does not wait for a window manager. Without a display the program runs
@@ -8,7 +9,7 @@ set -euo pipefail
 prefix=$1 arch=$2
 shift 2
 
-export WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 mkdir -p "$(dirname "$prefix")"
 (
   flock 9
