@@ -43,10 +43,10 @@ private:
     DrawContext* context;
 };
 
-Frame::Frame(const Rect& rect, platform::WindowHandle parent, GuiEditorBase* owner)
+Frame::Frame(const Rect& rect, void* parent, GuiEditorBase* owner)
     : View(rect),
       editor(owner),
-      parentWindow(parent),
+      parentWindow(static_cast<platform::WindowHandle>(parent)),
       background(nullptr),
       childCount(0),
       childCapacity(0),

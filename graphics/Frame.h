@@ -19,7 +19,8 @@ public:
     // Created by the editor when the host opens it; size is (0, 0, width, height) of the
     // background. With a parent window the frame registers its window class, creates its
     // child window and enables dropping; without one it has no window.
-    Frame(const Rect& size, platform::WindowHandle parentWindow, GuiEditorBase* editor);
+    // The parent is the host's window handle as the editor received it (HWND on Windows).
+    Frame(const Rect& size, void* parentWindow, GuiEditorBase* editor);
     // Deleted by the editor when the host closes it: drops, children, background, OLE, blit
     // library and window are released in that order.
     ~Frame() override;

@@ -85,7 +85,12 @@ void resolveShortcutInPlace(char* name, uint32_t size) {
                 int targetSize = size < sizeof target ? static_cast<int>(size) : sizeof target;
                 if (link->GetPath(target, targetSize, &found, SLGP_SHORTPATH) == S_OK &&
                     target[0] != '\0') {
-                    lstrcpynA(name, target, targetSize);
+                    // Some shell-link implementations answer the long path despite the flag;
+                    // the short form of a path that is already short is the path itself.
+                    char shortTarget[1024];
+                    DWORD length = GetShortPathNameA(target, shortTarget, sizeof shortTarget);
+                    lstrcpynA(name, length > 0 && length < sizeof shortTarget ? shortTarget : target,
+                              targetSize);
                 }
             }
         }
