@@ -104,6 +104,18 @@ TEST_F(StandInFrame, OneSharedClassIsRegisteredWhileAnyFrameHasAWindow) {
     moduleInstance = savedInstance;
 }
 
+TEST_F(StandInFrame, AWindowThatCannotBeCreatedDoesNotKeepTheClassRegistered) {
+    WindowHandle gone = standin::createHostWindow(0, 0, 10, 10);
+    standin::destroyHostWindow(gone);
+    auto* orphan = new Frame(Rect(0, 0, 10, 10), gone, nullptr);
+    EXPECT_EQ(orphan->getWindow(), nullptr);
+    EXPECT_FALSE(orphan->isDropEnabled());
+    EXPECT_EQ(Frame::windowClassUseCount(), 0);
+    EXPECT_FALSE(standin::isClassRegistered(Frame::windowClassName()));
+    orphan->release();
+    EXPECT_EQ(Frame::windowClassUseCount(), 0);
+}
+
 TEST_F(StandInFrame, WithoutAParentWindowThereIsNoWindowAndNothingIsDrawn) {
     int32_t registrations = standin::registerClassCalls();
     int32_t oleDepth = standin::oleDepth();

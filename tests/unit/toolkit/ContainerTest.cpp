@@ -178,6 +178,17 @@ TEST_F(Container, SettingTheFocusTellsThePreviousViewAfterStoringTheNewOne) {
     EXPECT_EQ(frame.getFocusView(), b);
 }
 
+TEST_F(Container, RemovingTheFocusViewClearsTheFocus) {
+    RecordingView* focus = add(Rect(0, 0, 10, 10));
+    frame.setFocusView(focus);
+    frame.removeView(focus, true);  // destroyed: the frame must not keep pointing at it
+    EXPECT_EQ(frame.getFocusView(), nullptr);
+    VstKeyCode key{0, 0, 0};
+    EXPECT_EQ(frame.onKeyDown(key), -1);
+    frame.mouse(nullptr, Point(5, 5));
+    EXPECT_EQ(events(), std::vector<std::string>{"removed"});  // no focusLost to a dead view
+}
+
 TEST_F(Container, DropsGoToTheLastEnabledViewThatAcceptsAndNeverWhileAViewHasFocus) {
     RecordingView* accepting = add(Rect(0, 0, 50, 50), -1, true);
     RecordingView* refusing = add(Rect(0, 0, 50, 50), -1, false);
