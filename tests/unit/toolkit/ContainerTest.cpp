@@ -166,18 +166,6 @@ TEST_F(Container, KeysGoToTheFocusViewThenChildrenFromTheLast) {
     EXPECT_EQ(frame.onKeyUp(key), -1);
 }
 
-TEST_F(Container, SettingTheFocusTellsThePreviousViewAfterStoringTheNewOne) {
-    RecordingView* a = add(Rect(0, 0, 1, 1));
-    RecordingView* b = add(Rect(0, 0, 1, 1));
-    frame.setFocusView(a);
-    EXPECT_TRUE(log.empty());  // nobody had the focus before
-    frame.setFocusView(b);
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0].what, "focusLost");
-    EXPECT_EQ(log[0].view, a);
-    EXPECT_EQ(frame.getFocusView(), b);
-}
-
 TEST_F(Container, RemovingTheFocusViewClearsTheFocus) {
     RecordingView* focus = add(Rect(0, 0, 10, 10));
     frame.setFocusView(focus);

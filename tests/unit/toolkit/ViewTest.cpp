@@ -2,26 +2,6 @@
 
 #include "unit/toolkit/RecordingView.h"
 
-TEST(View, StartsWithOneReferenceTheGivenSizeAndDoNothingAnswers) {
-    View view(Rect(10, 20, 30, 40));
-    EXPECT_EQ(view.getRefCount(), 1);
-    Rect size, area;
-    view.getViewSize(size);
-    EXPECT_EQ(size, Rect(10, 20, 30, 40));
-    EXPECT_EQ(view.getMouseArea(area), Rect(10, 20, 30, 40));
-    EXPECT_FALSE(view.isDirty());
-    EXPECT_TRUE(view.getMouseEnabled());
-    EXPECT_FALSE(view.getTransparency());
-    EXPECT_EQ(view.getEditor(), nullptr);
-    VstKeyCode key{'a', 0, 0};
-    EXPECT_EQ(view.onKeyDown(key), -1);
-    EXPECT_EQ(view.onKeyUp(key), -1);
-    EXPECT_EQ(view.notify(nullptr, kMsgCheckIfViewContainer), 0);
-    EXPECT_FALSE(view.onDrop(nullptr, 0, 0, Point(15, 25)));
-    EXPECT_FALSE(view.onWheel(nullptr, Point(15, 25), 1.0f));
-    EXPECT_STREQ(kMsgCheckIfViewContainer, "kMsgCheckIfViewContainer");
-}
-
 TEST(View, HitTestAndOverlapIncludeAllFourEdges) {
     View view(Rect(10, 20, 30, 40));
     EXPECT_TRUE(view.hitTest(Point(10, 20), kLButton));
