@@ -16,14 +16,17 @@ size_t arrangementBytes(int32_t channels) {
 }  // namespace
 
 bool EffectExtended::allocateArrangement(VstSpeakerArrangement** arrangement, int32_t channels) {
-    if (!arrangement || channels < 0) return false;
-    // A count whose byte size would wrap around (32-bit builds) must not become a small block.
-    if (static_cast<size_t>(channels) > (SIZE_MAX - kArrangementHeader) / sizeof(VstSpeakerProperties))
-        return false;
+    if (!arrangement) return false;
+    // The old arrangement goes first, also when the new one cannot be made: a refused call
+    // leaves the pointer null, as a failed allocation does.
     if (*arrangement) {
         std::free(*arrangement);
         *arrangement = nullptr;
     }
+    if (channels < 0) return false;
+    // A count whose byte size would wrap around (32-bit builds) must not become a small block.
+    if (static_cast<size_t>(channels) > (SIZE_MAX - kArrangementHeader) / sizeof(VstSpeakerProperties))
+        return false;
     void* block = std::calloc(1, arrangementBytes(channels));
     if (!block) return false;
     *arrangement = static_cast<VstSpeakerArrangement*>(block);

@@ -42,6 +42,15 @@ TEST(SpeakerArrangement, RefusesCountsThatCannotBeAllocated) {
     EXPECT_FALSE(effect.allocateArrangement(&arrangement, -1));
     EXPECT_EQ(arrangement, nullptr);
     EXPECT_FALSE(effect.allocateArrangement(nullptr, 2));
+    // A refused count still frees what the pointer held and leaves it null.
+    ASSERT_TRUE(effect.allocateArrangement(&arrangement, 2));
+    EXPECT_FALSE(effect.allocateArrangement(&arrangement, -3));
+    EXPECT_EQ(arrangement, nullptr);
+    VstSpeakerArrangement source = {};
+    source.numChannels = -1;
+    ASSERT_TRUE(effect.allocateArrangement(&arrangement, 1));
+    EXPECT_FALSE(effect.matchArrangement(&arrangement, &source));
+    EXPECT_EQ(arrangement, nullptr);
     if (sizeof(size_t) == 4) {
         EXPECT_FALSE(effect.allocateArrangement(&arrangement, INT32_MAX));
         EXPECT_EQ(arrangement, nullptr);
