@@ -23,8 +23,9 @@ void ToggleButton::draw(DrawContext* context) {
 void ToggleButton::mouse(DrawContext* context, const Point&) {
     if (!mouseEnabled || !context) return;
     if (!(context->getMouseButtons() & kLButton)) return;
-    // Only the integer part counts as on: 0.3 turns on, not off.
-    value = std::fabs(value) >= 1.0f ? 0.0f : 1.0f;
+    // Only the integer part counts as on: 0.3 turns on, not off. A value that is not a number
+    // shows the on picture and so turns off.
+    value = std::trunc(value) != 0.0f ? 0.0f : 1.0f;
     runEditorIdle();
     if (listener) listener->valueChanged(context, this);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -266,9 +267,12 @@ TEST_F(SwitchBench, LeftClicksToggleAndAnyNonZeroValueCountsAsOff) {
     click(kLButton);
     EXPECT_EQ(toggle->getValue(), 0.0f);
     EXPECT_EQ(listener.values.size(), 3u);  // reported even without a visible change
+    toggle->setValue(std::nanf(""));
+    click(kLButton);
+    EXPECT_EQ(toggle->getValue(), 0.0f);
     toggle->setMouseEnabled(false);
     click(kLButton);
-    EXPECT_EQ(listener.values.size(), 3u);
+    EXPECT_EQ(listener.values.size(), 4u);
 }
 
 #endif
