@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "TestEffect.h"
 #include "editor/EditorBase.h"
@@ -167,4 +169,115 @@ TEST(Dispatcher, EditorOpcodesReachTheEditorWithAKeyRecord) {
     effect.setEditor(&editor);
     effect.setEditor(nullptr);
     EXPECT_EQ(effect.getAeffect()->flags & effFlagsHasEditor, 0);
+}
+
+namespace {
+// Records the typed arguments each operation receives from the dispatcher.
+class ArgumentSpy : public TestEffect {
+public:
+    int32_t getChunk(void** data, bool isPreset) override {
+        record("getChunk", 0, reinterpret_cast<intptr_t>(data), isPreset);
+        return 40;
+    }
+    int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override {
+        record("setChunk", byteSize, reinterpret_cast<intptr_t>(data), isPreset);
+        return 41;
+    }
+    void setBlockSize(int32_t size) override { record("setBlockSize", size, 0, false); }
+    bool getProgramNameIndexed(int32_t category, int32_t index, char*) override {
+        record("getProgramNameIndexed", category, index, false);
+        return true;
+    }
+    bool copyProgram(int32_t destination) override {
+        record("copyProgram", destination, 0, false);
+        return true;
+    }
+    void connectInput(int32_t index, bool connected) override {
+        record("connectInput", index, 0, connected);
+    }
+    bool offlineNotify(VstAudioFile*, int32_t numFiles, bool start) override {
+        record("offlineNotify", numFiles, 0, start);
+        return true;
+    }
+    bool setSpeakerArrangement(VstSpeakerArrangement* input,
+                               VstSpeakerArrangement* output) override {
+        record("setSpeakerArrangement", 0, reinterpret_cast<intptr_t>(input),
+               output == reinterpret_cast<VstSpeakerArrangement*>(this));
+        return true;
+    }
+    bool setBypass(bool on) override {
+        record("setBypass", 0, 0, on);
+        return true;
+    }
+    bool setViewPosition(int32_t x, int32_t y) override {
+        record("setViewPosition", x, y, false);
+        return true;
+    }
+    intptr_t vendorSpecific(int32_t index, intptr_t value, void*, float opt) override {
+        record("vendorSpecific", index, value, opt == 2.5f);
+        return -9;
+    }
+    bool setPanLaw(int32_t type, float gain) override {
+        record("setPanLaw", type, 0, gain == 0.25f);
+        return true;
+    }
+    int32_t getCurrentMidiProgram(int32_t channel, MidiProgramName*) override {
+        record("getCurrentMidiProgram", channel, 0, false);
+        return 3;
+    }
+
+    struct Call {
+        std::string name;
+        int32_t a;
+        intptr_t b;
+        bool flag;
+    };
+    std::vector<Call> calls;
+
+private:
+    void record(const char* name, int32_t a, intptr_t b, bool flag) {
+        calls.push_back({name, a, b, flag});
+    }
+};
+}  // namespace
+
+TEST(Dispatcher, UnpacksEachOpcodesArgumentsIntoTheirTypedSlots) {
+    ArgumentSpy effect;
+    void* data = &effect;
+    EXPECT_EQ(send(effect, effGetChunk, 1, 0, data), 40);
+    EXPECT_EQ(send(effect, effSetChunk, 0, 123, data), 41);
+    EXPECT_EQ(send(effect, effSetBlockSize, 0, 512), 0);
+    EXPECT_EQ(send(effect, effGetProgramNameIndexed, 4, 2, data), 1);
+    EXPECT_EQ(send(effect, effCopyProgram, 6), 1);
+    EXPECT_EQ(send(effect, effConnectInput, 1, 0), 1);
+    EXPECT_EQ(send(effect, effOfflineNotify, 2, 5, data), 1);
+    EXPECT_EQ(send(effect, effSetSpeakerArrangement, 0, 77, data), 1);
+    EXPECT_EQ(send(effect, effSetBypass, 0, 9), 1);
+    EXPECT_EQ(send(effect, effSetViewPosition, 30, 40), 1);
+    EXPECT_EQ(send(effect, effVendorSpecific, 11, 12, data, 2.5f), -9);
+    EXPECT_EQ(send(effect, effSetPanLaw, 0, 2, nullptr, 0.25f), 1);
+    EXPECT_EQ(send(effect, effGetCurrentMidiProgram, 15, 0, data), 3);
+
+    const ArgumentSpy::Call expected[] = {
+        {"getChunk", 0, reinterpret_cast<intptr_t>(data), true},  // index 1: a preset
+        {"setChunk", 123, reinterpret_cast<intptr_t>(data), false},
+        {"setBlockSize", 512, 0, false},
+        {"getProgramNameIndexed", 2, 4, false},  // category from value, program from index
+        {"copyProgram", 6, 0, false},
+        {"connectInput", 1, 0, false},
+        {"offlineNotify", 5, 0, true},  // count from value, start from index
+        {"setSpeakerArrangement", 0, 77, true},
+        {"setBypass", 0, 0, true},
+        {"setViewPosition", 30, 40, false},
+        {"vendorSpecific", 11, 12, true},
+        {"setPanLaw", 2, 0, true},
+        {"getCurrentMidiProgram", 15, 0, false},
+    };
+    ASSERT_EQ(effect.calls.size(), sizeof expected / sizeof expected[0]);
+    for (size_t i = 0; i < effect.calls.size(); ++i) {
+        EXPECT_EQ(effect.calls[i].name, expected[i].name);
+        EXPECT_EQ(effect.calls[i].a, expected[i].a) << expected[i].name;
+        EXPECT_EQ(effect.calls[i].b, expected[i].b) << expected[i].name;
+        EXPECT_EQ(effect.calls[i].flag, expected[i].flag) << expected[i].name;
+    }
 }
