@@ -90,7 +90,10 @@ void VocoderEngine::processSample(const float* carrier, const float* modulator,
     const double a = envelopeShare;
     y = y * (10.0 * env * a + (1.0 - a));
 
-    const double s = ((((y * vocodedLevel + w * whitenedLevel) + e * errorLevel) +
+    // With whitening off the whitened term is zero whatever its gain: an overflowing gain
+    // (a host value far above 1) must not turn 0 * inf into a NaN mix.
+    const double whitenedTerm = whiten ? w * whitenedLevel : 0.0;
+    const double s = ((((y * vocodedLevel + whitenedTerm) + e * errorLevel) +
                        m * modulatorLevel) + c * carrierLevel) * masterLevel;
 
     const float mix = static_cast<float>(s);

@@ -148,6 +148,17 @@ TEST(VocoderEngine, WhiteningOffFreezesTheCarrierPredictorAndMutesItsGain) {
     }
     for (int i = 0; i < 1024; ++i) ASSERT_EQ(loud.carrierPredictor().history()[i], 0.0);
 
+    // Even a gain that overflows to infinity contributes nothing while whitening is off.
+    loud.setWhitenedCarrierGain(1.0e4);
+    ASSERT_TRUE(std::isinf(loud.whitenedCarrierGain()));
+    for (int k = 0; k < 10; ++k) {
+        Frame a, b;
+        loud.processSample(&material.carrier[k], &material.modulator[k], a.places);
+        quiet.processSample(&material.carrier[k], &material.modulator[k], b.places);
+        ASSERT_EQ(a.out[0], b.out[0]) << "frame " << k;
+    }
+    loud.setWhitenedCarrierGain(24.0);
+
     // On, off, on: the predictor continues from where it stood.
     loud.setWhitening(true);
     Frame frame;
