@@ -25,38 +25,40 @@ void Bitmap::release() {
     if (--referenceCount == 0) delete this;
 }
 
-void Bitmap::draw(DrawContext* context, const Rect& rect, const Point& offset) {
+namespace {
+
+// Runs `copy` (destination, source) with a memory context, compatible with the context's
+// device context, that holds the bitmap. A bitmap that cannot be selected (another context
+// holds it) copies nothing rather than garbage. The bitmap goes back out of the memory context
+// before that is deleted, so that the bitmap itself stays deletable.
+template <typename Copy>
+void copyFromMemoryContext(gdi::HBitmap handle, DrawContext* context, Copy copy) {
     if (!handle || !context || !context->getDeviceContext()) return;
     gdi::HDc dest = context->getDeviceContext();
     gdi::HDc source = gdi::CreateCompatibleDC(dest);
     if (!source) return;
     gdi::HGdiObj previous = gdi::SelectObject(source, handle);
-    if (!previous) {  // the bitmap could not be selected: copy nothing rather than garbage
-        gdi::DeleteDC(source);
-        return;
+    if (previous) {
+        copy(dest, source);
+        gdi::SelectObject(source, previous);
     }
-    gdi::BitBlt(dest, rect.left, rect.top, rect.width(), rect.height(), source, offset.x,
-                offset.y, gdi::kSrcCopy);
-    gdi::SelectObject(source, previous);
     gdi::DeleteDC(source);
 }
 
+}  // namespace
+
+void Bitmap::draw(DrawContext* context, const Rect& rect, const Point& offset) {
+    copyFromMemoryContext(handle, context, [&](gdi::HDc dest, gdi::HDc source) {
+        gdi::BitBlt(dest, rect.left, rect.top, rect.width(), rect.height(), source, offset.x,
+                    offset.y, gdi::kSrcCopy);
+    });
+}
+
 void Bitmap::drawTransparent(DrawContext* context, const Rect& rect, const Point& offset) {
-    if (!handle || !context || !context->getDeviceContext()) return;
-    gdi::HDc dest = context->getDeviceContext();
-    gdi::HDc source = gdi::CreateCompatibleDC(dest);
-    if (!source) return;
-    gdi::HGdiObj previous = gdi::SelectObject(source, handle);
-    if (!previous) {
-        gdi::DeleteDC(source);
-        return;
-    }
-    transparentCopy(dest, rect.left, rect.top, rect.width(), rect.height(), source, offset,
-                    transparentColor.toColorRef());
-    // The bitmap goes back out of the source context before it is deleted, so that the
-    // bitmap itself stays deletable.
-    gdi::SelectObject(source, previous);
-    gdi::DeleteDC(source);
+    copyFromMemoryContext(handle, context, [&](gdi::HDc dest, gdi::HDc source) {
+        transparentCopy(dest, rect.left, rect.top, rect.width(), rect.height(), source, offset,
+                        transparentColor.toColorRef());
+    });
 }
 
 void transparentCopy(gdi::HDc dest, int32_t left, int32_t top, int32_t width, int32_t height,

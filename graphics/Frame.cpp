@@ -237,28 +237,31 @@ void Frame::mouse(DrawContext* context, const Point& where) {
     }
 }
 
-int32_t Frame::onKeyDown(VstKeyCode& key) {
+namespace {
+
+// Key dispatch: the focus view first, then the children from the last added to the first; the
+// first answer other than -1 (not handled) wins.
+int32_t dispatchKey(View* focusView, View* const* children, int32_t childCount, VstKeyCode& key,
+                    int32_t (View::*handler)(VstKeyCode&)) {
     if (focusView) {
-        int32_t answer = focusView->onKeyDown(key);
+        int32_t answer = (focusView->*handler)(key);
         if (answer != -1) return answer;
     }
     for (int32_t i = childCount - 1; i >= 0; i--) {
-        int32_t answer = children[i]->onKeyDown(key);
+        int32_t answer = (children[i]->*handler)(key);
         if (answer != -1) return answer;
     }
     return -1;
 }
 
+}  // namespace
+
+int32_t Frame::onKeyDown(VstKeyCode& key) {
+    return dispatchKey(focusView, children, childCount, key, &View::onKeyDown);
+}
+
 int32_t Frame::onKeyUp(VstKeyCode& key) {
-    if (focusView) {
-        int32_t answer = focusView->onKeyUp(key);
-        if (answer != -1) return answer;
-    }
-    for (int32_t i = childCount - 1; i >= 0; i--) {
-        int32_t answer = children[i]->onKeyUp(key);
-        if (answer != -1) return answer;
-    }
-    return -1;
+    return dispatchKey(focusView, children, childCount, key, &View::onKeyUp);
 }
 
 bool Frame::onWheel(DrawContext* context, const Point&, float distance) {
@@ -266,7 +269,7 @@ bool Frame::onWheel(DrawContext* context, const Point&, float distance) {
     getCursorLocation(cursor);
     View* target = nullptr;
     for (int32_t i = childCount - 1; i >= 0 && !target; i--) {
-        if (containsInclusive(children[i]->getSize(), cursor)) target = children[i];
+        if (children[i]->getSize().containsInclusive(cursor)) target = children[i];
     }
     if (!target) return false;
     if (context) return target->onWheel(context, cursor, distance);
@@ -279,7 +282,7 @@ bool Frame::onDrop(void** items, int32_t count, int32_t type, const Point& where
     if (focusView) return false;
     for (int32_t i = childCount - 1; i >= 0; i--) {
         View* child = children[i];
-        if (child->getMouseEnabled() && containsInclusive(child->getSize(), where) &&
+        if (child->getMouseEnabled() && child->getSize().containsInclusive(where) &&
             child->onDrop(items, count, type, where))
             return true;
     }

@@ -64,7 +64,7 @@ Rect& View::getMouseArea(Rect& out) const {
 }
 
 bool View::hitTest(const Point& where, const ButtonState&) const {
-    return containsInclusive(size, where);
+    return size.containsInclusive(where);
 }
 
 void View::setTransparency(bool state) { transparencyEnabled = state; }
@@ -96,8 +96,3 @@ void View::release() {
 void View::retain() { ++refCount; }
 
 int32_t View::getRefCount() const { return refCount; }
-
-bool View::containsInclusive(const Rect& rect, const Point& where) {
-    return where.x >= rect.left && where.x <= rect.right && where.y >= rect.top &&
-           where.y <= rect.bottom;
-}

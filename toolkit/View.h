@@ -65,9 +65,6 @@ public:
     View* getParentView() const { return parentView; }
 
 protected:
-    // True when the point lies in the rectangle, both edges included.
-    static bool containsInclusive(const Rect& rect, const Point& where);
-
     int32_t refCount;
     Rect size;
     Rect mouseArea;
