@@ -116,15 +116,16 @@ TEST_F(Container, ClicksGoToTheLastAddedEnabledViewUnderThePoint) {
     disabled->setMouseEnabled(false);
 
     frame.mouse(nullptr, Point(45, 45));  // both overlap here: the later one wins
-    frame.mouse(nullptr, Point(50, 50));  // right and bottom edge of the first still hit
-    frame.mouse(nullptr, Point(10, 10));
+    frame.mouse(nullptr, Point(50, 20));  // the first view's right edge, outside the second
+    frame.mouse(nullptr, Point(30, 50));  // and its bottom edge
     frame.mouse(nullptr, Point(150, 150));  // only the disabled view: nobody
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].view, above);
     EXPECT_EQ(log[0].where, Point(45, 45));
-    EXPECT_EQ(log[1].view, above);
+    EXPECT_EQ(log[1].view, below);
+    EXPECT_EQ(log[1].where, Point(50, 20));
     EXPECT_EQ(log[2].view, below);
-    EXPECT_EQ(log[2].where, Point(10, 10));
+    EXPECT_EQ(log[2].where, Point(30, 50));
 }
 
 TEST_F(Container, AClickTakesTheFocusAwayFirst) {
