@@ -300,7 +300,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--session") == 0) sessionDir = argv[i + 1];
     }
 
-    HMODULE module = LoadLibraryA(argv[1]);
+    PluginModule module = openPlugin(argv[1]);
     if (!module) {
         std::printf("FAIL: cannot load %s\n", argv[1]);
         return 1;

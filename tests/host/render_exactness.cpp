@@ -12,39 +12,17 @@
 #include <cstring>
 #include <vector>
 
-#include "host/AEffect.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
+#include "PluginLoader.h"
 
 namespace {
-
-typedef AEffect*(VSTCALLBACK* PluginEntry)(audioMasterCallback);
 
 intptr_t VSTCALLBACK hostCallback(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-PluginEntry loadPlugin(const char* path) {
-#ifdef _WIN32
-    HMODULE module = LoadLibraryA(path);
-    if (!module) return nullptr;
-    FARPROC address = GetProcAddress(module, "main");
-    // Copied rather than cast: FARPROC's declared type has nothing to do with the entry's.
-    PluginEntry entry = nullptr;
-    static_assert(sizeof entry == sizeof address, "function pointers of one size");
-    std::memcpy(&entry, &address, sizeof entry);
-    return entry;
-#else
-    void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (!module) return nullptr;
-    void* entry = dlsym(module, "VSTPluginMain");
-    if (!entry) entry = dlsym(module, "main");
-    return reinterpret_cast<PluginEntry>(entry);
-#endif
+PluginMain loadPlugin(const char* path) {
+    PluginModule module = openPlugin(path);
+    return module ? reinterpret_cast<PluginMain>(pluginSymbol(module, "main")) : nullptr;
 }
 
 // Deterministic source of noise and block sizes.
@@ -149,7 +127,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <plug-in> <output file>\n", argv[0]);
         return 2;
     }
-    PluginEntry entry = loadPlugin(argv[1]);
+    PluginMain entry = loadPlugin(argv[1]);
     if (!entry) {
         std::fprintf(stderr, "cannot load %s\n", argv[1]);
         return 1;
