@@ -3,12 +3,9 @@
 # when everything is already there; adds the i386 architecture that wine32 needs.
 set -euo pipefail
 
-packages=(g++ cmake make googletest libbenchmark-dev
-          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine wine32:i386 wine64 xvfb xauth xdotool imagemagick
-          libsndfile1-dev sox espeak-ng python3 python3-pil fonts-dejavu-core
-          fonts-liberation)
+# One package a line in scripts/packages/*.list; '#' starts a comment.
+here=$(cd "$(dirname "$0")" && pwd)
+mapfile -t packages < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$here"/packages/*.list | sort -u)
 
 missing=()
 for p in "${packages[@]}"; do
