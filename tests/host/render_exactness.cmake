@@ -3,3 +3,6 @@
 add_test(NAME host_render_exactness
          COMMAND host_render_exactness $<TARGET_FILE:Ostraquelle>
                  ${CMAKE_BINARY_DIR}/exactness.raw)
+# The native build's comparison (script_exactness) needs this build's file: a fixture, so that
+# `ctest -R exactness` and parallel runs keep the order.
+set_tests_properties(host_render_exactness PROPERTIES FIXTURES_SETUP exactness_render)

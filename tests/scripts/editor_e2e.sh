@@ -50,9 +50,16 @@ WINEPREFIX=$prefix wineserver -k 2>/dev/null
 
 fail() { echo "FAIL: $*"; [ -f "$log" ] && cat "$log"; exit 1; }
 
-# Waits up to $2 tenths of a second for file $1 of the session.
+# Under qemu a 32-bit wine program starts and reacts many times slower: wait that much longer.
+slow=1
+[ "$arch" = win32 ] && [ "${OSTRAQUELLE_I386:-native}" = emulated ] && slow=10
+
+# Sleeps $1 seconds times the slow-down: the program must have seen each step of the user.
+pause() { sleep "$(awk -v s="$1" -v f="$slow" 'BEGIN { print s * f }')"; }
+
+# Waits up to $2 tenths of a second (times the slow-down) for file $1 of the session.
 wait_for() {
-  for _ in $(seq "$2"); do
+  for _ in $(seq $(($2 * slow))); do
     [ -e "$session/$1" ] && return 0
     kill -0 "$host_pid" 2>/dev/null || return 1
     sleep 0.1
@@ -72,36 +79,36 @@ wait_for need-drag 1200 || fail "the host did not open the editor"
 read -r ox oy <"$session/need-drag"
 x=$((ox + 104)) y=$((oy + 80))
 xdotool mousemove "$x" "$y"
-sleep 0.3
+pause 0.3
 xdotool mousedown 1
 wait_for began-1 100 || fail "the knob did not take the press"
 for step in $(seq 10 10 200); do
   xdotool mousemove "$x" $((y - step))
-  sleep 0.05
+  pause 0.05
 done
-sleep 0.3
+pause 0.3
 xdotool mouseup 1
 touch "$session/done-drag"
 
 # 2. Control-click on knob 7: the pointer goes onto the control before the key goes down.
 wait_for need-ctrlclick 300 || fail "the host did not ask for the control-click"
 xdotool mousemove "$x" "$y"
-sleep 0.3
+pause 0.3
 xdotool keydown ctrl
-sleep 0.2
+pause 0.2
 xdotool mousedown 1
-sleep 0.3
+pause 0.3
 xdotool mouseup 1
-sleep 0.1
+pause 0.1
 xdotool keyup ctrl
 touch "$session/done-ctrlclick"
 
 # 3. Click the whitening switch (centre 140, 235).
 wait_for need-switch 300 || fail "the host did not ask for the switch click"
 xdotool mousemove $((ox + 140)) $((oy + 235))
-sleep 0.3
+pause 0.3
 xdotool mousedown 1
-sleep 0.3
+pause 0.3
 xdotool mouseup 1
 touch "$session/done-switch"
 

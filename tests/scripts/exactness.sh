@@ -34,6 +34,12 @@ find_windows_file() {
 
 compared=0 missing=0
 for arch in win32 win64; do
+  # Where no 32-bit program can run there is no 32-bit rendering to compare: say so and
+  # compare the rest, so that the 64-bit DLL is still held to the native build.
+  if [ "$arch" = win32 ] && [ "${OSTRAQUELLE_I386:-native}" = none ]; then
+    echo "win32 not compared: ${OSTRAQUELLE_I386_REASON:-32-bit programs do not run here}"
+    continue
+  fi
   if ! other=$(find_windows_file "$arch"); then
     echo "no $arch rendering next to $build"
     missing=$((missing + 1))
@@ -51,5 +57,5 @@ done
 if [ "$missing" -gt 0 ]; then
   exit 77
 fi
-echo "all three builds rendered identical audio"
+echo "$((compared + 1)) builds rendered identical audio"
 exit 0
