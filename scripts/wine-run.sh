@@ -39,10 +39,20 @@ fail_boot() {
 
 # Boots a prefix; any failure stops with a message that says where it failed.
 boot_prefix() {
-  local dir=$1 status=0
+  local dir=$1 status=0 attempt
   rm -rf "$dir"
   mkdir -p "$(dirname "$dir")"
-  WINEPREFIX=$dir "$loader" wineboot.exe -i >"$dir.boot.log" 2>&1 || status=$?
+  : >"$dir.boot.log"
+  # The first wine process of a new prefix waits a limited time for the prefix's own set-up,
+  # which goes on without it; under emulation on a busy machine that wait can run out. So wait
+  # for the set-up to end and ask once more: a prefix that is really broken fails again.
+  for attempt in 1 2; do
+    status=0
+    WINEPREFIX=$dir "$loader" wineboot.exe -i >>"$dir.boot.log" 2>&1 || status=$?
+    WINEPREFIX=$dir wineserver -w
+    [ "$status" -eq 0 ] && break
+    echo "wine-run: wineboot attempt $attempt exited with status $status" >>"$dir.boot.log"
+  done
   [ "$status" -eq 0 ] || fail_boot "$dir" "wineboot exited with status $status"
   WINEPREFIX=$dir "$loader" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >>"$dir.boot.log" 2>&1 || fail_boot "$dir" "setting the X11 driver to unmanaged failed"
