@@ -31,7 +31,7 @@ while [ $# -gt 0 ]; do
     --linux-build|--win32-build|--win64-build)
       target=${1#--}; target=${target%-build}
       build_dir[$target]=${2:?$1 needs a directory}; shift ;;
-    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) fail "unknown option '$1' (see --help)" ;;
   esac
   shift
