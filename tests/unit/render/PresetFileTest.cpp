@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "RenderTestSupport.h"
+#include "tools/render/PluginHost.h"
 #include "tools/render/PresetFile.h"
 
 using namespace rendertest;
@@ -348,6 +350,12 @@ TEST(RenderVersion, TheRendererReportsTheProjectVersion) {
     RunResult run = runRenderer({"--version"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "ostraquelle-render " + version + "\n");
+
+    // As a host it gives plug-ins the same version as a number: 1.0.0 is 1000.
+    int major = 0, minor = 0, patch = 0;
+    ASSERT_EQ(std::sscanf(version.c_str(), "%d.%d.%d", &major, &minor, &patch), 3);
+    EXPECT_EQ(PluginHost::callback(nullptr, audioMasterGetVendorVersion, 0, 0, nullptr, 0.0f),
+              major * 1000 + minor * 100 + patch);
 }
 
 #endif
