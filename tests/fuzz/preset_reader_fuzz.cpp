@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const PresetExpectation& shape : kShapes) {
         PresetContents contents;
         std::string error;
-        if (PresetFile::parse(bytes.empty() ? nullptr : bytes.data(), bytes.size(), shape,
-                              contents, error)) {
+        if (PresetFile::parse(bytes.empty() ? nullptr : bytes.data(), bytes.size(), shape, contents,
+                              error)) {
             if (!error.empty()) __builtin_trap();
             checkRoundTrip(contents, shape);
         } else if (error.empty()) {

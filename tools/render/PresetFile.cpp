@@ -114,7 +114,8 @@ bool parseProgramRecord(const uint8_t* at, const PresetExpectation& expected,
         return false;
     }
     if (readWord(at + kFormatVersionAt) != 1) {
-        error = "has the format version " + number(static_cast<int32_t>(readWord(at + kFormatVersionAt))) +
+        error = "has the format version " +
+                number(static_cast<int32_t>(readWord(at + kFormatVersionAt))) +
                 "; program records have version 1";
         return false;
     }
@@ -169,8 +170,8 @@ bool PresetFile::parse(const uint8_t* data, size_t size, const PresetExpectation
     }
     uint32_t magic = readWord(data + kMagicAt);
     if (magic != kChunkMagic) {
-        error = "is not a VST preset file: it starts with " + quoteWord(magic) +
-                " instead of 'CcnK'";
+        error =
+            "is not a VST preset file: it starts with " + quoteWord(magic) + " instead of 'CcnK'";
         return false;
     }
     if (size < kKindAt + 4) {
@@ -193,9 +194,9 @@ bool PresetFile::parse(const uint8_t* data, size_t size, const PresetExpectation
     bool bank = kind == kBankKind;
     size_t headerSize = bank ? kBankHeaderSize : kProgramHeaderSize;
     if (size < headerSize) {
-        error = "is truncated: " + number(static_cast<long long>(size)) + " bytes, shorter than the " +
-                number(static_cast<long long>(headerSize)) + "-byte header of a " +
-                (bank ? "bank" : "program");
+        error = "is truncated: " + number(static_cast<long long>(size)) +
+                " bytes, shorter than the " + number(static_cast<long long>(headerSize)) +
+                "-byte header of a " + (bank ? "bank" : "program");
         return false;
     }
     int32_t formatVersion = static_cast<int32_t>(readWord(data + kFormatVersionAt));
@@ -236,8 +237,8 @@ bool PresetFile::parse(const uint8_t* data, size_t size, const PresetExpectation
     size_t recordSize = programRecordSize(expected.numParams);
     size_t expectedSize = kBankHeaderSize + static_cast<size_t>(count) * recordSize;
     if (!checkLength(size, expectedSize, byteSize,
-                     "a bank of " + number(count) + " programs of " +
-                         number(expected.numParams) + " parameters",
+                     "a bank of " + number(count) + " programs of " + number(expected.numParams) +
+                         " parameters",
                      error)) {
         return false;
     }
@@ -254,8 +255,7 @@ bool PresetFile::parse(const uint8_t* data, size_t size, const PresetExpectation
     for (int32_t p = 0; p < count; ++p) {
         std::string recordError;
         if (!parseProgramRecord(data + kBankHeaderSize + static_cast<size_t>(p) * recordSize,
-                                expected, contents.programs[static_cast<size_t>(p)],
-                                recordError)) {
+                                expected, contents.programs[static_cast<size_t>(p)], recordError)) {
             error = "is damaged: program " + number(p) + " of the bank " + recordError;
             return false;
         }
@@ -277,7 +277,8 @@ std::vector<uint8_t> PresetFile::writeProgram(int32_t pluginId, int32_t pluginVe
     appendWord(bytes, static_cast<uint32_t>(program.values.size()));
     // At most 27 characters, so that readers which expect a terminator find one.
     size_t nameLength = std::min(program.name.size(), kNameSize - 1);
-    bytes.insert(bytes.end(), program.name.begin(), program.name.begin() + static_cast<long>(nameLength));
+    bytes.insert(bytes.end(), program.name.begin(),
+                 program.name.begin() + static_cast<long>(nameLength));
     bytes.insert(bytes.end(), kNameSize - nameLength, 0);
     for (float value : program.values) appendFloat(bytes, value);
     return bytes;
@@ -286,7 +287,8 @@ std::vector<uint8_t> PresetFile::writeProgram(int32_t pluginId, int32_t pluginVe
 std::vector<uint8_t> PresetFile::writeBank(int32_t pluginId, int32_t pluginVersion,
                                            int32_t currentProgram,
                                            const std::vector<PresetProgram>& programs) {
-    size_t recordSize = programs.empty() ? 0 : programRecordSize(static_cast<int>(programs[0].values.size()));
+    size_t recordSize =
+        programs.empty() ? 0 : programRecordSize(static_cast<int>(programs[0].values.size()));
     std::vector<uint8_t> bytes;
     bytes.reserve(kBankHeaderSize + programs.size() * recordSize);
     appendWord(bytes, kChunkMagic);

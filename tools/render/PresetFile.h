@@ -27,7 +27,7 @@ struct PresetContents {
     int32_t formatVersion = 1;
     int32_t pluginId = 0;
     int32_t pluginVersion = 0;
-    int32_t currentProgram = -1;  // a version-2 bank's current program; -1 when not stored
+    int32_t currentProgram = -1;          // a version-2 bank's current program; -1 when not stored
     std::vector<PresetProgram> programs;  // one for a program file
 };
 

@@ -36,7 +36,8 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 // A big-endian field read by hand, independent of the code under test.
 uint32_t wordAt(const std::vector<uint8_t>& bytes, size_t at) {
-    return static_cast<uint32_t>(bytes.at(at)) << 24 | static_cast<uint32_t>(bytes.at(at + 1)) << 16 |
+    return static_cast<uint32_t>(bytes.at(at)) << 24 |
+           static_cast<uint32_t>(bytes.at(at + 1)) << 16 |
            static_cast<uint32_t>(bytes.at(at + 2)) << 8 | static_cast<uint32_t>(bytes.at(at + 3));
 }
 
@@ -77,8 +78,8 @@ int countLines(const std::string& text) {
 TEST(PresetFile, AProgramSavedByTheRendererHasTheFormatsByteLayout) {
     ScratchDirectory dir;
     const std::string path = dir.file("voice.fxp");
-    RunResult run = runRenderer({"--save-preset", path, "--set", "Pred-Order=0.5", "--set",
-                                 "Filt-Amt=0.75"});
+    RunResult run =
+        runRenderer({"--save-preset", path, "--set", "Pred-Order=0.5", "--set", "Filt-Amt=0.75"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(run.out.empty() && run.err.empty()) << run.out << run.err;
 
@@ -87,11 +88,11 @@ TEST(PresetFile, AProgramSavedByTheRendererHasTheFormatsByteLayout) {
     EXPECT_EQ(textAt(bytes, 0, 4), "CcnK");
     EXPECT_EQ(wordAt(bytes, 4), bytes.size() - 8);  // byteSize: what follows the field
     EXPECT_EQ(textAt(bytes, 8, 4), "FxCk");
-    EXPECT_EQ(wordAt(bytes, 12), 1u);                 // format version
-    EXPECT_EQ(wordAt(bytes, 16), 0x6C51734Fu);        // plug-in id, most significant byte first
+    EXPECT_EQ(wordAt(bytes, 12), 1u);           // format version
+    EXPECT_EQ(wordAt(bytes, 16), 0x6C51734Fu);  // plug-in id, most significant byte first
     EXPECT_EQ(textAt(bytes, 16, 4), "lQsO");
-    EXPECT_EQ(wordAt(bytes, 20), 1u);                 // the effect record's version
-    EXPECT_EQ(wordAt(bytes, 24), 21u);                // numParams
+    EXPECT_EQ(wordAt(bytes, 20), 1u);   // the effect record's version
+    EXPECT_EQ(wordAt(bytes, 24), 21u);  // numParams
     EXPECT_EQ(textAt(bytes, 28, 28), std::string("Init") + std::string(24, '\0'));
     // Big-endian IEEE floats: 0.8f is 3F4CCCCD, 0.5f 3F000000, 0.75f 3F400000, 0.25f 3E800000.
     EXPECT_EQ(wordAt(bytes, 56 + 4 * 0), 0x3F4CCCCDu);   // Voco-Vol default
@@ -142,7 +143,8 @@ TEST(PresetFile, BanksAndProgramsComeBackWithTheSameNamesAndValues) {
     writeBytes(dir.file("in.fxb"), bank);
 
     // Through the plug-in: load the bank, save it again, byte for byte the same.
-    RunResult run = runRenderer({"--preset", dir.file("in.fxb"), "--save-bank", dir.file("out.fxb")});
+    RunResult run =
+        runRenderer({"--preset", dir.file("in.fxb"), "--save-bank", dir.file("out.fxb")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readBytes(dir.file("out.fxb")), bank);
 
@@ -194,7 +196,8 @@ TEST(PresetFile, ABankWithoutCurrentProgramAndANameFillingAllBytesAreRead) {
     std::memcpy(&bank[156 + 28], full.data(), 28);
     PresetContents contents;
     std::string error;
-    ASSERT_TRUE(PresetFile::parse(bank.data(), bank.size(), kOstraquelle, contents, error)) << error;
+    ASSERT_TRUE(PresetFile::parse(bank.data(), bank.size(), kOstraquelle, contents, error))
+        << error;
     EXPECT_EQ(contents.currentProgram, -1);
     EXPECT_EQ(contents.programs[0].name, full);
 }
@@ -249,15 +252,18 @@ TEST(PresetFile, MalformedFilesEndTheRunWithTheirOwnMessageAndNoOutput) {
     };
     const std::vector<Case> cases = {
         {"empty.fxp", {}, "is empty (0 bytes)"},
-        {"header.fxp", resized(program, 40), "is truncated: 40 bytes, shorter than the 56-byte header of a program"},
+        {"header.fxp", resized(program, 40),
+         "is truncated: 40 bytes, shorter than the 56-byte header of a program"},
         {"short.fxp", resized(program, program.size() - 1),
          "is truncated: 139 bytes of the 140 that a program of 21 parameters takes"},
         {"short.fxb", resized(bank, bank.size() - 4),
          "is truncated: 1272 bytes of the 1276 that a bank of 8 programs of 21 parameters takes"},
         {"long.fxp", resized(program, program.size() + 3),
          "is too long: 143 bytes where a program of 21 parameters takes 140 (3 extra bytes"},
-        {"magic.fxp", changed(program, 0, 0x52494646), "is not a VST preset file: it starts with 'RIFF' instead of 'CcnK'"},
-        {"kind.fxp", changed(program, 8, 0x4678586B), "is of an unknown kind 'FxXk': expected 'FxCk' (a program) or 'FxBk' (a bank)"},
+        {"magic.fxp", changed(program, 0, 0x52494646),
+         "is not a VST preset file: it starts with 'RIFF' instead of 'CcnK'"},
+        {"kind.fxp", changed(program, 8, 0x4678586B),
+         "is of an unknown kind 'FxXk': expected 'FxCk' (a program) or 'FxBk' (a bank)"},
         {"chunk.fxp", changed(program, 8, 0x46504368), "holds an opaque chunk (kind 'FPCh')"},
         {"other.fxp", changed(program, 16, 0x41626364),
          "is a preset of another plug-in: its plug-in id is 0x41626364 ('Abcd'), the loaded "
@@ -266,15 +272,21 @@ TEST(PresetFile, MalformedFilesEndTheRunWithTheirOwnMessageAndNoOutput) {
         {"count.fxp", changed(program, 24, 20), "holds 20 parameters, but the plug-in has 21"},
         {"huge.fxp", changed(program, 24, 0x7FFFFFFF), "holds 2147483647 parameters"},
         {"count.fxb", changed(bank, 24, 7), "holds 7 programs, but the plug-in has 8"},
-        {"size.fxp", changed(program, 4, 200), "is damaged: its header counts 200 bytes after the size field, but a program of 21 parameters has 132"},
-        {"version.fxp", changed(program, 12, 2), "has the format version 2; programs have version 1"},
-        {"current.fxb", changed(changed(bank, 12, 2), 28, 8), "names 8 as its current program; the bank has 0 to 7"},
+        {"size.fxp", changed(program, 4, 200),
+         "is damaged: its header counts 200 bytes after the size field, but a program of 21 "
+         "parameters has 132"},
+        {"version.fxp", changed(program, 12, 2),
+         "has the format version 2; programs have version 1"},
+        {"current.fxb", changed(changed(bank, 12, 2), 28, 8),
+         "names 8 as its current program; the bank has 0 to 7"},
         {"inner.fxb", changed(bank, 156 + 3 * record + 16, 0x41626364),
          "is damaged: program 3 of the bank is a preset of another plug-in"},
         {"inner-kind.fxb", changed(bank, 156 + record + 8, 0x4678426B),
          "is damaged: program 1 of the bank is of kind 'FxBk' instead of 'FxCk'"},
-        {"nan.fxp", changed(program, 56 + 4 * 7, nan), "gives parameter 7 the value nan, outside the normalised range 0 to 1"},
-        {"range.fxp", changed(program, 56 + 4 * 2, 0x40000000), "gives parameter 2 the value 2, outside"},
+        {"nan.fxp", changed(program, 56 + 4 * 7, nan),
+         "gives parameter 7 the value nan, outside the normalised range 0 to 1"},
+        {"range.fxp", changed(program, 56 + 4 * 2, 0x40000000),
+         "gives parameter 2 the value 2, outside"},
     };
     std::vector<std::string> messages;
     for (const Case& c : cases) {
@@ -285,7 +297,8 @@ TEST(PresetFile, MalformedFilesEndTheRunWithTheirOwnMessageAndNoOutput) {
         EXPECT_EQ(run.status, 1) << c.name << "\n" << run.err;
         EXPECT_EQ(countLines(run.err), 1) << run.err;
         EXPECT_EQ(run.err.rfind("ostraquelle-render: preset " + path + " " + c.message, 0), 0u)
-            << c.name << "\n" << run.err;
+            << c.name << "\n"
+            << run.err;
         EXPECT_TRUE(run.out.empty()) << run.out;
         EXPECT_FALSE(fileExists(out)) << c.name;
         EXPECT_FALSE(fileExists(saved)) << c.name;
@@ -316,9 +329,9 @@ TEST(PresetFile, SavingTheSettingsLeavesTheRenderedAudioUnchanged) {
     const std::string carrier = dir.file("carrier.wav"), modulator = dir.file("modulator.wav");
     writeAudio(carrier, testSignal(8820, 110.0, 1), 1, 44100);
     writeAudio(modulator, testSignal(8820, 300.0, 2), 1, 44100);
-    const std::vector<std::string> common = {"--carrier", carrier, "--modulator", modulator, "-q",
-                                             "--program", "4", "--set", "Pred-Order=0.6",
-                                             "--set", "Whiten=1"};
+    const std::vector<std::string> common = {
+        "--carrier", carrier, "--modulator",    modulator, "-q",      "--program",
+        "4",         "--set", "Pred-Order=0.6", "--set",   "Whiten=1"};
     std::vector<std::string> plain = common, saving = common;
     plain.insert(plain.end(), {"-o", dir.file("plain.wav")});
     saving.insert(saving.end(), {"-o", dir.file("saving.wav"), "--save-bank", dir.file("b.fxb"),
@@ -331,8 +344,9 @@ TEST(PresetFile, SavingTheSettingsLeavesTheRenderedAudioUnchanged) {
     EXPECT_EQ(a.samples, b.samples);
 
     // Loading the saved program into a fresh run gives the same audio again.
-    std::vector<std::string> loaded = {"--carrier", carrier, "--modulator", modulator, "-q",
-                                       "--preset", dir.file("p.fxp"), "-o", dir.file("loaded.wav")};
+    std::vector<std::string> loaded = {"--carrier",       carrier, "--modulator",
+                                       modulator,         "-q",    "--preset",
+                                       dir.file("p.fxp"), "-o",    dir.file("loaded.wav")};
     ASSERT_EQ(runRenderer(loaded).status, 0);
     EXPECT_EQ(readAudio(dir.file("loaded.wav")).samples, a.samples);
 }
