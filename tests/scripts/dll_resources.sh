@@ -4,7 +4,7 @@
 #   dll_resources.sh <build dir> <source dir> <native|win32> <plug-in>
 # Native builds have no resource section (the bitmaps are embedded as arrays): skipped (77).
 set -u
-source_dir=$2 platform=$3 plugin=$4
+build_dir=$1 source_dir=$2 platform=$3 plugin=$4
 fail() { echo "FAIL: $*"; exit 1; }
 
 [ "$platform" = win32 ] || { echo "not a Windows build: nothing to check"; exit 77; }
@@ -18,12 +18,17 @@ for windres in i686-w64-mingw32-windres x86_64-w64-mingw32-windres; do
 done
 [ $extracted = yes ] || fail "no windres could read the resources of $plugin"
 
-python3 - "$res" "$source_dir/resources" <<'EOF'
+# The project version (1.0.0 gives 1.0.0.0 and the text "1.0"), written by CMake.
+version=$(cat "$build_dir/version.txt" 2>/dev/null) || fail "no $build_dir/version.txt"
+
+python3 - "$res" "$source_dir/resources" "$version" <<'EOF'
 import re
 import struct
 import sys
 
 res_path, bmp_dir = sys.argv[1], sys.argv[2]
+major, minor, patch = (int(part) for part in sys.argv[3].split("."))
+version_text = "%d.%d" % (major, minor) + ("" if patch == 0 else ".%d" % patch)
 data = open(res_path, "rb").read()
 
 
@@ -68,13 +73,14 @@ else:
         failures.append("no fixed version information")
     else:
         file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<IIII", info, fixed + 8)
-        if (file_ms, file_ls, product_ms, product_ls) != (0x10000, 0, 0x10000, 0):
-            failures.append("file/product version is not 1.0.0.0")
+        ms, ls = major << 16 | minor, patch << 16
+        if (file_ms, file_ls, product_ms, product_ls) != (ms, ls, ms, ls):
+            failures.append("file/product version is not %d.%d.%d.0" % (major, minor, patch))
     text = info.decode("utf-16-le", errors="replace")
     for key, value in (("CompanyName", "Valtrisk"), ("FileDescription", "VST Plug-In"),
-                       ("FileVersion", "1.0"), ("InternalName", "Ostraquelle"),
+                       ("FileVersion", version_text), ("InternalName", "Ostraquelle"),
                        ("LegalTrademarks", "VST is a trademark of Steinberg Media Technologies"),
-                       ("OriginalFilename", "Ostraquelle.dll"), ("ProductVersion", "1.0")):
+                       ("OriginalFilename", "Ostraquelle.dll"), ("ProductVersion", version_text)):
         if not re.search(re.escape(key) + "\0+" + re.escape(value) + "\0", text):
             failures.append("version text %s is not \"%s\"" % (key, value))
         else:

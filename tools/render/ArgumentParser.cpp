@@ -32,6 +32,7 @@ std::string ArgumentParser::usage() {
     return "Usage: ostraquelle-render --carrier FILE --modulator FILE -o OUT [options]\n"
            "       ostraquelle-render --input STEREO_FILE -o OUT [options]\n"
            "       ostraquelle-render --list-params [--program N] [--set NAME=VALUE ...]\n"
+           "       ostraquelle-render --save-preset FILE | --save-bank FILE [settings]\n"
            "\n"
            "Renders audio files offline through a VST 2.x vocoder plug-in (by default the\n"
            "Ostraquelle.so built beside this program).\n"
@@ -49,6 +50,13 @@ std::string ArgumentParser::usage() {
            "  --program N          select program N before applying --set\n"
            "  --set NAME=VALUE     set a parameter by its name to a normalised value 0..1,\n"
            "                       e.g. --set Pred-Order=0.5 (repeatable)\n"
+           "  --preset FILE        load a preset file a host saved: a .fxp program goes into\n"
+           "                       the program --program selects (or the current one); a .fxb\n"
+           "                       bank replaces every program and selects its current one\n"
+           "                       before --program. --set applies after either.\n"
+           "  --save-preset FILE   write the current program as used by the render (.fxp)\n"
+           "  --save-bank FILE     write all programs (.fxb); without input files the\n"
+           "                       settings are saved and nothing is rendered\n"
            "  --list-params        print index, name, display text and label of every\n"
            "                       parameter (after --program and --set) and exit\n"
            "  --block-size N       frames per processing call (default 512)\n"
@@ -66,6 +74,7 @@ std::string ArgumentParser::usage() {
            "                       float, such as FLAC)\n"
            "  -q, --quiet          no progress bar and no summary line\n"
            "  -h, --help           this text\n"
+           "  --version            the version of this program\n"
            "\n"
            "Exit status: 0 on success, 1 on a failed render, 2 on a bad command line.\n";
 }
@@ -113,6 +122,15 @@ bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& opt
         } else if (arg == "--list-params") {
             if (!noValue()) return false;
             options.listParams = true;
+        } else if (arg == "--version") {
+            if (!noValue()) return false;
+            options.version = true;
+        } else if (arg == "--preset") {
+            if (!takeValue(options.presetPath)) return false;
+        } else if (arg == "--save-preset") {
+            if (!takeValue(options.savePresetPath)) return false;
+        } else if (arg == "--save-bank") {
+            if (!takeValue(options.saveBankPath)) return false;
         } else if (arg == "--carrier") {
             if (!takeValue(options.carrierPath)) return false;
         } else if (arg == "--modulator") {
@@ -177,13 +195,15 @@ bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& opt
         }
     }
 
-    if (options.help) return true;
+    if (options.help || options.version) return true;
     bool pair = !options.carrierPath.empty() || !options.modulatorPath.empty();
     if (pair && !options.inputPath.empty()) {
         error = "give either --input or --carrier and --modulator, not both";
         return false;
     }
     if (options.listParams) return true;
+    bool saving = !options.savePresetPath.empty() || !options.saveBankPath.empty();
+    if (saving && !pair && options.inputPath.empty() && options.outputPath.empty()) return true;
     if (!pair && options.inputPath.empty()) {
         error = "no input: give --carrier and --modulator, or --input (see --help)";
         return false;

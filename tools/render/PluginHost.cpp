@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "OstraquelleVersion.h"
+
 namespace {
 
 typedef AEffect* (*PluginEntry)(audioMasterCallback);
@@ -41,8 +43,9 @@ intptr_t VSTCALLBACK PluginHost::callback(AEffect* effect, int32_t opcode, int32
         case audioMasterGetProductString:
             if (ptr != nullptr) std::strcpy(static_cast<char*>(ptr), "ostraquelle-render");
             return 1;
-        case audioMasterGetVendorVersion:
-            return 1000;
+        case audioMasterGetVendorVersion:  // 1.0.0 answers 1000
+            return OSTRAQUELLE_VERSION_MAJOR * 1000 + OSTRAQUELLE_VERSION_MINOR * 100 +
+                   OSTRAQUELLE_VERSION_PATCH;
         case audioMasterCanDo:
             return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
         default:

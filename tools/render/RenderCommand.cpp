@@ -8,12 +8,13 @@
 #include "tools/render/ArgumentParser.h"
 #include "tools/render/InputPair.h"
 #include "tools/render/OutputFile.h"
-#include "tools/render/ParameterAssignment.h"
 #include "tools/render/PluginHost.h"
+#include "tools/render/PresetTransfer.h"
 #include "tools/render/ProgressReporter.h"
 #include "tools/render/RenderOptions.h"
 #include "tools/render/Renderer.h"
 #include "tools/render/SummaryLine.h"
+#include "OstraquelleVersion.h"
 
 namespace {
 
@@ -52,12 +53,19 @@ int RenderCommand::run(int argc, const char* const* argv, FILE* out, FILE* err,
         std::fputs(ArgumentParser::usage().c_str(), out);
         return kSuccess;
     }
+    if (options.version) {
+        std::fprintf(out, "ostraquelle-render %s\n", OSTRAQUELLE_VERSION);
+        return kSuccess;
+    }
     std::string pluginPath =
         options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
 
     InputPair input;
     double sampleRate = options.sampleRate > 0.0 ? options.sampleRate : 44100.0;
-    if (!options.listParams) {
+    // Without inputs the run only lists or saves the settings.
+    const bool renders =
+        !options.listParams && (!options.carrierPath.empty() || !options.inputPath.empty());
+    if (renders) {
         bool opened = options.inputPath.empty()
                           ? input.openPair(options.carrierPath, options.modulatorPath, error)
                           : input.openStereo(options.inputPath, error);
@@ -78,13 +86,13 @@ int RenderCommand::run(int argc, const char* const* argv, FILE* out, FILE* err,
     if (!host.load(pluginPath, sampleRate, options.blockSize, error)) {
         return fail(err, error, kFailed);
     }
-    if (!ParameterAssignment::apply(host, options.program, options.settings, error)) {
-        return fail(err, error, kFailed);
-    }
+    if (!PresetTransfer::applyOptions(host, options, error)) return fail(err, error, kFailed);
+    if (!PresetTransfer::saveOptions(host, options, error)) return fail(err, error, kFailed);
     if (options.listParams) {
         listParameters(host, pluginPath, out);
         return kSuccess;
     }
+    if (!renders) return kSuccess;
     if (host.numInputs() < 2) {
         return fail(err,
                     "the plug-in has " + std::to_string(host.numInputs()) +

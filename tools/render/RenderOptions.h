@@ -20,6 +20,10 @@ struct RenderOptions {
     std::string outputPath;
     int program = -1;  // -1: leave the plug-in's current program
     std::vector<ParameterSetting> settings;
+    std::string presetPath;      // --preset: a .fxp program or .fxb bank to load
+    std::string savePresetPath;  // --save-preset: the current program as .fxp
+    std::string saveBankPath;    // --save-bank: every program as .fxb
+    bool version = false;
     bool listParams = false;
     bool quiet = false;
     bool help = false;

@@ -108,4 +108,22 @@ TEST(RenderArguments, BadValuesAreRefusedWithAMessageNamingTheOption) {
     EXPECT_NE(missing.error.find("needs a value"), std::string::npos) << missing.error;
 }
 
+TEST(RenderArguments, SavingPresetsNeedsNoInputsButAnOutputStillNeedsThem) {
+    Parsed saveOnly = parse({"--save-preset", "a.fxp", "--save-bank=b.fxb", "--preset", "in.fxb"});
+    ASSERT_TRUE(saveOnly.ok) << saveOnly.error;
+    EXPECT_EQ(saveOnly.options.savePresetPath, "a.fxp");
+    EXPECT_EQ(saveOnly.options.saveBankPath, "b.fxb");
+    EXPECT_EQ(saveOnly.options.presetPath, "in.fxb");
+
+    // An output without inputs is a forgotten input, not a request to save only.
+    Parsed forgotten = parse({"--save-preset", "a.fxp", "-o", "out.wav"});
+    EXPECT_FALSE(forgotten.ok);
+    EXPECT_NE(forgotten.error.find("no input"), std::string::npos) << forgotten.error;
+
+    // A preset alone is nothing to do.
+    EXPECT_FALSE(parse({"--preset", "in.fxp"}).ok);
+    Parsed version = parse({"--version"});
+    EXPECT_TRUE(version.ok && version.options.version);
+}
+
 #endif

@@ -1,0 +1,198 @@
+#include "tools/render/PresetTransfer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "tools/render/ParameterAssignment.h"
+#include "tools/render/PluginHost.h"
+
+namespace {
+
+// Far above any preset of a plug-in with a few hundred parameters; a larger file is refused
+// before it is read into memory.
+constexpr off_t kLargestReadable = 16 * 1024 * 1024;
+
+// Hosts hand program names of up to 24 bytes with the terminator.
+constexpr size_t kHostNameLength = 23;
+
+std::string directoryOf(const std::string& path) {
+    std::string::size_type slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool readWhole(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        error = "cannot open preset " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat status;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = "cannot read preset " + path + ": not a regular file";
+        close(descriptor);
+        return false;
+    }
+    if (status.st_size > kLargestReadable) {
+        error = "preset " + path + " is too long: " + std::to_string(status.st_size) +
+                " bytes, far more than any preset file holds";
+        close(descriptor);
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(status.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t got = ::read(descriptor, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;  // the file shrank while being read: parse what arrived
+        done += static_cast<size_t>(got);
+    }
+    bytes.resize(done);
+    close(descriptor);
+    return true;
+}
+
+bool dispatchText(PluginHost& host, int32_t opcode, const std::string& text) {
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    AEffect* effect = host.effect();
+    return effect->dispatcher(effect, opcode, 0, 0, buffer.data(), 0.0f) != 0;
+}
+
+}  // namespace
+
+PresetExpectation PresetTransfer::expectationOf(PluginHost& host) {
+    PresetExpectation expected;
+    expected.pluginId = host.effect()->uniqueID;
+    expected.numParams = host.numParams();
+    expected.numPrograms = host.numPrograms();
+    return expected;
+}
+
+bool PresetTransfer::read(const std::string& path, const PresetExpectation& expected,
+                          PresetContents& contents, std::string& error) {
+    std::vector<uint8_t> bytes;
+    if (!readWhole(path, bytes, error)) return false;
+    std::string reason;
+    if (!PresetFile::parse(bytes.data(), bytes.size(), expected, contents, reason)) {
+        error = "preset " + path + " " + reason;
+        return false;
+    }
+    return true;
+}
+
+void PresetTransfer::applyProgram(PluginHost& host, const PresetProgram& program) {
+    dispatchText(host, effSetProgramName, program.name.substr(0, kHostNameLength));
+    for (size_t index = 0; index < program.values.size(); ++index) {
+        host.setParameter(static_cast<int>(index), program.values[index]);
+    }
+}
+
+void PresetTransfer::applyBank(PluginHost& host, const PresetContents& bank) {
+    for (size_t p = 0; p < bank.programs.size(); ++p) {
+        host.setProgram(static_cast<int>(p));
+        applyProgram(host, bank.programs[p]);
+    }
+    host.setProgram(bank.currentProgram >= 0 ? bank.currentProgram : 0);
+}
+
+bool PresetTransfer::applyOptions(PluginHost& host, const RenderOptions& options,
+                                  std::string& error) {
+    PresetContents preset;
+    if (!options.presetPath.empty() &&
+        !read(options.presetPath, expectationOf(host), preset, error)) {
+        return false;
+    }
+    bool bank = !options.presetPath.empty() && preset.kind == PresetContents::Kind::Bank;
+    if (bank) applyBank(host, preset);
+    if (!ParameterAssignment::apply(host, options.program, {}, error)) return false;
+    if (!options.presetPath.empty() && !bank) applyProgram(host, preset.programs[0]);
+    return ParameterAssignment::apply(host, -1, options.settings, error);
+}
+
+PresetProgram PresetTransfer::captureProgram(PluginHost& host) {
+    PresetProgram program;
+    program.name = host.programName();
+    for (int index = 0; index < host.numParams(); ++index) {
+        program.values.push_back(host.parameter(index));
+    }
+    return program;
+}
+
+std::vector<PresetProgram> PresetTransfer::captureBank(PluginHost& host) {
+    std::vector<PresetProgram> programs;
+    int current = host.program();
+    for (int p = 0; p < host.numPrograms(); ++p) {
+        host.setProgram(p);
+        programs.push_back(captureProgram(host));
+    }
+    host.setProgram(current);
+    return programs;
+}
+
+bool PresetTransfer::saveOptions(PluginHost& host, const RenderOptions& options,
+                                 std::string& error) {
+    const int32_t id = host.effect()->uniqueID;
+    const int32_t version = host.effect()->version;
+    if (!options.savePresetPath.empty() &&
+        !writeFile(options.savePresetPath,
+                   PresetFile::writeProgram(id, version, captureProgram(host)), error)) {
+        return false;
+    }
+    if (!options.saveBankPath.empty()) {
+        int current = host.program();
+        if (!writeFile(options.saveBankPath,
+                       PresetFile::writeBank(id, version, current, captureBank(host)), error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PresetTransfer::writeFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                               std::string& error) {
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        error = "cannot write preset " + path + ": it is a directory";
+        return false;
+    }
+    std::string pattern = directoryOf(path) + "/.ostraquelle-preset-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int descriptor = mkstemp(name.data());
+    if (descriptor < 0) {
+        error = "cannot write preset " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const std::string temporary = name.data();
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t wrote = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) break;
+        done += static_cast<size_t>(wrote);
+    }
+    int savedErrno = errno;
+    bool closed = close(descriptor) == 0;
+    if (done != bytes.size() || !closed) {
+        error = "cannot write preset " + path + ": " +
+                std::strerror(done != bytes.size() ? savedErrno : errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    // mkstemp creates the file for its owner only; give it the permissions a new file gets.
+    mode_t mask = umask(0);
+    umask(mask);
+    chmod(temporary.c_str(), 0666 & ~mask);
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "cannot write preset " + path + ": " + std::strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
