@@ -1,0 +1,109 @@
+// Engine time divided by bound time, measured in one run: for each setting the effect's
+// processing entry (512-frame blocks, as a host calls it) and the bound (BoundChains.h: only the
+// prescribed additions with their data dependence) process the same number of samples in
+// alternating runs; the medians of the runs are compared.
+//
+//   engine_vs_bound [runs] [seconds of audio per run]     (defaults: 7 runs, 1 s)
+//
+// The machine may be busy with other work: the ratio of medians from alternating runs is the
+// figure to read, not the absolute times.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "BoundChains.h"
+#include "vocoder/VocoderEffect.h"
+
+namespace {
+
+const int kRate = 44100;
+const int kBlock = 512;
+
+struct Setting {
+    const char* name;
+    float modulatorOrder;  // normalised parameter values as a host sends them
+    float carrierOrder;
+    bool whitening;
+    int32_t n;  // the orders they give
+    int32_t c;
+};
+
+// Order parameter x gives floor(200 x) + 1; a value below 0 gives 1024.
+const Setting kSettings[] = {
+    {"defaults (order 51, whitening off)", 0.25f, 0.25f, false, 51, 51},
+    {"orders 201/201, whitening on", 1.0f, 1.0f, true, 201, 201},
+    {"order 16, whitening off", 0.075f, 0.25f, false, 16, 51},
+    {"order 1024, whitening off", -0.5f, 0.25f, false, 1024, 51},
+};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template <typename Work>
+double timed(Work work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const double seconds = argc > 2 ? std::atof(argv[2]) : 1.0;
+    const int frames = std::max(kBlock, static_cast<int>(seconds * kRate));
+
+    std::vector<float> carrier(frames), modulator(frames);
+    uint32_t seed = 1;
+    for (int k = 0; k < frames; ++k) {
+        seed = seed * 1664525u + 1013904223u;
+        carrier[k] = 0.5f * static_cast<float>(static_cast<int32_t>(seed) / 2147483648.0);
+        seed = seed * 1664525u + 1013904223u;
+        modulator[k] = 0.5f * static_cast<float>(static_cast<int32_t>(seed) / 2147483648.0);
+    }
+    std::vector<std::vector<float>> out(8, std::vector<float>(kBlock));
+    std::vector<float> boundOut(kBlock);
+
+    std::printf("%-36s %12s %12s %8s\n", "setting", "engine ns/s", "bound ns/s", "ratio");
+    for (const Setting& setting : kSettings) {
+        std::unique_ptr<VocoderEffect> effect(new VocoderEffect(nullptr));
+        AEffect* record = effect->getAeffect();
+        record->setParameter(record, 7, setting.modulatorOrder);
+        record->setParameter(record, 15, setting.carrierOrder);
+        record->setParameter(record, 14, setting.whitening ? 1.0f : 0.0f);
+        BoundChains bound(setting.n, setting.c, setting.whitening);
+
+        auto runEngine = [&] {
+            float* outputs[8];
+            for (int c = 0; c < 8; ++c) outputs[c] = out[c].data();
+            for (int start = 0; start < frames; start += kBlock) {
+                const int n = std::min(kBlock, frames - start);
+                float* inputs[2] = {&carrier[start], &modulator[start]};
+                record->processReplacing(record, inputs, outputs, n);
+            }
+        };
+        auto runBound = [&] {
+            for (int start = 0; start < frames; start += kBlock)
+                bound.run(boundOut.data(), std::min(kBlock, frames - start));
+        };
+        runEngine();  // warm-up: caches, branch predictors, page faults
+        runBound();
+        std::vector<double> engineTimes, boundTimes;
+        for (int r = 0; r < runs; ++r) {
+            engineTimes.push_back(timed(runEngine));
+            boundTimes.push_back(timed(runBound));
+        }
+        const double engine = median(engineTimes), limit = median(boundTimes);
+        std::printf("%-36s %12.1f %12.1f %8.3f\n", setting.name, engine * 1e9 / frames,
+                    limit * 1e9 / frames, engine / limit);
+        std::fflush(stdout);
+    }
+    return 0;
+}
