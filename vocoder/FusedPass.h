@@ -21,6 +21,9 @@ struct PredictorLane {
     const double* older;    // history the update reads (before this sample's input)
     const double* newer;    // history after this sample's input: the next prediction's
     const double* ahead;    // history one input later still: the energy two samples ahead
+    // newer[0] and ahead[0], just stored: the first pair takes them from registers, because a
+    // 16-byte load that overlaps a just-stored 8-byte value waits until that store retires.
+    double newest, aheadNewest;
     double mu, g, e, rho, leak;
     double prediction;      // out: the next sample's prediction
     double energy;          // out: the history energy two samples ahead
@@ -36,21 +39,32 @@ struct LaneRegisters {
 };
 
 // Entries i and i + 1: v = ((x mu) g) e + rho v, w = leak w + v; then prediction += x' w and
-// energy += x'' x'', entry i before entry i + 1. Answers the new coefficients.
-inline __m128d stepPair(const PredictorLane& lane, LaneRegisters& r, int32_t i) {
+// energy += x'' x'', entry i before entry i + 1. Answers the new coefficients. newer and
+// ahead are the pairs of lane.newer and lane.ahead at i.
+inline __m128d stepPair(const PredictorLane& lane, LaneRegisters& r, int32_t i, __m128d newer,
+                        __m128d z) {
     const __m128d x = _mm_loadu_pd(lane.older + i);
     const __m128d step = _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(x, r.mu), r.g), r.e);
     const __m128d v = _mm_add_pd(step, _mm_mul_pd(r.rho, _mm_loadu_pd(lane.v + i)));
     _mm_storeu_pd(lane.v + i, v);
     const __m128d w = _mm_add_pd(_mm_mul_pd(r.leak, _mm_loadu_pd(lane.w + i)), v);
     _mm_storeu_pd(lane.w + i, w);
-    const __m128d product = _mm_mul_pd(_mm_loadu_pd(lane.newer + i), w);
-    const __m128d z = _mm_loadu_pd(lane.ahead + i);
+    const __m128d product = _mm_mul_pd(newer, w);
     const __m128d square = _mm_mul_pd(z, z);
     // Both accumulators take their entry i term, then their entry i + 1 term.
     r.sums = _mm_add_pd(r.sums, _mm_unpacklo_pd(product, square));
     r.sums = _mm_add_pd(r.sums, _mm_unpackhi_pd(product, square));
     return w;
+}
+
+inline __m128d stepPair(const PredictorLane& lane, LaneRegisters& r, int32_t i) {
+    return stepPair(lane, r, i, _mm_loadu_pd(lane.newer + i), _mm_loadu_pd(lane.ahead + i));
+}
+
+// The first pair, with the entries stored this sample from registers.
+inline __m128d stepFirstPair(const PredictorLane& lane, LaneRegisters& r) {
+    return stepPair(lane, r, 0, _mm_set_pd(lane.older[0], lane.newest),
+                    _mm_set_pd(lane.newest, lane.aheadNewest));
 }
 
 inline double stepOne(const PredictorLane& lane, LaneRegisters& r, int32_t i) {
@@ -65,9 +79,9 @@ inline double stepOne(const PredictorLane& lane, LaneRegisters& r, int32_t i) {
     return w;
 }
 
-// y = y + (s[i] w[i]) a for entries i and i + 1, in that order.
-inline __m128d synthesisPair(__m128d y, const double* state, __m128d w, __m128d a, int32_t i) {
-    const __m128d term = _mm_mul_pd(_mm_mul_pd(_mm_loadu_pd(state + i), w), a);
+// y = y + (s[i] w[i]) a for entries i and i + 1, in that order; s holds state[i], state[i + 1].
+inline __m128d synthesisPair(__m128d y, __m128d s, __m128d w, __m128d a) {
+    const __m128d term = _mm_mul_pd(_mm_mul_pd(s, w), a);
     y = _mm_add_sd(y, term);
     return _mm_add_sd(y, _mm_unpackhi_pd(term, term));
 }
@@ -80,10 +94,12 @@ inline void finish(PredictorLane& lane, const LaneRegisters& r) {
 }  // namespace fusedpass
 
 // Runs the pass for one sample and answers the synthesis output: excitation plus the sum of
-// (state[i] w[i]) a over the modulator order n. With a carrier lane (whitening on) its order
-// nc runs in the same loop.
-inline double runFusedPass(PredictorLane& modulator, int32_t n, const double* state, double a,
-                           double excitation, PredictorLane* carrier, int32_t nc) {
+// (state[i] w[i]) a over the modulator order n, where state[0] is previousOutput (passed in a
+// register, as it was stored just now). With a carrier lane (whitening on) its order nc runs
+// in the same loop.
+inline double runFusedPass(PredictorLane& modulator, int32_t n, const double* state,
+                           double previousOutput, double a, double excitation,
+                           PredictorLane* carrier, int32_t nc) {
     using namespace fusedpass;
     LaneRegisters m(modulator);
     const __m128d amount = _mm_set1_pd(a);
@@ -93,21 +109,29 @@ inline double runFusedPass(PredictorLane& modulator, int32_t n, const double* st
         int32_t j = start;
         for (; j + 1 < n; j += 2) {
             const __m128d w = stepPair(modulator, m, j);
-            y = synthesisPair(y, state, w, amount, j);
+            y = synthesisPair(y, _mm_loadu_pd(state + j), w, amount);
         }
         if (j < n) {
             const double w = stepOne(modulator, m, j);
-            y = _mm_add_sd(y, _mm_set_sd((state[j] * w) * a));
+            const double s = j == 0 ? previousOutput : state[j];
+            y = _mm_add_sd(y, _mm_set_sd((s * w) * a));
         }
     };
+    const bool firstPair = n >= 2 && (!carrier || nc >= 2);
+    if (firstPair) {
+        const __m128d w = stepFirstPair(modulator, m);
+        y = synthesisPair(y, _mm_set_pd(state[1], previousOutput), w, amount);
+        i = 2;
+    }
     if (!carrier) {
-        modulatorFrom(0);
+        modulatorFrom(i);
     } else {
         LaneRegisters c(*carrier);
+        if (firstPair) stepFirstPair(*carrier, c);
         const int32_t shared = n < nc ? n : nc;
         for (; i + 1 < shared; i += 2) {
             const __m128d w = stepPair(modulator, m, i);
-            y = synthesisPair(y, state, w, amount, i);
+            y = synthesisPair(y, _mm_loadu_pd(state + i), w, amount);
             stepPair(*carrier, c, i);
         }
         auto carrierFrom = [&](int32_t start) {

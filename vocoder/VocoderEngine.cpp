@@ -80,7 +80,12 @@ double energyOf(const double* history, int32_t n) {
     return energy;
 }
 
-double normalisation(double energy) { return 1.0 / (std::sqrt(energy) + 0.01); }
+// 1 / (sqrt(energy) + 0.01). The square root is the processor's correctly rounded one, as
+// std::sqrt's, without the library's error-reporting branch.
+double normalisation(double energy) {
+    const __m128d root = _mm_sqrt_sd(_mm_setzero_pd(), _mm_set_sd(energy));
+    return 1.0 / (_mm_cvtsd_f64(root) + 0.01);
+}
 
 // What a predictor carries from one sample to the next inside a block: its prediction for the
 // coming sample, the normalisation of that sample's step, and the energy one sample later.
@@ -114,6 +119,8 @@ PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorPipeline& pip
     lane.newer = ring.window();
     lane.older = lane.newer + 1;
     lane.ahead = ring.aheadWindow();
+    lane.newest = input;
+    lane.aheadNewest = next;
     lane.mu = predictor.learningRate();
     lane.g = pipeline.g;
     lane.e = input - pipeline.prediction;
@@ -165,6 +172,7 @@ void VocoderEngine::process(const float* carrier, const float* modulator,
     if (whitenOn) carrierWhitening.noteWritten(nc + 1);
 
     double mPrev = modulatorBefore;
+    double lastOutput = synthesis.window()[0];
     // The pre-emphasised modulator of the coming sample; each is computed once.
     double emphasised = static_cast<double>(modulator[0]) - p * mPrev;
     PredictorPipeline analysis = startPipeline(modulatorAnalysis, n, emphasised);
@@ -196,9 +204,10 @@ void VocoderEngine::process(const float* carrier, const float* modulator,
             u = w;
         }
 
-        double y = runFusedPass(modulatorLane, n, synthesis.window(), a, u,
+        double y = runFusedPass(modulatorLane, n, synthesis.window(), lastOutput, a, u,
                                 whitenOn ? &carrierLane : nullptr, nc);
         synthesis.push(y);
+        lastOutput = y;
         advance(analysis, modulatorLane);
         if (whitenOn) advance(whitening, carrierLane);
 
