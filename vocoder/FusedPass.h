@@ -43,11 +43,15 @@ struct LaneRegisters {
 // ahead are the pairs of lane.newer and lane.ahead at i.
 inline __m128d stepPair(const PredictorLane& lane, LaneRegisters& r, int32_t i, __m128d newer,
                         __m128d z) {
+    // Both loads before either store: the arrays are 8 KiB apart, and a load behind a store
+    // to the same address modulo 4 KiB may wait for it.
     const __m128d x = _mm_loadu_pd(lane.older + i);
+    const __m128d vOld = _mm_loadu_pd(lane.v + i);
+    const __m128d wOld = _mm_loadu_pd(lane.w + i);
     const __m128d step = _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(x, r.mu), r.g), r.e);
-    const __m128d v = _mm_add_pd(step, _mm_mul_pd(r.rho, _mm_loadu_pd(lane.v + i)));
+    const __m128d v = _mm_add_pd(step, _mm_mul_pd(r.rho, vOld));
     _mm_storeu_pd(lane.v + i, v);
-    const __m128d w = _mm_add_pd(_mm_mul_pd(r.leak, _mm_loadu_pd(lane.w + i)), v);
+    const __m128d w = _mm_add_pd(_mm_mul_pd(r.leak, wOld), v);
     _mm_storeu_pd(lane.w + i, w);
     const __m128d product = _mm_mul_pd(newer, w);
     const __m128d square = _mm_mul_pd(z, z);
@@ -68,10 +72,12 @@ inline __m128d stepFirstPair(const PredictorLane& lane, LaneRegisters& r) {
 }
 
 inline double stepOne(const PredictorLane& lane, LaneRegisters& r, int32_t i) {
+    const double vOld = lane.v[i];
+    const double wOld = lane.w[i];
     const double step = ((lane.older[i] * lane.mu) * lane.g) * lane.e;
-    const double v = step + lane.rho * lane.v[i];
+    const double v = step + lane.rho * vOld;
     lane.v[i] = v;
-    const double w = lane.leak * lane.w[i] + v;
+    const double w = lane.leak * wOld + v;
     lane.w[i] = w;
     const double product = lane.newer[i] * w;
     const double square = lane.ahead[i] * lane.ahead[i];

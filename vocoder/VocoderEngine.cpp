@@ -4,6 +4,7 @@
 
 #include "vocoder/FiniteCheck.h"
 #include "vocoder/FusedPass.h"
+#include "vocoder/FusedPassWide.h"
 #include "vocoder/PortableMath.h"
 
 // The gains and the pre-emphasis start at the values the effect's defaults give them
@@ -137,12 +138,29 @@ void advance(PredictorPipeline& pipeline, const PredictorLane& lane) {
     pipeline.energyNext = lane.energy;
 }
 
+// Whether the four-entry pass may run: the processor (and the system) must support AVX.
+bool wideAvailable() {
+#if OSTRAQUELLE_WIDE_PASS
+    static const bool available = __builtin_cpu_supports("avx");
+    return available;
+#else
+    return false;
+#endif
+}
+
+bool wideAllowed = true;
+
 // An output pair is written only when both of its buffers are present.
 float* pairStart(float* const* outputs, int first) {
     return outputs[first] && outputs[first + 1] ? outputs[first] : nullptr;
 }
 
 }  // namespace
+
+bool VocoderEngine::allowWidePass(bool allowed) {
+    wideAllowed = allowed;
+    return allowed && wideAvailable();
+}
 
 void VocoderEngine::process(const float* carrier, const float* modulator,
                             float* const* outputs, int32_t frames) {
@@ -171,6 +189,8 @@ void VocoderEngine::process(const float* carrier, const float* modulator,
     modulatorAnalysis.noteWritten(n + 1);
     if (whitenOn) carrierWhitening.noteWritten(nc + 1);
 
+    const bool wide = wideAllowed && wideAvailable();
+    (void)wide;
     double mPrev = modulatorBefore;
     double lastOutput = synthesis.window()[0];
     // The pre-emphasised modulator of the coming sample; each is computed once.
@@ -204,8 +224,16 @@ void VocoderEngine::process(const float* carrier, const float* modulator,
             u = w;
         }
 
-        double y = runFusedPass(modulatorLane, n, synthesis.window(), lastOutput, a, u,
-                                whitenOn ? &carrierLane : nullptr, nc);
+        PredictorLane* carrierPart = whitenOn ? &carrierLane : nullptr;
+#if OSTRAQUELLE_WIDE_PASS
+        double y = wide ? runFusedPassWide(modulatorLane, n, synthesis.window(), lastOutput, a,
+                                           u, carrierPart, nc)
+                        : runFusedPass(modulatorLane, n, synthesis.window(), lastOutput, a, u,
+                                       carrierPart, nc);
+#else
+        double y =
+            runFusedPass(modulatorLane, n, synthesis.window(), lastOutput, a, u, carrierPart, nc);
+#endif
         synthesis.push(y);
         lastOutput = y;
         advance(analysis, modulatorLane);

@@ -58,6 +58,11 @@ public:
     void process(const float* carrier, const float* modulator, float* const* outputs,
                  int32_t frames);
 
+    // Whether processing may use the four-entry (AVX) pass where the processor has it; on by
+    // default. The results are the same bits either way; tests and benchmarks compare the two.
+    // Answers whether the wide pass will run. Affects every engine in the process.
+    static bool allowWidePass(bool allowed);
+
     // Clears each part whose state is no longer finite (after a NaN or infinite input, or a
     // synthesis filter driven unstable); finite state is left untouched. Answers true when
     // anything was cleared.
