@@ -109,7 +109,17 @@ public:
     }
 };
 
-TEST(EngineAgainstReference, EveryOrderUpTo40AndTheLargeOnesWithAndWithoutWhitening) {
+// Every case runs with the two-entry pass and, where the processor has it, the four-entry one.
+class EngineAgainstReference : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        if (VocoderEngine::allowWidePass(GetParam()) != GetParam())
+            GTEST_SKIP() << "no four-entry pass on this processor or build";
+    }
+    void TearDown() override { VocoderEngine::allowWidePass(true); }
+};
+
+TEST_P(EngineAgainstReference, EveryOrderUpTo40AndTheLargeOnesWithAndWithoutWhitening) {
     const Material material(1200, 7);
     std::vector<int32_t> orders;
     for (int32_t n = 1; n <= 40; ++n) orders.push_back(n);
@@ -131,7 +141,7 @@ TEST(EngineAgainstReference, EveryOrderUpTo40AndTheLargeOnesWithAndWithoutWhiten
 
 // Shrinking the order freezes the synthesis state beyond it; growing it again brings the
 // frozen entries back into the sum.
-TEST(EngineAgainstReference, SynthesisStateBeyondAShrunkOrderStaysAndReturns) {
+TEST_P(EngineAgainstReference, SynthesisStateBeyondAShrunkOrderStaysAndReturns) {
     const Material material(6000, 3);
     Pair pair;
     pair.modulatorOrder(201);
@@ -145,7 +155,7 @@ TEST(EngineAgainstReference, SynthesisStateBeyondAShrunkOrderStaysAndReturns) {
 }
 
 // Random settings between blocks of random sizes, as automation from a host would change them.
-TEST(EngineAgainstReference, RandomSettingsBetweenBlocksOfAnySize) {
+TEST_P(EngineAgainstReference, RandomSettingsBetweenBlocksOfAnySize) {
     const Material material(40000, 11);
     Random random(2024);
     Pair pair;
@@ -232,5 +242,10 @@ TEST(EngineAgainstReference, RandomSettingsBetweenBlocksOfAnySize) {
         at += frames;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Passes, EngineAgainstReference, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "FourEntries" : "TwoEntries";
+                         });
 
 }  // namespace
