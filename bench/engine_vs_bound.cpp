@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "BoundChains.h"
+#include "editor/VocoderEditor.h"
 #include "vocoder/VocoderEffect.h"
+#include "vocoder/VocoderProgram.h"
 
 namespace {
 
@@ -79,6 +81,14 @@ int main(int argc, char** argv) {
     std::vector<std::vector<float>> out(8, std::vector<float>(kBlock));
     std::vector<float> boundOut(kBlock);
 
+    // Footprint: the engine lives inside the effect; the effect allocates its program table and
+    // its editor object at construction, nothing after.
+    std::printf("sizeof: engine %zu bytes, effect %zu bytes (engine included); per instance with "
+                "program table (%zu) and editor object (%zu): %zu bytes\n",
+                sizeof(VocoderEngine), sizeof(VocoderEffect),
+                VocoderEffect::kProgramCount * sizeof(VocoderProgram), sizeof(VocoderEditor),
+                sizeof(VocoderEffect) + VocoderEffect::kProgramCount * sizeof(VocoderProgram) +
+                    sizeof(VocoderEditor));
     std::printf("%-36s %12s %12s %8s\n", "setting", "engine ns/s", "bound ns/s", "ratio");
     for (const Setting& setting : kSettings) {
         std::unique_ptr<VocoderEffect> effect(new VocoderEffect(nullptr));
