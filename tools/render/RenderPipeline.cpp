@@ -108,11 +108,13 @@ bool RenderPipeline::run(PluginHost& host, InputPair& input, OutputFile& output,
             }
         }
         if (!ok) break;
+        // Once pushed, the chunk belongs to the writer (and then the reader): count it first.
+        const int64_t frames = chunk->frames;
         if (writeFailed || !rendered.push(chunk)) {
             ok = false;
             break;
         }
-        done += chunk->frames;
+        done += frames;
         progress.update(done);
     }
     // Let the writer finish what it has, then stop everyone.
