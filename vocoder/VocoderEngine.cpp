@@ -162,9 +162,35 @@ bool VocoderEngine::allowWidePass(bool allowed) {
     return allowed && wideAvailable();
 }
 
+// The block loop compiled for AVX, with everything it calls inlined into it (a call per sample
+// into an AVX function would cost more than it saves).
+struct VocoderEngine::WidePath {
+#if OSTRAQUELLE_WIDE_PASS
+    __attribute__((target("avx"), flatten)) static void run(VocoderEngine& engine,
+                                                            const float* carrier,
+                                                            const float* modulator,
+                                                            float* const* outputs,
+                                                            int32_t frames) {
+        engine.processBlock<true>(carrier, modulator, outputs, frames);
+    }
+#endif
+};
+
 void VocoderEngine::process(const float* carrier, const float* modulator,
                             float* const* outputs, int32_t frames) {
     if (frames <= 0 || !carrier || !modulator || !outputs) return;
+#if OSTRAQUELLE_WIDE_PASS
+    if (wideAllowed && wideAvailable()) {
+        WidePath::run(*this, carrier, modulator, outputs, frames);
+        return;
+    }
+#endif
+    processBlock<false>(carrier, modulator, outputs, frames);
+}
+
+template <bool Wide>
+void VocoderEngine::processBlock(const float* carrier, const float* modulator,
+                                 float* const* outputs, int32_t frames) {
 
     // Settings once per block: each is a single store on the setting thread.
     const int32_t n = modulatorAnalysis.order();
@@ -189,8 +215,6 @@ void VocoderEngine::process(const float* carrier, const float* modulator,
     modulatorAnalysis.noteWritten(n + 1);
     if (whitenOn) carrierWhitening.noteWritten(nc + 1);
 
-    const bool wide = wideAllowed && wideAvailable();
-    (void)wide;
     double mPrev = modulatorBefore;
     double lastOutput = synthesis.window()[0];
     // The pre-emphasised modulator of the coming sample; each is computed once.
@@ -225,15 +249,17 @@ void VocoderEngine::process(const float* carrier, const float* modulator,
         }
 
         PredictorLane* carrierPart = whitenOn ? &carrierLane : nullptr;
+        double y;
 #if OSTRAQUELLE_WIDE_PASS
-        double y = wide ? runFusedPassWide(modulatorLane, n, synthesis.window(), lastOutput, a,
-                                           u, carrierPart, nc)
-                        : runFusedPass(modulatorLane, n, synthesis.window(), lastOutput, a, u,
-                                       carrierPart, nc);
-#else
-        double y =
-            runFusedPass(modulatorLane, n, synthesis.window(), lastOutput, a, u, carrierPart, nc);
+        if constexpr (Wide) {
+            y = runFusedPassWide(modulatorLane, n, synthesis.window(), lastOutput, a, u,
+                                 carrierPart, nc);
+        } else
 #endif
+        {
+            y = runFusedPass(modulatorLane, n, synthesis.window(), lastOutput, a, u, carrierPart,
+                             nc);
+        }
         synthesis.push(y);
         lastOutput = y;
         advance(analysis, modulatorLane);

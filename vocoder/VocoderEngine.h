@@ -85,6 +85,12 @@ public:
     double envelopeAmount() const { return envelopeShare; }
 
 private:
+    // The block loop, with the two-entry or (Wide) the four-entry pass.
+    template <bool Wide>
+    void processBlock(const float* carrier, const float* modulator, float* const* outputs,
+                      int32_t frames);
+    struct WidePath;
+
     EnvelopeFollower envelopeFollower;
     AdaptivePredictor modulatorAnalysis;
     AdaptivePredictor carrierWhitening;
