@@ -38,14 +38,13 @@ __attribute__((target("avx"))) inline __m256d stepQuad(const PredictorLane& lane
     const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + i), w);
     const __m256d z = _mm256_loadu_pd(lane.ahead + i);
     const __m256d square = _mm256_mul_pd(z, z);
-    const __m128d productLow = _mm256_castpd256_pd128(product);
-    const __m128d squareLow = _mm256_castpd256_pd128(square);
-    const __m128d productHigh = _mm256_extractf128_pd(product, 1);
-    const __m128d squareHigh = _mm256_extractf128_pd(square, 1);
-    r.sums = _mm_add_pd(r.sums, _mm_unpacklo_pd(productLow, squareLow));
-    r.sums = _mm_add_pd(r.sums, _mm_unpackhi_pd(productLow, squareLow));
-    r.sums = _mm_add_pd(r.sums, _mm_unpacklo_pd(productHigh, squareHigh));
-    r.sums = _mm_add_pd(r.sums, _mm_unpackhi_pd(productHigh, squareHigh));
+    // {p0, q0, p2, q2} and {p1, q1, p3, q3}: their halves are the entries' term pairs.
+    const __m256d even = _mm256_unpacklo_pd(product, square);
+    const __m256d odd = _mm256_unpackhi_pd(product, square);
+    r.sums = _mm_add_pd(r.sums, _mm256_castpd256_pd128(even));
+    r.sums = _mm_add_pd(r.sums, _mm256_castpd256_pd128(odd));
+    r.sums = _mm_add_pd(r.sums, _mm256_extractf128_pd(even, 1));
+    r.sums = _mm_add_pd(r.sums, _mm256_extractf128_pd(odd, 1));
     return w;
 }
 
