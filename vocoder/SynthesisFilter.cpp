@@ -31,12 +31,11 @@ void SynthesisFilter::prepareCount(int32_t count) {
     for (int32_t i = count; i < laidOut; ++i) beyond[i] = window[i];
     for (int32_t i = laidOut; i < count; ++i) ring.overwrite(i, beyond[i]);
     laidOut = count;
-    if (count > written) written = count;
 }
 
 double SynthesisFilter::process(double excitation, const double* coefficients, int32_t count) {
     prepareCount(count);
-    if (count > written) written = count;
+    noteWritten(count);
     const double a = feedback;
     const double* s = ring.window();
     double y = excitation;

@@ -41,6 +41,10 @@ public:
     void prepareCount(int32_t count);
     const double* window() const { return ring.window(); }
     void push(double y) { ring.push(y); }
+    // Records that processing touches the first count entries, for recentStateIsFinite.
+    void noteWritten(int32_t count) {
+        if (count > written) written = count;
+    }
 
 private:
     HistoryRing ring;

@@ -212,6 +212,7 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
     float* const modulator1 = modulator0 ? outputs[7] : nullptr;
 
     synthesis.prepareCount(n);
+    synthesis.noteWritten(n);
     modulatorAnalysis.noteWritten(n + 1);
     if (whitenOn) carrierWhitening.noteWritten(nc + 1);
 
