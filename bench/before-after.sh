@@ -31,13 +31,13 @@ for ((r = 0; r < rounds; r++)); do
     start=$(now)
     "$dir/ostraquelle-render" --input "$tmp/stereo.wav" -o "$tmp/$tree.wav" --quiet
     end=$(now)
-    echo "$end - $start" | bc -l >> "$tmp/t_$tree"
+    awk -v a="$start" -v b="$end" 'BEGIN {print b - a}' >> "$tmp/t_$tree"
   done
 done
 b=$(median < "$tmp/t_before")
 a=$(median < "$tmp/t_after")
 printf 'renderer whole process, 60 s file: before %.3f s, after %.3f s, before / after %.3f\n' \
-  "$b" "$a" "$(echo "$b / $a" | bc -l)"
+  "$b" "$a" "$(awk -v a="$b" -v b="$a" 'BEGIN {print a / b}')"
 sox -V1 "$tmp/before.wav" -t f32 "$tmp/before.f32"
 sox -V1 "$tmp/after.wav" -t f32 "$tmp/after.f32"
 if cmp -s "$tmp/before.f32" "$tmp/after.f32"; then

@@ -45,7 +45,7 @@ timed() {
   start=$(now)
   "$@"
   end=$(now)
-  echo "$end - $start" | bc -l
+  awk -v a="$start" -v b="$end" 'BEGIN {print b - a}'
 }
 median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
@@ -61,5 +61,5 @@ ours=$(median < "$tmp/t_ours")
 tb=$(median < "$tmp/t_talkbox")
 vc=$(median < "$tmp/t_vocoder")
 printf 'ostraquelle-render (defaults)   %.3f s\n' "$ours"
-printf 'lv2file + mda TalkBox           %.3f s   TalkBox / ours %.3f\n' "$tb" "$(echo "$tb / $ours" | bc -l)"
-printf 'lv2file + mda Vocoder           %.3f s   Vocoder / ours %.3f\n' "$vc" "$(echo "$vc / $ours" | bc -l)"
+printf 'lv2file + mda TalkBox           %.3f s   TalkBox / ours %.3f\n' "$tb" "$(awk -v a="$tb" -v b="$ours" 'BEGIN {print a / b}')"
+printf 'lv2file + mda Vocoder           %.3f s   Vocoder / ours %.3f\n' "$vc" "$(awk -v a="$vc" -v b="$ours" 'BEGIN {print a / b}')"

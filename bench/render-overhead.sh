@@ -27,10 +27,11 @@ now() { date +%s.%N; }
 for ((r = 0; r < runs; r++)); do
   "$build/bench/engine_on_file" "$build/Ostraquelle.so" "$file" >> "$tmp/engine"
   start=$(now)
-  /usr/bin/time -f "%U %S" -o "$tmp/cpu" "$build/ostraquelle-render" --input "$file" \
-    -o "$tmp/out.wav" --quiet
+  # bash's own timer: user and system seconds of the renderer, all its threads.
+  { TIMEFORMAT='%3U %3S'; time "$build/ostraquelle-render" --input "$file" \
+      -o "$tmp/out.wav" --quiet; } 2> "$tmp/cpu"
   end=$(now)
-  echo "$end - $start" | bc -l >> "$tmp/whole"
+  awk -v a="$start" -v b="$end" 'BEGIN {print b - a}' >> "$tmp/whole"
   awk '{print $1 + $2}' "$tmp/cpu" >> "$tmp/whole_cpu"
 done
 engine=$(cut -d' ' -f1 "$tmp/engine" | median)
@@ -38,6 +39,6 @@ engine_cpu=$(cut -d' ' -f2 "$tmp/engine" | median)
 whole=$(median < "$tmp/whole")
 whole_cpu=$(median < "$tmp/whole_cpu")
 printf 'wall: engine (processing only) %.3f s, renderer (whole process) %.3f s, whole / engine %.3f\n' \
-  "$engine" "$whole" "$(echo "$whole / $engine" | bc -l)"
+  "$engine" "$whole" "$(awk -v a="$whole" -v b="$engine" 'BEGIN {print a / b}')"
 printf 'cpu:  engine (processing only) %.3f s, renderer (whole process) %.3f s, whole / engine %.3f\n' \
-  "$engine_cpu" "$whole_cpu" "$(echo "$whole_cpu / $engine_cpu" | bc -l)"
+  "$engine_cpu" "$whole_cpu" "$(awk -v a="$whole_cpu" -v b="$engine_cpu" 'BEGIN {print a / b}')"
