@@ -141,7 +141,10 @@ void advance(PredictorPipeline& pipeline, const PredictorLane& lane) {
 // Whether the four-entry pass may run: the processor (and the system) must support AVX.
 bool wideAvailable() {
 #if OSTRAQUELLE_WIDE_PASS
-    static const bool available = __builtin_cpu_supports("avx");
+    static const bool available = [] {
+        __builtin_cpu_init();  // harmless if the library's constructors have run it already
+        return __builtin_cpu_supports("avx") != 0;
+    }();
     return available;
 #else
     return false;
