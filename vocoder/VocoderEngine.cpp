@@ -108,9 +108,17 @@ PredictorPipeline startPipeline(AdaptivePredictor& predictor, int32_t n, double 
     return pipeline;
 }
 
+// A predictor's rates, read once per block like every other setting.
+struct PredictorRates {
+    double mu, rho, leak;
+    explicit PredictorRates(const AdaptivePredictor& predictor)
+        : mu(predictor.learningRate()), rho(predictor.smoothing()),
+          leak(predictor.leakFactor()) {}
+};
+
 // Pushes the input, writes the next one ahead and sets up the lane of this sample's step.
-PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorPipeline& pipeline,
-                      double input, double next) {
+PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorRates& rates,
+                      const PredictorPipeline& pipeline, double input, double next) {
     HistoryRing& ring = predictor.historyRing();
     ring.push(input);
     ring.writeAhead(next);
@@ -122,11 +130,11 @@ PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorPipeline& pip
     lane.ahead = ring.aheadWindow();
     lane.newest = input;
     lane.aheadNewest = next;
-    lane.mu = predictor.learningRate();
+    lane.mu = rates.mu;
     lane.g = pipeline.g;
     lane.e = input - pipeline.prediction;
-    lane.rho = predictor.smoothing();
-    lane.leak = predictor.leakFactor();
+    lane.rho = rates.rho;
+    lane.leak = rates.leak;
     lane.prediction = 0.0;
     lane.energy = 0.0;
     return lane;
@@ -202,6 +210,7 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
     const double p = emphasis;
     const double envAmount = envelopeShare;
     const double a = synthesis.amount();
+    const PredictorRates modulatorRates(modulatorAnalysis), carrierRates(carrierWhitening);
     const double vocoded = vocodedLevel, whitened = whitenedLevel, error = errorLevel;
     const double dry = modulatorLevel, carried = carrierLevel, master = masterLevel;
 
@@ -240,14 +249,15 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
         const double emphasisedNext = modulatorNext - p * m;
 
         const double env = envelopeFollower.process(m);
-        PredictorLane modulatorLane = laneFor(modulatorAnalysis, analysis, emphasised, emphasisedNext);
+        PredictorLane modulatorLane = laneFor(modulatorAnalysis, modulatorRates, analysis, emphasised,
+                                                emphasisedNext);
         const double e = modulatorLane.e;
 
         double w = 0.0;
         double u = c;
         PredictorLane carrierLane;
         if (whitenOn) {
-            carrierLane = laneFor(carrierWhitening, whitening, c, carrierNext);
+            carrierLane = laneFor(carrierWhitening, carrierRates, whitening, c, carrierNext);
             w = carrierLane.e;
             u = w;
         }
