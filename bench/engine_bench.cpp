@@ -150,7 +150,7 @@ void SilenceAfterLoudNoiseUnguarded(benchmark::State& state) {
         for (int p = 0; p < 2; ++p) {
             const auto start = std::chrono::steady_clock::now();
             for (size_t k = 0; k < parts[p]->carrier.size(); ++k)
-                engine->processSample(&parts[p]->carrier[k], &parts[p]->modulator[k], places);
+                engine->process(&parts[p]->carrier[k], &parts[p]->modulator[k], places, 1);
             seconds[p] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
                              .count();
         }

@@ -6,8 +6,7 @@
 #include "vocoder/FiniteCheck.h"
 
 AdaptivePredictor::AdaptivePredictor()
-    : orderInUse(100), mu(0.02), forget(0.001), leak(0.999), rho(0.0), written(0), sumsProvided(false),
-      providedCount(0), providedPrediction(0.0), providedEnergy(0.0) {
+    : orderInUse(100), mu(0.02), forget(0.001), leak(0.999), rho(0.0), written(0) {
     clear();
 }
 
@@ -34,38 +33,24 @@ void AdaptivePredictor::setSmoothing(double value) {
 
 void AdaptivePredictor::clear() {
     std::memset(w, 0, sizeof w);
-    std::memset(x, 0, sizeof x);
     std::memset(v, 0, sizeof v);
+    x.clear();
     written = 0;
-    sumsProvided = false;
-}
-
-void AdaptivePredictor::providePredictionSums(double prediction, double energy, int32_t count) {
-    providedPrediction = prediction;
-    providedEnergy = energy;
-    providedCount = count;
-    sumsProvided = true;
 }
 
 double AdaptivePredictor::process(double input) {
     // The order is read once: a concurrent setOrder only changes what the next sample uses.
     const int32_t n = orderInUse;
-    if (n > written) written = n;
+    noteWritten(n + 1);
+    const double* history = x.window();
 
-    // Prediction and history energy, each accumulated from index 0 upward (or handed in,
-    // summed the same way, by the engine's synthesis pass).
+    // Prediction and history energy, each accumulated from index 0 upward.
     double prediction = 0.0;
     double energy = 0.0;
-    if (sumsProvided && providedCount == n) {
-        prediction = providedPrediction;
-        energy = providedEnergy;
-    } else {
-        for (int32_t i = 0; i < n; ++i) {
-            prediction += x[i] * w[i];
-            energy += x[i] * x[i];
-        }
+    for (int32_t i = 0; i < n; ++i) {
+        prediction += history[i] * w[i];
+        energy += history[i] * history[i];
     }
-    sumsProvided = false;
     const double error = input - prediction;
     const double g = 1.0 / (std::sqrt(energy) + 0.01);
 
@@ -73,22 +58,24 @@ double AdaptivePredictor::process(double input) {
     const double smooth = rho;
     const double keep = leak;
     for (int32_t i = 0; i < n; ++i) {
-        v[i] = ((x[i] * step) * g) * error + smooth * v[i];
+        v[i] = ((history[i] * step) * g) * error + smooth * v[i];
         w[i] = keep * w[i] + v[i];
     }
-
-    std::memmove(x + 1, x, sizeof(double) * static_cast<size_t>(n - 1));
-    x[0] = input;
+    x.push(input);
     return error;
 }
 
 bool AdaptivePredictor::isFinite() const {
-    return allFinite(w, kMaxOrder) && allFinite(x, kMaxOrder) && allFinite(v, kMaxOrder);
+    return allFinite(w, kMaxOrder) && allFinite(x.window(), HistoryRing::kLength) &&
+           allFinite(v, kMaxOrder);
 }
 
 bool AdaptivePredictor::recentStateIsFinite() {
     const int32_t n = written;
-    if (!(allFinite(w, n) && allFinite(x, n) && allFinite(v, n))) return false;
+    const int32_t coefficientCount = n < kMaxOrder ? n : kMaxOrder;
+    if (!(allFinite(w, coefficientCount) && allFinite(x.window(), n) &&
+          allFinite(v, coefficientCount)))
+        return false;
     written = 0;
     return true;
 }

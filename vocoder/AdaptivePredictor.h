@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "vocoder/HistoryRing.h"
+
 class AdaptivePredictor {
 public:
     static constexpr int32_t kMaxOrder = 1024;
@@ -27,24 +29,31 @@ public:
     double forgettingRate() const { return forget; }
     double leakFactor() const { return leak; }
     double smoothing() const { return rho; }
-    const double* history() const { return x; }
+    // history()[i] is the input i + 1 samples back; the first order() entries are the ones
+    // processing reads (later ones are older inputs, or 0 after a clear).
+    const double* history() const { return x.window(); }
     const double* updateMemory() const { return v; }
 
     // Zeroes coefficients, history and update memory; order and rates stay.
     void clear();
     // One step of prediction and adaptation; answers the prediction error.
     double process(double input);
-    // Hands in the two sums that the next process would compute first (prediction and history
-    // energy over the current history and coefficients, index 0 upward), computed elsewhere in
-    // the same pass as other work; the next process uses them instead of summing again when
-    // the order is still count. Any clear or order change discards them.
-    void providePredictionSums(double prediction, double energy, int32_t count);
     // True when every entry of the adaptive state is a finite number.
     bool isFinite() const;
-    // The same answer, looking only at the entries that process has written since the last
+    // The same answer, looking only at the entries that processing has written since the last
     // call that answered true (or since the last clear): the others were found finite then
     // and have not changed. Cheap enough to run after every audio block.
     bool recentStateIsFinite();
+
+    // For the engine's fused pass, which runs this predictor's step side by side with other
+    // work (the arithmetic is exactly process's): the arrays it updates in place, the history
+    // it pushes to, and the note of how many entries it has touched.
+    double* coefficientsForUpdate() { return w; }
+    double* updateMemoryForUpdate() { return v; }
+    HistoryRing& historyRing() { return x; }
+    void noteWritten(int32_t count) {
+        if (count > written) written = count;
+    }
 
 private:
     int32_t orderInUse;
@@ -53,11 +62,7 @@ private:
     double leak;
     double rho;
     double w[kMaxOrder];
-    double x[kMaxOrder];
     double v[kMaxOrder];
-    int32_t written;  // entries process has touched since the last finite check or clear
-    bool sumsProvided;
-    int32_t providedCount;
-    double providedPrediction;
-    double providedEnergy;
+    HistoryRing x;
+    int32_t written;  // entries processing has touched since the last finite check or clear
 };

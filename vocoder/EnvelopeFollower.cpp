@@ -36,12 +36,4 @@ void EnvelopeFollower::updateCoefficients() {
 
 void EnvelopeFollower::clear() { env = 0.0; }
 
-double EnvelopeFollower::process(double input) {
-    const double r = std::fabs(input);
-    // A tie takes the release coefficient.
-    const double c = env >= r ? releaseCoeff : attackCoeff;
-    env = (1.0 - c) * r + c * env;
-    return env;
-}
-
 bool EnvelopeFollower::isFinite() const { return isFiniteValue(env); }

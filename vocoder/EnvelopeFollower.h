@@ -1,6 +1,8 @@
 #pragma once
 // Peak envelope follower with separate attack and release times in milliseconds.
 
+#include <cmath>
+
 class EnvelopeFollower {
 public:
     EnvelopeFollower();
@@ -22,7 +24,14 @@ public:
     // Sets the envelope to 0; times and coefficients stay.
     void clear();
     // One step on the rectified input; answers the new envelope.
-    double process(double input);
+    // Inline: the engine calls it once per sample inside its block loop.
+    double process(double input) {
+        const double r = std::fabs(input);
+        // A tie takes the release coefficient.
+        const double c = env >= r ? releaseCoeff : attackCoeff;
+        env = (1.0 - c) * r + c * env;
+        return env;
+    }
     bool isFinite() const;
 
 private:

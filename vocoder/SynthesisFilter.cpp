@@ -4,7 +4,7 @@
 
 #include "vocoder/FiniteCheck.h"
 
-SynthesisFilter::SynthesisFilter() : feedback(1.0), written(0) { clear(); }
+SynthesisFilter::SynthesisFilter() : laidOut(kMaxOrder), feedback(1.0), written(0) { clear(); }
 
 SynthesisFilter::~SynthesisFilter() = default;
 
@@ -13,44 +13,46 @@ void SynthesisFilter::setAmount(double a) {
 }
 
 void SynthesisFilter::clear() {
-    std::memset(s, 0, sizeof s);
+    ring.clear();
+    std::memset(beyond, 0, sizeof beyond);
     written = 0;
 }
 
+double SynthesisFilter::state(int32_t i) const {
+    if (i < 0 || i >= kMaxOrder) return 0.0;
+    return i < laidOut ? ring.window()[i] : beyond[i];
+}
+
+// Entries between the old and the new count change sides: when the count shrinks they stop
+// moving and are kept in beyond; when it grows they start moving from the values kept there.
+void SynthesisFilter::prepareCount(int32_t count) {
+    if (count == laidOut) return;
+    const double* window = ring.window();
+    for (int32_t i = count; i < laidOut; ++i) beyond[i] = window[i];
+    for (int32_t i = laidOut; i < count; ++i) ring.overwrite(i, beyond[i]);
+    laidOut = count;
+}
+
 double SynthesisFilter::process(double excitation, const double* coefficients, int32_t count) {
-    if (count > written) written = count;
+    prepareCount(count);
+    noteWritten(count);
     const double a = feedback;
+    const double* s = ring.window();
     double y = excitation;
     for (int32_t i = 0; i < count; ++i) y = y + (s[i] * coefficients[i]) * a;
-    std::memmove(s + 1, s, sizeof(double) * static_cast<size_t>(count - 1));
-    s[0] = y;
+    ring.push(y);
     return y;
 }
 
-double SynthesisFilter::processWithPredictorSums(double excitation, const double* coefficients,
-                                                 const double* history, int32_t count,
-                                                 double& prediction, double& energy) {
-    if (count > written) written = count;
-    const double a = feedback;
-    double y = excitation;
-    double p = 0.0;
-    double q = 0.0;
-    for (int32_t i = 0; i < count; ++i) {
-        y = y + (s[i] * coefficients[i]) * a;
-        p += history[i] * coefficients[i];
-        q += history[i] * history[i];
-    }
-    std::memmove(s + 1, s, sizeof(double) * static_cast<size_t>(count - 1));
-    s[0] = y;
-    prediction = p;
-    energy = q;
-    return y;
+bool SynthesisFilter::isFinite() const {
+    return allFinite(ring.window(), laidOut) &&
+           allFinite(beyond + laidOut, kMaxOrder - laidOut);
 }
-
-bool SynthesisFilter::isFinite() const { return allFinite(s, kMaxOrder); }
 
 bool SynthesisFilter::recentStateIsFinite() {
-    if (!allFinite(s, written)) return false;
+    const int32_t moving = written < laidOut ? written : laidOut;
+    if (!allFinite(ring.window(), moving)) return false;
+    if (written > laidOut && !allFinite(beyond + laidOut, written - laidOut)) return false;
     written = 0;
     return true;
 }

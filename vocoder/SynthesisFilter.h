@@ -1,8 +1,15 @@
 #pragma once
 // All-pole filter that applies a predictor's coefficients to an excitation: the inverse of the
 // prediction-error filter, with the feedback scaled by an amount from 0 to 1.
+//
+// The state is a shift register of the last outputs in which only the first count entries
+// move; entries at and beyond count keep their values until a larger count reaches them. It
+// is kept as a ring (nothing moves per sample) plus a copy of the entries beyond the count in
+// use, which is brought up to date whenever the count changes.
 
 #include <cstdint>
+
+#include "vocoder/HistoryRing.h"
 
 class SynthesisFilter {
 public:
@@ -14,29 +21,35 @@ public:
     // Stored only if 0 <= a <= 1 (both ends included).
     void setAmount(double a);
     double amount() const { return feedback; }
-    const double* state() const { return s; }
+    // state(i) is the output i + 1 samples back as the shift register holds it (0 <= i < 1024).
+    double state(int32_t i) const;
 
     // Zeroes the state; the amount stays.
     void clear();
     // One output sample from the excitation, using the first count of the coefficients
-    // (count is 1 to kMaxOrder, as a predictor's order always is). State entries at and
-    // beyond count are left as they are.
+    // (count is 1 to kMaxOrder, as a predictor's order always is).
     double process(double excitation, const double* coefficients, int32_t count);
-    // The same step, and in the same pass over the coefficients the predictor's next two sums
-    // over its history: prediction = sum of history[i] * coefficients[i] and energy = sum of
-    // history[i]^2, each from index 0 upward. Running the three sums side by side lets the
-    // processor overlap them instead of waiting on one chain of additions after another.
-    double processWithPredictorSums(double excitation, const double* coefficients,
-                                    const double* history, int32_t count, double& prediction,
-                                    double& energy);
     // True when every state entry is a finite number.
     bool isFinite() const;
     // The same answer, looking only at the entries written since the last call that answered
     // true (or since the last clear): the others were found finite then and have not changed.
     bool recentStateIsFinite();
 
+    // For the engine's fused pass (the arithmetic is exactly process's): prepareCount(count)
+    // before a run of samples with that count; then per sample the window to read (window()[i]
+    // is state(i) for i < count) and push(y) with the new output.
+    void prepareCount(int32_t count);
+    const double* window() const { return ring.window(); }
+    void push(double y) { ring.push(y); }
+    // Records that processing touches the first count entries, for recentStateIsFinite.
+    void noteWritten(int32_t count) {
+        if (count > written) written = count;
+    }
+
 private:
-    double s[kMaxOrder];
+    HistoryRing ring;
+    double beyond[kMaxOrder];  // beyond[i] is state(i) for i >= the count the ring is laid out for
+    int32_t laidOut;           // the count whose entries the ring window holds
     double feedback;
-    int32_t written;  // entries process has touched since the last finite check or clear
+    int32_t written;  // entries processing has touched since the last finite check or clear
 };

@@ -135,13 +135,7 @@ void VocoderEffect::processReplacing(float** inputs, float** outputs, int32_t sa
 void VocoderEffect::render(float** inputs, float** outputs, int32_t sampleFrames) {
     if (sampleFrames <= 0 || !inputs || !outputs || !inputs[0] || !inputs[1]) return;
     DenormalGuard flushDenormals;
-    const float* carrier = inputs[0];
-    const float* modulator = inputs[1];
-    float* places[kOutputCount];
-    for (int32_t k = 0; k < sampleFrames; ++k) {
-        for (int i = 0; i < kOutputCount; ++i) places[i] = outputs[i] ? outputs[i] + k : nullptr;
-        engine.processSample(carrier + k, modulator + k, places);
-    }
+    engine.process(inputs[0], inputs[1], outputs, sampleFrames);
     // A NaN or infinite input, or an unstable filter, must not poison the following blocks.
     engine.clearNonFiniteState();
 }

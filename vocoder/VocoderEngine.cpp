@@ -1,6 +1,10 @@
 #include "vocoder/VocoderEngine.h"
 
+#include <cmath>
+
 #include "vocoder/FiniteCheck.h"
+#include "vocoder/FusedPass.h"
+#include "vocoder/FusedPassWide.h"
 #include "vocoder/PortableMath.h"
 
 // The gains and the pre-emphasis start at the values the effect's defaults give them
@@ -58,62 +62,250 @@ void VocoderEngine::reset() {
     modulatorBefore = 0.0;
 }
 
-void VocoderEngine::processSample(const float* carrier, const float* modulator,
-                                  float* const* outputs) {
-    // Read both inputs first: the host may process in place, so an output place can be the
-    // input sample itself.
-    const float carrierIn = *carrier;
-    const float modulatorIn = *modulator;
-    const double c = carrierIn;
-    const double m = modulatorIn;
+namespace {
 
-    const double env = envelopeFollower.process(m);
-    const double e = modulatorAnalysis.process(m - emphasis * modulatorBefore);
-
-    double w = 0.0;
-    double u = c;
-    if (whiten) {
-        w = carrierWhitening.process(c);
-        u = w;
+// The two sums a predictor's step starts with, over its current history and coefficients.
+void predictionSums(const double* history, const double* w, int32_t n, double& prediction,
+                    double& energy) {
+    prediction = 0.0;
+    energy = 0.0;
+    for (int32_t i = 0; i < n; ++i) {
+        prediction += history[i] * w[i];
+        energy += history[i] * history[i];
     }
+}
 
-    // The synthesis reads the coefficients just adapted; the same pass prepares the modulator
-    // predictor's sums for the next sample, which depend on exactly those coefficients and the
-    // history just shifted.
-    const int32_t order = modulatorAnalysis.order();
-    double nextPrediction = 0.0;
-    double nextEnergy = 0.0;
-    double y = synthesis.processWithPredictorSums(u, modulatorAnalysis.coefficients(),
-                                                  modulatorAnalysis.history(), order,
-                                                  nextPrediction, nextEnergy);
-    modulatorAnalysis.providePredictionSums(nextPrediction, nextEnergy, order);
-    const double a = envelopeShare;
-    y = y * (10.0 * env * a + (1.0 - a));
+double energyOf(const double* history, int32_t n) {
+    double energy = 0.0;
+    for (int32_t i = 0; i < n; ++i) energy += history[i] * history[i];
+    return energy;
+}
 
-    // With whitening off the whitened term is zero whatever its gain: an overflowing gain
-    // (a host value far above 1) must not turn 0 * inf into a NaN mix.
-    const double whitenedTerm = whiten ? w * whitenedLevel : 0.0;
-    const double s = ((((y * vocodedLevel + whitenedTerm) + e * errorLevel) +
-                       m * modulatorLevel) + c * carrierLevel) * masterLevel;
+// 1 / (sqrt(energy) + 0.01). The square root is the processor's correctly rounded one, as
+// std::sqrt's, without the library's error-reporting branch.
+double normalisation(double energy) {
+    const __m128d root = _mm_sqrt_sd(_mm_setzero_pd(), _mm_set_sd(energy));
+    return 1.0 / (_mm_cvtsd_f64(root) + 0.01);
+}
 
-    const float mix = static_cast<float>(s);
-    if (outputs[0]) *outputs[0] = mix;
-    if (outputs[1]) *outputs[1] = mix;
-    if (outputs[2] && outputs[3]) {
-        const float error = static_cast<float>(e);
-        *outputs[2] = error;
-        *outputs[3] = error;
+// What a predictor carries from one sample to the next inside a block: its prediction for the
+// coming sample, the normalisation of that sample's step, and the energy one sample later.
+struct PredictorPipeline {
+    double prediction;
+    double g;
+    double energyNext;
+};
+
+// Starts the pipeline at the first sample of a block, whose input is first.
+PredictorPipeline startPipeline(AdaptivePredictor& predictor, int32_t n, double first) {
+    PredictorPipeline pipeline;
+    double energy;
+    HistoryRing& ring = predictor.historyRing();
+    predictionSums(ring.window(), predictor.coefficients(), n, pipeline.prediction, energy);
+    pipeline.g = normalisation(energy);
+    ring.writeAhead(first);
+    pipeline.energyNext = energyOf(ring.aheadWindow(), n);
+    return pipeline;
+}
+
+// A predictor's rates, read once per block like every other setting.
+struct PredictorRates {
+    double mu, rho, leak;
+    explicit PredictorRates(const AdaptivePredictor& predictor)
+        : mu(predictor.learningRate()), rho(predictor.smoothing()),
+          leak(predictor.leakFactor()) {}
+};
+
+// Pushes the input, writes the next one ahead and sets up the lane of this sample's step.
+PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorRates& rates,
+                      const PredictorPipeline& pipeline, double input, double next) {
+    HistoryRing& ring = predictor.historyRing();
+    ring.push(input);
+    ring.writeAhead(next);
+    PredictorLane lane;
+    lane.w = predictor.coefficientsForUpdate();
+    lane.v = predictor.updateMemoryForUpdate();
+    lane.newer = ring.window();
+    lane.older = lane.newer + 1;
+    lane.ahead = ring.aheadWindow();
+    lane.newest = input;
+    lane.aheadNewest = next;
+    lane.mu = rates.mu;
+    lane.g = pipeline.g;
+    lane.e = input - pipeline.prediction;
+    lane.rho = rates.rho;
+    lane.leak = rates.leak;
+    lane.prediction = 0.0;
+    lane.energy = 0.0;
+    return lane;
+}
+
+void advance(PredictorPipeline& pipeline, const PredictorLane& lane) {
+    pipeline.prediction = lane.prediction;
+    pipeline.g = normalisation(pipeline.energyNext);
+    pipeline.energyNext = lane.energy;
+}
+
+// Whether the four-entry pass may run: the processor (and the system) must support AVX.
+bool wideAvailable() {
+#if OSTRAQUELLE_WIDE_PASS
+    static const bool available = [] {
+        __builtin_cpu_init();  // harmless if the library's constructors have run it already
+        return __builtin_cpu_supports("avx") != 0;
+    }();
+    return available;
+#else
+    return false;
+#endif
+}
+
+bool wideAllowed = true;
+
+// An output pair is written only when both of its buffers are present.
+float* pairStart(float* const* outputs, int first) {
+    return outputs[first] && outputs[first + 1] ? outputs[first] : nullptr;
+}
+
+}  // namespace
+
+bool VocoderEngine::allowWidePass(bool allowed) {
+    wideAllowed = allowed;
+    return allowed && wideAvailable();
+}
+
+// The block loop compiled for AVX, with everything it calls inlined into it (a call per sample
+// into an AVX function would cost more than it saves).
+struct VocoderEngine::WidePath {
+#if OSTRAQUELLE_WIDE_PASS
+    __attribute__((target("avx"), flatten)) static void run(VocoderEngine& engine,
+                                                            const float* carrier,
+                                                            const float* modulator,
+                                                            float* const* outputs,
+                                                            int32_t frames) {
+        engine.processBlock<true>(carrier, modulator, outputs, frames);
     }
-    if (outputs[4] && outputs[5]) {
-        *outputs[4] = carrierIn;
-        *outputs[5] = carrierIn;
-    }
-    if (outputs[6] && outputs[7]) {
-        *outputs[6] = modulatorIn;
-        *outputs[7] = modulatorIn;
-    }
+#endif
+};
 
-    modulatorBefore = m;
+void VocoderEngine::process(const float* carrier, const float* modulator,
+                            float* const* outputs, int32_t frames) {
+    if (frames <= 0 || !carrier || !modulator || !outputs) return;
+#if OSTRAQUELLE_WIDE_PASS
+    if (wideAllowed && wideAvailable()) {
+        WidePath::run(*this, carrier, modulator, outputs, frames);
+        return;
+    }
+#endif
+    processBlock<false>(carrier, modulator, outputs, frames);
+}
+
+template <bool Wide>
+void VocoderEngine::processBlock(const float* carrier, const float* modulator,
+                                 float* const* outputs, int32_t frames) {
+
+    // Settings once per block: each is a single store on the setting thread.
+    const int32_t n = modulatorAnalysis.order();
+    const int32_t nc = carrierWhitening.order();
+    const bool whitenOn = whiten;
+    const double p = emphasis;
+    const double envAmount = envelopeShare;
+    const double a = synthesis.amount();
+    const PredictorRates modulatorRates(modulatorAnalysis), carrierRates(carrierWhitening);
+    const double vocoded = vocodedLevel, whitened = whitenedLevel, error = errorLevel;
+    const double dry = modulatorLevel, carried = carrierLevel, master = masterLevel;
+
+    float* const mix0 = outputs[0];
+    float* const mix1 = outputs[1];
+    float* const error0 = pairStart(outputs, 2);
+    float* const error1 = error0 ? outputs[3] : nullptr;
+    float* const carrier0 = pairStart(outputs, 4);
+    float* const carrier1 = carrier0 ? outputs[5] : nullptr;
+    float* const modulator0 = pairStart(outputs, 6);
+    float* const modulator1 = modulator0 ? outputs[7] : nullptr;
+
+    synthesis.prepareCount(n);
+    synthesis.noteWritten(n);
+    modulatorAnalysis.noteWritten(n + 1);
+    if (whitenOn) carrierWhitening.noteWritten(nc + 1);
+
+    double mPrev = modulatorBefore;
+    double lastOutput = synthesis.window()[0];
+    // The pre-emphasised modulator of the coming sample; each is computed once.
+    double emphasised = static_cast<double>(modulator[0]) - p * mPrev;
+    PredictorPipeline analysis = startPipeline(modulatorAnalysis, n, emphasised);
+    PredictorPipeline whitening{};
+    if (whitenOn) whitening = startPipeline(carrierWhitening, nc, static_cast<double>(carrier[0]));
+
+    for (int32_t k = 0; k < frames; ++k) {
+        // Read this sample's and the next sample's inputs before any output of this sample is
+        // written: the host may process in place.
+        const float carrierIn = carrier[k];
+        const float modulatorIn = modulator[k];
+        const bool more = k + 1 < frames;
+        const double carrierNext = more ? static_cast<double>(carrier[k + 1]) : 0.0;
+        const double modulatorNext = more ? static_cast<double>(modulator[k + 1]) : 0.0;
+        const double c = carrierIn;
+        const double m = modulatorIn;
+        const double emphasisedNext = modulatorNext - p * m;
+
+        const double env = envelopeFollower.process(m);
+        PredictorLane modulatorLane = laneFor(modulatorAnalysis, modulatorRates, analysis, emphasised,
+                                                emphasisedNext);
+        const double e = modulatorLane.e;
+
+        double w = 0.0;
+        double u = c;
+        PredictorLane carrierLane;
+        if (whitenOn) {
+            carrierLane = laneFor(carrierWhitening, carrierRates, whitening, c, carrierNext);
+            w = carrierLane.e;
+            u = w;
+        }
+
+        PredictorLane* carrierPart = whitenOn ? &carrierLane : nullptr;
+        double y;
+#if OSTRAQUELLE_WIDE_PASS
+        if constexpr (Wide) {
+            y = runFusedPassWide(modulatorLane, n, synthesis.window(), lastOutput, a, u,
+                                 carrierPart, nc);
+        } else
+#endif
+        {
+            y = runFusedPass(modulatorLane, n, synthesis.window(), lastOutput, a, u, carrierPart,
+                             nc);
+        }
+        synthesis.push(y);
+        lastOutput = y;
+        advance(analysis, modulatorLane);
+        if (whitenOn) advance(whitening, carrierLane);
+
+        y = y * (10.0 * env * envAmount + (1.0 - envAmount));
+        // With whitening off the whitened term is zero whatever its gain: an overflowing gain
+        // (a host value far above 1) must not turn 0 * inf into a NaN mix.
+        const double whitenedTerm = whitenOn ? w * whitened : 0.0;
+        const double s =
+            ((((y * vocoded + whitenedTerm) + e * error) + m * dry) + c * carried) * master;
+
+        const float mix = static_cast<float>(s);
+        if (mix0) mix0[k] = mix;
+        if (mix1) mix1[k] = mix;
+        if (error0) {
+            const float errorOut = static_cast<float>(e);
+            error0[k] = errorOut;
+            error1[k] = errorOut;
+        }
+        if (carrier0) {
+            carrier0[k] = carrierIn;
+            carrier1[k] = carrierIn;
+        }
+        if (modulator0) {
+            modulator0[k] = modulatorIn;
+            modulator1[k] = modulatorIn;
+        }
+        mPrev = m;
+        emphasised = emphasisedNext;
+    }
+    modulatorBefore = mPrev;
 }
 
 bool VocoderEngine::clearNonFiniteState() {

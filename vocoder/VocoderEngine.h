@@ -5,7 +5,7 @@
 // modulator's envelope and mixed with the dry and error signals.
 //
 // Every setter is a single store of a scalar (or a predictor setter), so the user-interface
-// thread may call them while the audio thread runs processSample.
+// thread may call them while the audio thread runs process.
 
 #include <cstdint>
 
@@ -50,10 +50,18 @@ public:
     // sample; settings stay.
     void reset();
 
-    // One sample of the chain. outputs holds the eight output places; places 2 to 7 may be
-    // null, and a pair is written only when both of its places are present. The inputs are
-    // read before anything is written, so the places may alias the inputs.
-    void processSample(const float* carrier, const float* modulator, float* const* outputs);
+    // Runs frames samples of the chain (nothing for 0 or fewer). outputs holds the eight output
+    // buffers; buffers 2 to 7 may be null, and a pair is written only when both of its buffers
+    // are present. Each sample's inputs are read before its outputs are written, so an output
+    // buffer may be an input buffer (in-place processing). The settings are read once per
+    // block: a change from another thread takes effect at the next block.
+    void process(const float* carrier, const float* modulator, float* const* outputs,
+                 int32_t frames);
+
+    // Whether processing may use the four-entry (AVX) pass where the processor has it; on by
+    // default. The results are the same bits either way; tests and benchmarks compare the two.
+    // Answers whether the wide pass will run. Affects every engine in the process.
+    static bool allowWidePass(bool allowed);
 
     // Clears each part whose state is no longer finite (after a NaN or infinite input, or a
     // synthesis filter driven unstable); finite state is left untouched. Answers true when
@@ -77,6 +85,12 @@ public:
     double envelopeAmount() const { return envelopeShare; }
 
 private:
+    // The block loop, with the two-entry or (Wide) the four-entry pass.
+    template <bool Wide>
+    void processBlock(const float* carrier, const float* modulator, float* const* outputs,
+                      int32_t frames);
+    struct WidePath;
+
     EnvelopeFollower envelopeFollower;
     AdaptivePredictor modulatorAnalysis;
     AdaptivePredictor carrierWhitening;

@@ -4,7 +4,7 @@
 #include "tools/render/OutputFile.h"
 #include "tools/render/PluginHost.h"
 #include "tools/render/ProgressReporter.h"
-#include "tools/render/RenderSignals.h"
+#include "tools/render/RenderPipeline.h"
 
 bool Renderer::outputChannels(OutputSelection selection, int numOutputs,
                               std::vector<int>& channels, std::string& error) {
@@ -37,49 +37,9 @@ bool Renderer::outputChannels(OutputSelection selection, int numOutputs,
 bool Renderer::run(PluginHost& host, InputPair& input, OutputFile& output,
                    const std::vector<int>& channels, ProgressReporter& progress,
                    std::string& error) {
-    const int blockSize = host.blockSize();
-    const size_t block = static_cast<size_t>(blockSize);
-    const int numInputs = host.numInputs();
-    const int numOutputs = host.numOutputs();
-
-    // Inputs beyond carrier and modulator (a plug-in with more than two) stay silent.
-    std::vector<std::vector<float>> inputBuffers(static_cast<size_t>(numInputs),
-                                                 std::vector<float>(block, 0.0f));
-    std::vector<std::vector<float>> outputBuffers(static_cast<size_t>(numOutputs),
-                                                  std::vector<float>(block, 0.0f));
-    std::vector<float*> inputs;
-    std::vector<float*> outputs;
-    for (auto& buffer : inputBuffers) inputs.push_back(buffer.data());
-    for (auto& buffer : outputBuffers) outputs.push_back(buffer.data());
-    std::vector<float> interleaved(block * channels.size());
-
     host.start();
-    int64_t done = 0;
-    for (;;) {
-        if (RenderSignals::interrupted()) {
-            host.stop();
-            progress.finish();
-            error = "interrupted; no output written";
-            return false;
-        }
-        int64_t frames = input.read(inputs[0], inputs[1], blockSize);
-        if (frames <= 0) break;
-        host.process(inputs.data(), outputs.data(), static_cast<int>(frames));
-        for (int64_t frame = 0; frame < frames; ++frame) {
-            for (size_t c = 0; c < channels.size(); ++c) {
-                interleaved[static_cast<size_t>(frame) * channels.size() + c] =
-                    outputs[static_cast<size_t>(channels[c])][frame];
-            }
-        }
-        if (!output.write(interleaved.data(), frames, error)) {
-            host.stop();
-            progress.finish();
-            return false;
-        }
-        done += frames;
-        progress.update(done);
-    }
+    const bool ok = RenderPipeline::run(host, input, output, channels, progress, error);
     host.stop();
     progress.finish();
-    return true;
+    return ok;
 }

@@ -65,7 +65,7 @@ std::vector<float> engineOutputs(const Settings& settings, const std::vector<flo
         for (size_t k = start; k < end; ++k) {
             float* places[8];
             for (int i = 0; i < 8; ++i) places[i] = &interleaved[k * 8 + static_cast<size_t>(i)];
-            engine.processSample(&carrier[k], &modulator[k], places);
+            engine.process(&carrier[k], &modulator[k], places, 1);
         }
         engine.clearNonFiniteState();
     }

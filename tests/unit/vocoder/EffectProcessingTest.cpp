@@ -190,3 +190,26 @@ TEST(EffectProcessing, FlushesDenormalsInsideAndRestoresTheCallersState) {
     EXPECT_EQ(afterGuard, callers);
 }
 #endif
+
+// A fault in a later block (the earlier ones clean) is found and cleared as well: the checks
+// after each block cover whatever the block has written.
+TEST(EffectProcessing, AFaultInALaterBlockIsClearedToo) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (int channel = 0; channel < 2; ++channel) {
+        EffectUnderTest fx;
+        Block clean(256);
+        clean.fill(3);
+        clean.replacing(fx.record);
+        clean.replacing(fx.record);
+        Block faulty(256);
+        faulty.fill(5);
+        faulty.in[channel][100] = nan;
+        faulty.replacing(fx.record);
+        Block after(256);
+        after.fill(7);
+        after.replacing(fx.record);
+        for (int c = 0; c < 8; ++c)
+            for (int k = 0; k < 256; ++k)
+                ASSERT_TRUE(std::isfinite(after.out[c][k])) << channel << ": " << c << "," << k;
+    }
+}

@@ -93,7 +93,7 @@ TEST(VocoderEngine, DefaultMixIsTenTimesEnvelopeTimesSynthesis) {
     double loudest = 0.0;
     for (int k = 0; k < 3000; ++k) {
         Frame frame;
-        engine.processSample(&material.carrier[k], &material.modulator[k], frame.places);
+        engine.process(&material.carrier[k], &material.modulator[k], frame.places, 1);
         const double c = material.carrier[k], m = material.modulator[k];
         reference.step(c, m);
         const double expected = (((reference.y + reference.e * leak) + m * leak) + c * leak);
@@ -126,7 +126,7 @@ TEST(VocoderEngine, WhiteningExcitesTheFilterWithTheCarrierError) {
     const double leak = decibelsToGain(-96.0);
     for (int k = 0; k < 2000; ++k) {
         Frame frame;
-        engine.processSample(&material.carrier[k], &material.modulator[k], frame.places);
+        engine.process(&material.carrier[k], &material.modulator[k], frame.places, 1);
         const double c = material.carrier[k], m = material.modulator[k];
         reference.step(c, m);
         const double expected = ((((reference.y * leak + reference.w * decibelsToGain(-6.0)) +
@@ -142,8 +142,8 @@ TEST(VocoderEngine, WhiteningOffFreezesTheCarrierPredictorAndMutesItsGain) {
     loud.setWhitenedCarrierGain(24.0);
     for (int k = 0; k < 400; ++k) {
         Frame a, b;
-        loud.processSample(&material.carrier[k], &material.modulator[k], a.places);
-        quiet.processSample(&material.carrier[k], &material.modulator[k], b.places);
+        loud.process(&material.carrier[k], &material.modulator[k], a.places, 1);
+        quiet.process(&material.carrier[k], &material.modulator[k], b.places, 1);
         ASSERT_EQ(a.out[0], b.out[0]);
     }
     for (int i = 0; i < 1024; ++i) ASSERT_EQ(loud.carrierPredictor().history()[i], 0.0);
@@ -153,8 +153,8 @@ TEST(VocoderEngine, WhiteningOffFreezesTheCarrierPredictorAndMutesItsGain) {
     ASSERT_TRUE(std::isinf(loud.whitenedCarrierGain()));
     for (int k = 0; k < 10; ++k) {
         Frame a, b;
-        loud.processSample(&material.carrier[k], &material.modulator[k], a.places);
-        quiet.processSample(&material.carrier[k], &material.modulator[k], b.places);
+        loud.process(&material.carrier[k], &material.modulator[k], a.places, 1);
+        quiet.process(&material.carrier[k], &material.modulator[k], b.places, 1);
         ASSERT_EQ(a.out[0], b.out[0]) << "frame " << k;
     }
     loud.setWhitenedCarrierGain(24.0);
@@ -163,11 +163,11 @@ TEST(VocoderEngine, WhiteningOffFreezesTheCarrierPredictorAndMutesItsGain) {
     loud.setWhitening(true);
     Frame frame;
     for (int k = 0; k < 10; ++k)
-        loud.processSample(&material.carrier[k], &material.modulator[k], frame.places);
+        loud.process(&material.carrier[k], &material.modulator[k], frame.places, 1);
     const double frozen = loud.carrierPredictor().coefficients()[0];
     loud.setWhitening(false);
     for (int k = 0; k < 10; ++k)
-        loud.processSample(&material.carrier[k], &material.modulator[k], frame.places);
+        loud.process(&material.carrier[k], &material.modulator[k], frame.places, 1);
     EXPECT_EQ(loud.carrierPredictor().coefficients()[0], frozen);
     EXPECT_EQ(loud.carrierPredictor().history()[0], material.carrier[9]);
 }
@@ -183,7 +183,7 @@ TEST(VocoderEngine, SilentCarrierLeavesOnlyErrorAndModulatorTerms) {
     const float silence = 0.0f;
     for (int k = 0; k < 500; ++k) {
         Frame frame;
-        engine.processSample(&silence, &material.modulator[k], frame.places);
+        engine.process(&silence, &material.modulator[k], frame.places, 1);
         reference.step(0.0, material.modulator[k]);
         ASSERT_EQ(reference.y, 0.0);
         const double m = material.modulator[k];
@@ -205,7 +205,7 @@ TEST(VocoderEngine, EnvelopeAmountZeroLeavesSynthesisUnshaped) {
     reference.amount = 0.0;
     for (int k = 0; k < 500; ++k) {
         Frame frame;
-        engine.processSample(&material.carrier[k], &material.modulator[k], frame.places);
+        engine.process(&material.carrier[k], &material.modulator[k], frame.places, 1);
         reference.step(material.carrier[k], material.modulator[k]);
         ASSERT_NEAR(frame.out[0], reference.y, 1e-6 * (1.0 + std::fabs(reference.y)));
     }
@@ -217,7 +217,7 @@ TEST(VocoderEngine, SilenceFromAFreshOrResetEngineIsSilent) {
     applyDefaults(engine);
     Frame frame;
     for (int k = 0; k < 300; ++k)
-        engine.processSample(&material.carrier[k], &material.modulator[k], frame.places);
+        engine.process(&material.carrier[k], &material.modulator[k], frame.places, 1);
     engine.reset();
     EXPECT_EQ(engine.previousModulator(), 0.0);
     EXPECT_EQ(engine.follower().envelope(), 0.0);
@@ -225,7 +225,7 @@ TEST(VocoderEngine, SilenceFromAFreshOrResetEngineIsSilent) {
     for (int k = 0; k < 50; ++k) {
         Frame silent;
         for (float& value : silent.out) value = 7.0f;
-        engine.processSample(&zero, &zero, silent.places);
+        engine.process(&zero, &zero, silent.places, 1);
         for (float value : silent.out) ASSERT_EQ(value, 0.0f);
     }
     // Settings survive the reset.
@@ -239,15 +239,15 @@ TEST(VocoderEngine, FirstSampleAfterResetSeesAPreviousModulatorOfZero) {
     engine.setErrorGain(0.0);
     const float one = 1.0f, zero = 0.0f;
     Frame frame;
-    engine.processSample(&zero, &one, frame.places);
+    engine.process(&zero, &one, frame.places, 1);
     EXPECT_EQ(frame.out[2], 1.0f);  // nothing predicted, nothing pre-emphasised away
     EXPECT_EQ(engine.previousModulator(), 1.0);
     engine.reset();
     const float half = 0.5f;
-    engine.processSample(&zero, &half, frame.places);
+    engine.process(&zero, &half, frame.places, 1);
     EXPECT_EQ(frame.out[2], 0.5f);
     // The second sample subtracts p times the raw previous modulator.
-    engine.processSample(&zero, &half, frame.places);
+    engine.process(&zero, &half, frame.places, 1);
     EXPECT_EQ(engine.modulatorPredictor().history()[0], 0.5 - portableTanh(3.0) * 0.5);
 }
 
@@ -257,7 +257,7 @@ TEST(VocoderEngine, OutputPairsAreWrittenOnlyWhenBothPlacesExist) {
     float out[8];
     for (float& value : out) value = 9.0f;
     float* places[8] = {&out[0], &out[1], &out[2], nullptr, nullptr, &out[5], &out[6], &out[7]};
-    engine.processSample(&c, &m, places);
+    engine.process(&c, &m, places, 1);
     EXPECT_NE(out[0], 9.0f);
     EXPECT_EQ(out[1], out[0]);
     EXPECT_EQ(out[2], 9.0f);
@@ -267,7 +267,7 @@ TEST(VocoderEngine, OutputPairsAreWrittenOnlyWhenBothPlacesExist) {
 
     float* none[8] = {&out[0], &out[1], nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     out[0] = 9.0f;
-    engine.processSample(&c, &m, none);
+    engine.process(&c, &m, none, 1);
     EXPECT_NE(out[0], 9.0f);
 }
 
@@ -286,15 +286,15 @@ TEST(VocoderEngine, NonFiniteInputIsClearedAfterTheBlock) {
     }
     Frame frame;
     for (int k = 0; k < 200; ++k)
-        engine.processSample(&material.carrier[k], &material.modulator[k], frame.places);
+        engine.process(&material.carrier[k], &material.modulator[k], frame.places, 1);
     // The broken frame ends the block, so the previous modulator sample is broken too.
-    engine.processSample(&inf, &nan, frame.places);
+    engine.process(&inf, &nan, frame.places, 1);
     EXPECT_TRUE(std::isnan(frame.out[0]));  // the faulty block itself may be garbage
     EXPECT_TRUE(engine.clearNonFiniteState());
     for (int k = 210; k < 600; ++k) {
         Frame a, b;
-        engine.processSample(&material.carrier[k], &material.modulator[k], a.places);
-        fresh.processSample(&material.carrier[k], &material.modulator[k], b.places);
+        engine.process(&material.carrier[k], &material.modulator[k], a.places, 1);
+        fresh.process(&material.carrier[k], &material.modulator[k], b.places, 1);
         for (int i = 0; i < 8; ++i) ASSERT_EQ(a.out[i], b.out[i]) << "frame " << k;
     }
     EXPECT_FALSE(engine.clearNonFiniteState());
@@ -305,14 +305,14 @@ TEST(VocoderEngine, NonFiniteInputIsClearedAfterTheBlock) {
     for (VocoderEngine* e : {&broken, &twin}) applyDefaults(*e);
     const float zero = 0.0f;
     for (int k = 0; k < 300; ++k) {
-        broken.processSample(k == 150 ? &nan : &material.carrier[k], &material.modulator[k],
-                             frame.places);
-        twin.processSample(k == 150 ? &zero : &material.carrier[k], &material.modulator[k],
-                           frame.places);
+        broken.process(k == 150 ? &nan : &material.carrier[k], &material.modulator[k],
+                       frame.places, 1);
+        twin.process(k == 150 ? &zero : &material.carrier[k], &material.modulator[k],
+                     frame.places, 1);
     }
     EXPECT_TRUE(broken.clearNonFiniteState());
     for (int i = 0; i < 1024; ++i) {
-        ASSERT_EQ(broken.synthesisFilter().state()[i], 0.0);
+        ASSERT_EQ(broken.synthesisFilter().state(i), 0.0);
         ASSERT_EQ(broken.modulatorPredictor().coefficients()[i],
                   twin.modulatorPredictor().coefficients()[i]);
     }

@@ -1,0 +1,127 @@
+// Engine time divided by bound time, measured in one run: for each setting the effect's
+// processing entry (512-frame blocks, as a host calls it) and the bound (BoundChains.h: only the
+// prescribed additions with their data dependence) process the same number of samples in
+// alternating runs; the medians of the runs are compared.
+//
+//   engine_vs_bound [runs] [seconds of audio per run]     (defaults: 7 runs, 1 s)
+//
+// Times are the thread's CPU time, so that a busy machine's preemptions do not count; it may
+// still slow both sides (shared caches), so the ratio of medians from alternating runs is the
+// figure to read, not the absolute times.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+#include "BoundChains.h"
+#include "editor/VocoderEditor.h"
+#include "vocoder/VocoderEffect.h"
+#include "vocoder/VocoderProgram.h"
+
+namespace {
+
+const int kRate = 44100;
+const int kBlock = 512;
+
+struct Setting {
+    const char* name;
+    float modulatorOrder;  // normalised parameter values as a host sends them
+    float carrierOrder;
+    bool whitening;
+    int32_t n;  // the orders they give
+    int32_t c;
+};
+
+// Order parameter x gives floor(200 x) + 1; a value below 0 gives 1024.
+const Setting kSettings[] = {
+    {"defaults (order 51, whitening off)", 0.25f, 0.25f, false, 51, 51},
+    {"orders 201/201, whitening on", 1.0f, 1.0f, true, 201, 201},
+    {"order 16, whitening off", 0.075f, 0.25f, false, 16, 51},
+    {"order 1024, whitening off", -0.5f, 0.25f, false, 1024, 51},
+};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// CPU time of this thread: on a shared machine the time spent descheduled is not counted.
+double threadSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+template <typename Work>
+double timed(Work work) {
+    const double start = threadSeconds();
+    work();
+    return threadSeconds() - start;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const double seconds = argc > 2 ? std::atof(argv[2]) : 1.0;
+    const int frames = std::max(kBlock, static_cast<int>(seconds * kRate));
+
+    std::vector<float> carrier(frames), modulator(frames);
+    uint32_t seed = 1;
+    for (int k = 0; k < frames; ++k) {
+        seed = seed * 1664525u + 1013904223u;
+        carrier[k] = 0.5f * static_cast<float>(static_cast<int32_t>(seed) / 2147483648.0);
+        seed = seed * 1664525u + 1013904223u;
+        modulator[k] = 0.5f * static_cast<float>(static_cast<int32_t>(seed) / 2147483648.0);
+    }
+    std::vector<std::vector<float>> out(8, std::vector<float>(kBlock));
+    std::vector<float> boundOut(kBlock);
+
+    // Footprint: the engine lives inside the effect; the effect allocates its program table and
+    // its editor object at construction, nothing after.
+    std::printf("sizeof: engine %zu bytes, effect %zu bytes (engine included); per instance with "
+                "program table (%zu) and editor object (%zu): %zu bytes\n",
+                sizeof(VocoderEngine), sizeof(VocoderEffect),
+                VocoderEffect::kProgramCount * sizeof(VocoderProgram), sizeof(VocoderEditor),
+                sizeof(VocoderEffect) + VocoderEffect::kProgramCount * sizeof(VocoderProgram) +
+                    sizeof(VocoderEditor));
+    std::printf("%-36s %12s %12s %8s\n", "setting", "engine ns/s", "bound ns/s", "ratio");
+    for (const Setting& setting : kSettings) {
+        std::unique_ptr<VocoderEffect> effect(new VocoderEffect(nullptr));
+        AEffect* record = effect->getAeffect();
+        record->setParameter(record, 7, setting.modulatorOrder);
+        record->setParameter(record, 15, setting.carrierOrder);
+        record->setParameter(record, 14, setting.whitening ? 1.0f : 0.0f);
+        BoundChains bound(setting.n, setting.c, setting.whitening);
+
+        auto runEngine = [&] {
+            float* outputs[8];
+            for (int c = 0; c < 8; ++c) outputs[c] = out[c].data();
+            for (int start = 0; start < frames; start += kBlock) {
+                const int n = std::min(kBlock, frames - start);
+                float* inputs[2] = {&carrier[start], &modulator[start]};
+                record->processReplacing(record, inputs, outputs, n);
+            }
+        };
+        auto runBound = [&] {
+            for (int start = 0; start < frames; start += kBlock)
+                bound.run(boundOut.data(), std::min(kBlock, frames - start));
+        };
+        runEngine();  // warm-up: caches, branch predictors, page faults
+        runBound();
+        std::vector<double> engineTimes, boundTimes;
+        for (int r = 0; r < runs; ++r) {
+            engineTimes.push_back(timed(runEngine));
+            boundTimes.push_back(timed(runBound));
+        }
+        const double engine = median(engineTimes), limit = median(boundTimes);
+        std::printf("%-36s %12.1f %12.1f %8.3f\n", setting.name, engine * 1e9 / frames,
+                    limit * 1e9 / frames, engine / limit);
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The renderer's own overhead: whole-process time of ostraquelle-render on a stereo file
+# divided by the plug-in's processing time on the same file (bench/engine_on_file: the file in
+# memory, only the processing calls timed). Alternating runs, median of each. Printed twice:
+# wall-clock (what a user waits; on a busy machine inflated by preemptions) and CPU time
+# (renderer: user + system time of all its threads; engine: the processing thread's time).
+#   render-overhead.sh [BUILD_DIR] [STEREO_FILE] [RUNS]
+# Without a file, a 60 s stereo test file is made with sox (left carrier, right modulator).
+set -euo pipefail
+build=$(cd "${1:-build/linux}" && pwd)
+file=${2:-}
+runs=${3:-5}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "$file" ]; then
+  "$here/make-test-file.sh" "$tmp/stereo.wav" >/dev/null
+  file=$tmp/stereo.wav
+fi
+
+median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+now() { date +%s.%N; }
+
+: > "$tmp/engine"
+: > "$tmp/whole"
+: > "$tmp/whole_cpu"
+for ((r = 0; r < runs; r++)); do
+  "$build/bench/engine_on_file" "$build/Ostraquelle.so" "$file" >> "$tmp/engine"
+  start=$(now)
+  # bash's own timer: user and system seconds of the renderer, all its threads.
+  { TIMEFORMAT='%3U %3S'; time "$build/ostraquelle-render" --input "$file" \
+      -o "$tmp/out.wav" --quiet; } 2> "$tmp/cpu"
+  end=$(now)
+  awk -v a="$start" -v b="$end" 'BEGIN {print b - a}' >> "$tmp/whole"
+  awk '{print $1 + $2}' "$tmp/cpu" >> "$tmp/whole_cpu"
+done
+engine=$(cut -d' ' -f1 "$tmp/engine" | median)
+engine_cpu=$(cut -d' ' -f2 "$tmp/engine" | median)
+whole=$(median < "$tmp/whole")
+whole_cpu=$(median < "$tmp/whole_cpu")
+printf 'wall: engine (processing only) %.3f s, renderer (whole process) %.3f s, whole / engine %.3f\n' \
+  "$engine" "$whole" "$(awk -v a="$whole" -v b="$engine" 'BEGIN {print a / b}')"
+printf 'cpu:  engine (processing only) %.3f s, renderer (whole process) %.3f s, whole / engine %.3f\n' \
+  "$engine_cpu" "$whole_cpu" "$(awk -v a="$whole_cpu" -v b="$engine_cpu" 'BEGIN {print a / b}')"
