@@ -16,32 +16,37 @@ done
 
 rm -rf "$work"
 mkdir -p "$work"
-bash "$here/make-input.sh" "$source_dir" "$work/input.wav" || exit 1
+for rate in 44100 48000; do
+  bash "$here/make-input.sh" "$source_dir" "$work/input-$rate.wav" "$rate" || exit 1
+done
 
-# name | actions in Ardour (INDEX=VALUE, p=PROGRAM) | the same for ostraquelle-render
+# name | sample rate | actions in Ardour (INDEX=VALUE, p=PROGRAM) | the same for ostraquelle-render
 cases=(
-  "defaults||"
-  "whitening and other orders|14=1 15=0.4 7=0.1 16=0.3 12=0.3|--set Whiten=1 --set White-Order=0.4 --set Pred-Order=0.1 --set White-Learn=0.3 --set Env-Rel=0.3"
-  "program change after edits|7=0.1 1=0.7 p=3 14=1 11=0.4|--program 3 --set Whiten=1 --set Env-Att=0.4"
+  "defaults|44100||"
+  "whitening and other orders|44100|14=1 15=0.4 7=0.1 16=0.3 12=0.3|--set Whiten=1 --set White-Order=0.4 --set Pred-Order=0.1 --set White-Learn=0.3 --set Env-Rel=0.3"
+  "program change after edits|44100|7=0.1 1=0.7 p=3 14=1 11=0.4|--program 3 --set Whiten=1 --set Env-Att=0.4"
+  "48 kHz, other envelope times|48000|11=0.4 12=0.3|--set Env-Att=0.4 --set Env-Rel=0.3"
 )
 failed=0
 n=0
 for entry in "${cases[@]}"; do
-  IFS='|' read -r name actions options <<<"$entry"
+  IFS='|' read -r name rate actions options <<<"$entry"
   n=$((n + 1))
+  # OSTRAQUELLE_HOST_CASES=N runs only the first N cases.
+  [ "$n" -gt "${OSTRAQUELLE_HOST_CASES:-${#cases[@]}}" ] && break
   dir="$work/case$n"
   mkdir -p "$dir"
   # shellcheck disable=SC2086  # the lists are words by design
-  if ! "$render" -q --input "$work/input.wav" -o "$dir/reference.wav" $options; then
+  if ! "$render" -q --input "$work/input-$rate.wav" -o "$dir/reference.wav" $options; then
     echo "FAIL $name: ostraquelle-render failed"; failed=1; continue
   fi
   started=$(date +%s.%N)
   # shellcheck disable=SC2086
-  if ! bash "$here/ardour-render.sh" "$plugin" "$work/input.wav" "$dir/ardour.wav" "$dir/ardour" $actions; then
+  if ! bash "$here/ardour-render.sh" "$plugin" "$work/input-$rate.wav" "$dir/ardour.wav" "$dir/ardour" $actions; then
     echo "FAIL $name: Ardour did not render"; failed=1; continue
   fi
   seconds=$(echo "$(date +%s.%N) - $started" | bc)
-  if figures=$(python3 "$here/compare-wav.py" "$dir/ardour.wav" "$dir/reference.wav" "$work/input.wav"); then
+  if figures=$(python3 "$here/compare-wav.py" "$dir/ardour.wav" "$dir/reference.wav" "$work/input-$rate.wav"); then
     echo "ok   $name: $figures; Ardour took ${seconds%???????}s"
   else
     echo "FAIL $name: $figures"; failed=1

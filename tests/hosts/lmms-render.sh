@@ -50,6 +50,8 @@ XML
 
 rm -f "$output"
 log="$work/lmms.log"
+# From the work directory: LMMS tries every library in its current directory as a plug-in.
+cd "$work" || fail "cannot enter $work"
 # -x 1: no oversampling, or the plug-in would run at twice the rate.
 timeout -k 10 "${OSTRAQUELLE_LMMS_TIMEOUT:-300}" lmms --allowroot -c "$work/lmmsrc.xml" \
   render "$work/project.mmp" -o "$output" -f wav -a -x 1 -s "$rate" >"$log" 2>&1
