@@ -19,7 +19,10 @@ while true do
     found = found + 1
     assert(proc:active(), "Ostraquelle is on the track but not active")
     local values = {}
-    for k = 0, 20 do values[#values + 1] = string.format("%d=%.9g", k, ARDOUR.LuaAPI.get_processor_param(proc, k)) end
+    for k = 0, 20 do
+      local value = ARDOUR.LuaAPI.get_processor_param(proc, k)
+      values[#values + 1] = string.format("%d=%.9g", k, value)
+    end
     print("Ostraquelle active, parameters " .. table.concat(values, " "))
   else
     print("other processor on the track: " .. label)

@@ -20,7 +20,8 @@ def main():
     if len(sys.argv) < 6:
         print(__doc__.strip().splitlines()[-1], file=sys.stderr)
         return 2
-    out, wav, frames, rate, dll = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), sys.argv[5]
+    out, wav, dll = sys.argv[1], sys.argv[2], sys.argv[5]
+    frames, rate = int(sys.argv[3]), int(sys.argv[4])
     values = list(DEFAULTS)
     program = None
     for action in sys.argv[6:]:
