@@ -50,13 +50,17 @@ XML
 
 rm -f "$output"
 log="$work/lmms.log"
+# A render takes seconds natively; a hang (a plug-in waiting on something) must fail the
+# test. Emulated 32-bit programs are tens of times slower.
+limit=${OSTRAQUELLE_LMMS_TIMEOUT:-120}
+[ "${OSTRAQUELLE_I386:-native}" = emulated ] && limit=${OSTRAQUELLE_LMMS_TIMEOUT:-1200}
 # From the work directory: LMMS tries every library in its current directory as a plug-in.
 cd "$work" || fail "cannot enter $work"
 # -x 1: no oversampling, or the plug-in would run at twice the rate.
-timeout -k 10 "${OSTRAQUELLE_LMMS_TIMEOUT:-300}" lmms --allowroot -c "$work/lmmsrc.xml" \
+timeout -k 10 "$limit" lmms --allowroot -c "$work/lmmsrc.xml" \
   render "$work/project.mmp" -o "$output" -f wav -a -x 1 -s "$rate" >"$log" 2>&1
 status=$?
-[ $status -eq 124 ] && fail "LMMS timed out (log: $log)"
+[ $status -eq 124 ] && fail "LMMS did not finish within ${limit}s (log: $log)"
 # LMMS exits 0 and writes the dry input when the DLL does not load: its log must show the
 # plug-in's shape (2 inputs, 8 outputs) and identity, and no crash.
 if grep -qiE 'unhandled exception|page fault|could not (be )?load|failed to load|can.t load|returned NULL|not a VST' "$log"; then
