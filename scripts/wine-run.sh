@@ -37,28 +37,52 @@ fail_boot() {
   exit 1
 }
 
+# Process ids of the wine programs running in prefix $1 whose command line matches $2.
+prefix_processes() {
+  local pid
+  for pid in /proc/[0-9]*; do
+    tr '\0' '\n' <"$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$1" || continue
+    tr '\0' ' ' <"$pid/cmdline" 2>/dev/null | grep -q "$2" && echo "${pid#/proc/}"
+  done
+  return 0
+}
+
+# Ends the prefix's wineserver and its programs; the server saves the registry as it goes.
+# Wine's own services may linger for minutes (for ever when one crashed under emulation), so
+# they are not waited for.
+stop_prefix() {
+  WINEPREFIX=$1 wineserver -k 2>/dev/null || true
+  WINEPREFIX=$1 timeout 120 wineserver -w 2>/dev/null || true
+}
+
 # Boots a prefix; any failure stops with a message that says where it failed.
 boot_prefix() {
-  local dir=$1 status=0 attempt
+  local dir=$1 status=0 attempt waited
   rm -rf "$dir"
   mkdir -p "$(dirname "$dir")"
   : >"$dir.boot.log"
-  # The first wine process of a new prefix waits a limited time for the prefix's own set-up,
-  # which goes on without it; under emulation on a busy machine that wait can run out. So wait
-  # for the set-up to end and ask once more: a prefix that is really broken fails again.
+  # The first wine program of a new prefix waits a limited time for the prefix's set-up
+  # (wineboot --init), which goes on without it; under emulation on a busy machine that wait
+  # can run out. Then wait for the set-up to end and ask once more: a prefix that is really
+  # broken fails again.
   for attempt in 1 2; do
     status=0
     WINEPREFIX=$dir "$loader" wineboot.exe -i >>"$dir.boot.log" 2>&1 || status=$?
-    WINEPREFIX=$dir wineserver -w
     [ "$status" -eq 0 ] && break
     echo "wine-run: wineboot attempt $attempt exited with status $status" >>"$dir.boot.log"
+    for waited in $(seq 3600); do
+      [ -n "$(prefix_processes "$dir" wineboot)" ] || break
+      sleep 1
+    done
+    stop_prefix "$dir"
   done
   [ "$status" -eq 0 ] || fail_boot "$dir" "wineboot exited with status $status"
   WINEPREFIX=$dir "$loader" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >>"$dir.boot.log" 2>&1 || fail_boot "$dir" "setting the X11 driver to unmanaged failed"
-  WINEPREFIX=$dir wineserver -w
-  [ -s "$dir/system.reg" ] && [ -d "$dir/drive_c/windows" ] ||
-    fail_boot "$dir" "wineboot left no registry or windows directory"
+  stop_prefix "$dir"
+  [ -d "$dir/drive_c/windows" ] || fail_boot "$dir" "wineboot left no windows directory"
+  grep -q '"Managed"="N"' "$dir/user.reg" 2>/dev/null ||
+    fail_boot "$dir" "the registry was not saved (no X11 driver setting in user.reg)"
   touch "$dir/.ostraquelle-ready"
 }
 
