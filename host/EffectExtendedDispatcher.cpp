@@ -2,6 +2,7 @@
 
 #include "editor/EditorBase.h"
 #include "host/EffectExtended.h"
+#include "host/PinnedConversion.h"
 
 intptr_t EffectExtended::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                     float opt) {
@@ -64,7 +65,8 @@ intptr_t EffectExtended::dispatcher(int32_t opcode, int32_t index, intptr_t valu
             VstKeyCode key;
             key.character = index;
             key.virt = static_cast<uint8_t>(value & 0xFF);
-            key.modifier = static_cast<uint8_t>(static_cast<int32_t>(opt) & 0xFF);
+            // Any float may arrive here; its conversion is pinned like the VU answer's.
+            key.modifier = static_cast<uint8_t>(pinnedInt32(opt) & 0xFF);
             return opcode == effEditKeyDown ? editor->onKeyDown(&key) : editor->onKeyUp(&key);
         }
         case effSetEditKnobMode:

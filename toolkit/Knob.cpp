@@ -156,13 +156,11 @@ void Knob::setHandleShadowColor(const Color& color) {
 }
 
 void Knob::setHandleBitmap(Bitmap* bitmap) {
+    // Retain before releasing: the new bitmap may be the one held, with no other reference.
+    if (bitmap) bitmap->retain();
     if (handleBitmap) handleBitmap->release();
-    handleBitmap = nullptr;
-    if (bitmap) {
-        handleBitmap = bitmap;
-        handleBitmap->retain();
-        inset = insetFor(bitmap);
-    }
+    handleBitmap = bitmap;
+    if (bitmap) inset = insetFor(bitmap);
 }
 
 void Knob::setFineFactor(float factor) { fineFactor = factor; }

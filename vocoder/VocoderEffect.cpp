@@ -133,7 +133,14 @@ void VocoderEffect::processReplacing(float** inputs, float** outputs, int32_t sa
 }
 
 void VocoderEffect::render(float** inputs, float** outputs, int32_t sampleFrames) {
-    if (sampleFrames <= 0 || !inputs || !outputs || !inputs[0] || !inputs[1]) return;
+    if (sampleFrames <= 0 || !outputs) return;
+    if (!inputs || !inputs[0] || !inputs[1]) {
+        // Nothing to vocode: the outputs the host gave must not keep whatever they held.
+        for (int i = 0; i < kOutputCount; ++i) {
+            if (outputs[i]) std::memset(outputs[i], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+        }
+        return;
+    }
     DenormalGuard flushDenormals;
     const float* carrier = inputs[0];
     const float* modulator = inputs[1];
@@ -196,6 +203,7 @@ bool VocoderEffect::getProgramNameIndexed(int32_t, int32_t index, char* text) {
 
 bool VocoderEffect::copyProgram(int32_t destination) {
     if (!programs || destination < 0 || destination >= kProgramCount) return false;
+    if (destination == curProgram) return true;  // a copy onto itself changes nothing
     VocoderProgram& target = programs[destination];
     const VocoderProgram& source = programs[curProgram];
     std::memcpy(target.values, source.values, sizeof target.values);

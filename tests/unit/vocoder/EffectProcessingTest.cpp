@@ -74,6 +74,31 @@ TEST(EffectProcessing, EmptyBlocksAndAbsentOutputPairs) {
         for (float value : block.out[c]) ASSERT_EQ(value, Block::kMarker);
 }
 
+TEST(EffectProcessing, MissingInputsGiveSilenceOnEveryOutputThatIsThere) {
+    EffectUnderTest fx;
+    Block block(48);
+    block.fill(3);
+    float* carrierOnly[2] = {block.in[0].data(), nullptr};
+    float** missing[] = {nullptr, carrierOnly};
+    for (float** inputs : missing) {
+        for (int entry = 0; entry < 2; ++entry) {
+            for (auto& channel : block.out)
+                for (float& value : channel) value = Block::kMarker;
+            block.outputs[5] = nullptr;  // an absent pair stays absent
+            if (entry == 0)
+                fx.record->processReplacing(fx.record, inputs, block.outputs, 48);
+            else
+                fx.record->process(fx.record, inputs, block.outputs, 48);
+            for (int c = 0; c < 8; ++c)
+                for (float value : block.out[c])
+                    ASSERT_EQ(value, c == 5 ? Block::kMarker : 0.0f) << c << " entry " << entry;
+        }
+    }
+    // Without an output array there is nothing to write, and nothing crashes.
+    fx.record->processReplacing(fx.record, block.inputs, nullptr, 48);
+    fx.record->processReplacing(fx.record, nullptr, nullptr, 48);
+}
+
 TEST(EffectProcessing, InPlaceBuffersKeepTheDryPairsExact) {
     EffectUnderTest fx, reference;
     Block separate(128), shared(128);
