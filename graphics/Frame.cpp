@@ -155,6 +155,9 @@ void Frame::paint(platform::WindowHandle target) {
 }
 
 void Frame::click(platform::WindowHandle target, intptr_t lParam) {
+    // The host may close the editor while a control tracks the mouse in here: the frame then
+    // stays alive until this message is done.
+    retain();
     platform::DeviceContext dc = platform::getWindowDC(target);
     {
         DrawContext context(this, dc, target);
@@ -164,6 +167,7 @@ void Frame::click(platform::WindowHandle target, intptr_t lParam) {
         mouse(&context, where);
     }
     if (dc) platform::releaseWindowDC(target, dc);
+    release();
 }
 
 // ---- Drawing ---------------------------------------------------------------------------------
