@@ -122,6 +122,9 @@ intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message,
         switch (message) {
         case platform::kMessageDestroy:
             frame->open = false;
+            // The host destroys its window before closing the editor: revoke while the
+            // window handle is still valid, or OLE keeps the target and its registration.
+            frame->setDropEnabled(false);
             break;
         case platform::kMessagePaint: {
             platform::WindowRect damaged;

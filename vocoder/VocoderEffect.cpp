@@ -6,6 +6,7 @@
 #include "editor/VocoderEditor.h"
 #include "host/ModuleState.h"
 #include "vocoder/DenormalGuard.h"
+#include "vocoder/FiniteCheck.h"
 #include "vocoder/VocoderProgram.h"
 
 namespace {
@@ -151,6 +152,14 @@ void VocoderEffect::render(float** inputs, float** outputs, int32_t sampleFrames
     }
     // A NaN or infinite input, or an unstable filter, must not poison the following blocks.
     engine.clearNonFiniteState();
+    // Nor may it reach the host: at the extreme settings the predictors can diverge within a
+    // block, and a non-finite sample would poison everything after us in the host's chain.
+    // Finite samples stay exactly as computed.
+    for (int i = 0; i < kOutputCount; ++i) {
+        if (!outputs[i]) continue;
+        for (int32_t k = 0; k < sampleFrames; ++k)
+            if (!isFiniteValue(outputs[i][k])) outputs[i][k] = 0.0f;
+    }
 }
 
 void VocoderEffect::setProgram(int32_t program) {

@@ -1,0 +1,163 @@
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "GuardedBuffer.h"
+#include "Random.h"
+#include "Suites.h"
+
+namespace {
+
+float randomOpt(Random& random) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float specials[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 44100.0f, 1e30f, -1e30f,
+                              2147483648.0f, -2147483904.0f, inf, -inf,
+                              std::numeric_limits<float>::quiet_NaN(), 1e-40f};
+    if (random.chance(0.5))
+        return specials[random.next() % (sizeof specials / sizeof specials[0])];
+    return static_cast<float>((random.unit() - 0.5) * std::pow(10.0, random.range(-3, 9)));
+}
+
+intptr_t randomValue(Random& random) {
+    switch (random.range(0, 3)) {
+        case 0: return random.range(-2, 8);
+        case 1: return random.range(-100000, 100000);
+        case 2: return static_cast<intptr_t>(static_cast<int32_t>(random.next()));
+        default: return random.range(0, 1);
+    }
+}
+
+// Text a host might put into a name buffer: printable, terminated, sometimes long.
+void randomText(Random& random, char* text, size_t size) {
+    const size_t length = static_cast<size_t>(random.range(0, 300)) % (size - 1);
+    for (size_t i = 0; i < length; i++) text[i] = static_cast<char>(random.range(32, 126));
+    text[length] = '\0';
+}
+
+struct Identity {
+    int32_t magic, numPrograms, numParams, numInputs, numOutputs, flags, uniqueID, version;
+    std::string name, vendor, product;
+};
+
+Identity identityOf(Effect& effect) {
+    AEffect* r = effect.get();
+    Identity id{r->magic, r->numPrograms, r->numParams, r->numInputs, r->numOutputs,
+                r->flags, r->uniqueID, r->version, "", "", ""};
+    char text[256];
+    std::memset(text, 0, sizeof text);
+    effect.dispatch(effGetEffectName, 0, 0, text);
+    id.name = text;
+    std::memset(text, 0, sizeof text);
+    effect.dispatch(effGetVendorString, 0, 0, text);
+    id.vendor = text;
+    std::memset(text, 0, sizeof text);
+    effect.dispatch(effGetProductString, 0, 0, text);
+    id.product = text;
+    return id;
+}
+
+// A host's usual settings again after whatever came before, then reset.
+void restoreKnownState(Effect& effect, uint64_t seed) {
+    effect.dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    effect.dispatch(effSetBlockSize, 0, 512);
+    effect.dispatch(effSetBypass, 0, 0);
+    applySettings(effect, seed);
+    effect.suspend();
+    effect.resume();
+}
+
+std::vector<float> render(Effect& effect, uint64_t seed) {
+    AudioBlock block(effect.get()->numInputs, effect.get()->numOutputs, 512);
+    std::vector<float> result;
+    for (int b = 0; b < 4; b++) {
+        block.fillMaterial(seed, b * 512);
+        effect.process(block);
+        for (auto& channel : block.out) result.insert(result.end(), channel.begin(), channel.end());
+    }
+    return result;
+}
+
+}  // namespace
+
+void runOpcodeFuzzSuite(const PluginLibrary& library, const Options& options, Report& report) {
+    report.beginSuite("opcode-fuzz");
+    Effect effect(library);
+    if (!report.check(effect.valid(), "no effect to fuzz")) return;
+    effect.start();
+    const Identity before = identityOf(effect);
+
+    Random random(options.seed * 2 + 1);
+    GuardedBuffer buffer, valueBuffer;
+    int overruns = 0;
+    for (int call = 0; call < options.opcodeCalls; call++) {
+        const int32_t opcode = random.range(-5, 100);
+        if (opcode == effClose) continue;  // ends the effect; the lifecycle suite covers it
+        int32_t index = random.chance(0.7) ? random.range(-3, 30)
+                                           : static_cast<int32_t>(random.next());
+        intptr_t value = randomValue(random);
+        const float opt = randomOpt(random);
+        buffer.reset();
+        valueBuffer.reset();
+        void* ptr = random.chance(0.15) ? nullptr : buffer.data();
+        switch (opcode) {
+            case effSetProgramName:
+            case effString2Parameter:
+            case effCanDo:
+                // Text in, terminated as a host terminates it; other records stay zeroed (a
+                // host never hands a record of garbage).
+                if (ptr) randomText(random, static_cast<char*>(ptr), GuardedBuffer::kSize);
+                break;
+            case effOfflineNotify:
+            case effOfflinePrepare:
+            case effOfflineRun:
+                value = random.range(0, 1);  // the number of records at ptr
+                break;
+            default: break;
+        }
+        switch (opcode) {
+            case effEditOpen:
+                ptr = nullptr;  // a host window is the editor suite's business
+                break;
+            case effSetChunk:
+                value = random.range(0, static_cast<int32_t>(GuardedBuffer::kSize));
+                break;
+            case effSetSpeakerArrangement:
+            case effGetSpeakerArrangement:
+                // Here `value` is a pointer too.
+                value = random.chance(0.15) ? 0 : reinterpret_cast<intptr_t>(valueBuffer.data());
+                break;
+            default: break;
+        }
+        effect.dispatch(opcode, index, value, ptr, opt);
+        const bool intact = buffer.frontIntact() && buffer.backIntact() &&
+                            valueBuffer.frontIntact() && valueBuffer.backIntact();
+        if (!intact && overruns++ < 10)
+            report.check(false, "opcode %d (index %d) wrote outside its buffer", opcode, index);
+    }
+    report.check(overruns == 0, "%d calls wrote outside their buffers", overruns);
+
+    // The effect is still itself and still processes exactly like a fresh one.
+    effect.dispatch(effEditClose);
+    const Identity after = identityOf(effect);
+    report.check(after.magic == before.magic && after.numPrograms == before.numPrograms &&
+                     after.numParams == before.numParams && after.numInputs == before.numInputs &&
+                     after.numOutputs == before.numOutputs && after.flags == before.flags &&
+                     after.uniqueID == before.uniqueID && after.version == before.version,
+                 "the effect record changed during the fuzz");
+    report.check(after.name == before.name && after.vendor == before.vendor &&
+                     after.product == before.product,
+                 "names changed during the fuzz ('%s' / '%s' / '%s')", after.name.c_str(),
+                 after.vendor.c_str(), after.product.c_str());
+    restoreKnownState(effect, options.seed);
+    Effect fresh(library);
+    if (!report.check(fresh.valid(), "no fresh effect for the comparison")) return;
+    fresh.start();
+    restoreKnownState(fresh, options.seed);
+    const std::vector<float> fuzzed = render(effect, options.seed);
+    const std::vector<float> reference = render(fresh, options.seed);
+    report.check(fuzzed.size() == reference.size() &&
+                     std::memcmp(fuzzed.data(), reference.data(), fuzzed.size() * sizeof(float)) == 0,
+                 "after the fuzz the effect processes differently from a fresh one");
+}
