@@ -41,20 +41,22 @@ struct Identity {
     std::string name, vendor, product;
 };
 
-Identity identityOf(Effect& effect) {
+// The record's fields and the three names, each name read into a guarded buffer.
+Identity identityOf(Effect& effect, bool& overrun) {
     AEffect* r = effect.get();
     Identity id{r->magic, r->numPrograms, r->numParams, r->numInputs, r->numOutputs,
                 r->flags, r->uniqueID, r->version, "", "", ""};
-    char text[256];
-    std::memset(text, 0, sizeof text);
-    effect.dispatch(effGetEffectName, 0, 0, text);
-    id.name = text;
-    std::memset(text, 0, sizeof text);
-    effect.dispatch(effGetVendorString, 0, 0, text);
-    id.vendor = text;
-    std::memset(text, 0, sizeof text);
-    effect.dispatch(effGetProductString, 0, 0, text);
-    id.product = text;
+    GuardedBuffer text;
+    auto read = [&](int32_t opcode, std::string& into) {
+        text.reset();
+        effect.dispatch(opcode, 0, 0, text.data());
+        if (!text.frontIntact() || !text.backIntact()) overrun = true;
+        static_cast<char*>(text.data())[GuardedBuffer::kSize - 1] = '\0';
+        into = static_cast<const char*>(text.data());
+    };
+    read(effGetEffectName, id.name);
+    read(effGetVendorString, id.vendor);
+    read(effGetProductString, id.product);
     return id;
 }
 
@@ -86,7 +88,8 @@ void runOpcodeFuzzSuite(const PluginLibrary& library, const Options& options, Re
     Effect effect(library);
     if (!report.check(effect.valid(), "no effect to fuzz")) return;
     effect.start();
-    const Identity before = identityOf(effect);
+    bool nameOverrun = false;
+    const Identity before = identityOf(effect, nameOverrun);
 
     Random random(options.seed * 2 + 1);
     GuardedBuffer buffer, valueBuffer;
@@ -140,7 +143,8 @@ void runOpcodeFuzzSuite(const PluginLibrary& library, const Options& options, Re
 
     // The effect is still itself and still processes exactly like a fresh one.
     effect.dispatch(effEditClose);
-    const Identity after = identityOf(effect);
+    const Identity after = identityOf(effect, nameOverrun);
+    report.check(!nameOverrun, "a name query wrote outside its buffer");
     report.check(after.magic == before.magic && after.numPrograms == before.numPrograms &&
                      after.numParams == before.numParams && after.numInputs == before.numInputs &&
                      after.numOutputs == before.numOutputs && after.flags == before.flags &&
