@@ -9,9 +9,12 @@ HostState hostState;
 
 namespace {
 #ifdef _WIN32
-void moveMouseUp() {
+// Up and down in turn, so that the value changes also when the control is at one end.
+void moveMouse() {
+    static bool down = false;
     POINT at;
-    if (GetCursorPos(&at)) SetCursorPos(at.x, at.y - 10);
+    if (GetCursorPos(&at)) SetCursorPos(at.x, at.y + (down ? 20 : -20));
+    down = !down;
 }
 void releaseMouse() {
     INPUT lift = {};
@@ -20,7 +23,7 @@ void releaseMouse() {
     SendInput(1, &lift, sizeof lift);
 }
 #else
-void moveMouseUp() {}
+void moveMouse() {}
 void releaseMouse() {}
 #endif
 }  // namespace
@@ -39,8 +42,10 @@ intptr_t VSTCALLBACK validatorHost(AEffect* effect, int32_t opcode, int32_t, int
             (opcode == audioMasterIdle ? hostState.idleCalls : hostState.automateCalls)++;
             AEffect* closing = hostState.closeEditorOnCallback.load();
             if (!closing || closing != effect) return 0;
-            if (opcode == audioMasterIdle && hostState.dragMoves.load()) {
-                moveMouseUp();
+            // A control that never reports a change is given up on after a while.
+            if (opcode == audioMasterIdle && hostState.dragMoves.load() &&
+                ++hostState.dragIdles < 50) {
+                moveMouse();
                 return 0;
             }
             if (hostState.closeEditorOnCallback.compare_exchange_strong(closing, nullptr)) {

@@ -20,8 +20,9 @@ struct HostState {
     // When set, the next idle or automation call closes this effect's editor from inside the
     // callback (a host whose user closed the window while holding the mouse).
     std::atomic<AEffect*> closeEditorOnCallback{nullptr};
-    // With it, idle calls move the pointer up (a drag) and only an automation call closes.
+    // With it, idle calls move the pointer (a drag) and an automation call closes.
     std::atomic<bool> dragMoves{false};
+    std::atomic<int> dragIdles{0};
 };
 extern HostState hostState;
 

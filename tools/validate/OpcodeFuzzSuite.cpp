@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "GuardedBuffer.h"
+#include "HostArguments.h"
 #include "Random.h"
 #include "Suites.h"
 
@@ -96,7 +97,7 @@ void runOpcodeFuzzSuite(const PluginLibrary& library, const Options& options, Re
     int overruns = 0;
     for (int call = 0; call < options.opcodeCalls; call++) {
         const int32_t opcode = random.range(-5, 100);
-        if (opcode == effClose) continue;  // ends the effect; the lifecycle suite covers it
+        if (endsEffect(opcode)) continue;  // the lifecycle suite covers it
         int32_t index = random.chance(0.7) ? random.range(-3, 30)
                                            : static_cast<int32_t>(random.next());
         intptr_t value = randomValue(random);
@@ -104,35 +105,12 @@ void runOpcodeFuzzSuite(const PluginLibrary& library, const Options& options, Re
         buffer.reset();
         valueBuffer.reset();
         void* ptr = random.chance(0.15) ? nullptr : buffer.data();
-        switch (opcode) {
-            case effSetProgramName:
-            case effString2Parameter:
-            case effCanDo:
-                // Text in, terminated as a host terminates it; other records stay zeroed (a
-                // host never hands a record of garbage).
-                if (ptr) randomText(random, static_cast<char*>(ptr), GuardedBuffer::kSize);
-                break;
-            case effOfflineNotify:
-            case effOfflinePrepare:
-            case effOfflineRun:
-                value = random.range(0, 1);  // the number of records at ptr
-                break;
-            default: break;
-        }
-        switch (opcode) {
-            case effEditOpen:
-                ptr = nullptr;  // a host window is the editor suite's business
-                break;
-            case effSetChunk:
-                value = random.range(0, static_cast<int32_t>(GuardedBuffer::kSize));
-                break;
-            case effSetSpeakerArrangement:
-            case effGetSpeakerArrangement:
-                // Here `value` is a pointer too.
-                value = random.chance(0.15) ? 0 : reinterpret_cast<intptr_t>(valueBuffer.data());
-                break;
-            default: break;
-        }
+        const PointerUse use = pointerUse(opcode);
+        if (use == PointerUse::none) ptr = nullptr;
+        if (use == PointerUse::text && ptr)
+            randomText(random, static_cast<char*>(ptr), GuardedBuffer::kSize);
+        value = shapeValue(opcode, value, random.chance(0.15) ? nullptr : valueBuffer.data(),
+                           static_cast<intptr_t>(GuardedBuffer::kSize));
         effect.dispatch(opcode, index, value, ptr, opt);
         const bool intact = buffer.frontIntact() && buffer.backIntact() &&
                             valueBuffer.frontIntact() && valueBuffer.backIntact();
