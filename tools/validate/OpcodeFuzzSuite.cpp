@@ -13,11 +13,11 @@ namespace {
 
 float randomOpt(Random& random) {
     const float inf = std::numeric_limits<float>::infinity();
-    const float specials[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 44100.0f, 1e30f, -1e30f,
+    const float oddValues[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 44100.0f, 1e30f, -1e30f,
                               2147483648.0f, -2147483904.0f, inf, -inf,
                               std::numeric_limits<float>::quiet_NaN(), 1e-40f};
     if (random.chance(0.5))
-        return specials[random.next() % (sizeof specials / sizeof specials[0])];
+        return oddValues[random.next() % (sizeof oddValues / sizeof oddValues[0])];
     return static_cast<float>((random.unit() - 0.5) * std::pow(10.0, random.range(-3, 9)));
 }
 

@@ -10,9 +10,9 @@ void runParameterFuzzSuite(const PluginLibrary& library, const Options& options,
     if (!report.check(effect.valid(), "no effect to fuzz")) return;
     effect.start();
     const float inf = std::numeric_limits<float>::infinity();
-    const float specials[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, -1e30f, -1.0f,
+    const float oddValues[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, -1e30f, -1.0f,
                               -0.0f, 0.0f, 1e-30f, 0.4999f, 0.5f, 1.0f, 1.0000001f, 2.5f, 1e30f};
-    const size_t specialCount = sizeof specials / sizeof specials[0];
+    const size_t oddValueCount = sizeof oddValues / sizeof oddValues[0];
 
     Random random(options.seed * 3 + 7);
     AudioBlock block(effect.get()->numInputs, effect.get()->numOutputs, 256);
@@ -21,7 +21,7 @@ void runParameterFuzzSuite(const PluginLibrary& library, const Options& options,
     int nonFiniteOutputs = 0;
     for (int call = 0; call < options.parameterCalls; call++) {
         const int32_t index = random.range(-3, 24);
-        const float value = random.chance(0.6) ? specials[random.next() % specialCount]
+        const float value = random.chance(0.6) ? oddValues[random.next() % oddValueCount]
                                                : static_cast<float>(random.unit() * 1.2 - 0.1);
         effect.set(index, value);
         effect.get(index);
