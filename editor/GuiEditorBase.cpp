@@ -5,9 +5,17 @@
 #include "host/EffectBase.h"
 
 namespace {
-// Tick counts wrap every 2^32 ms; their signed difference orders them correctly as long as the
-// two are less than 2^31 ms apart, so the idle work never stalls at the wrap.
-bool tickBefore(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) < 0; }
+const uint32_t kIdleInterval = 100;  // ms between runs of the idle work
+const uint32_t kEarlyStart = 50;     // ms before the deadline within which the work may start
+
+// Tick counts wrap every 2^32 ms. The deadline is never set more than kIdleInterval ahead, so
+// it is still to come only when it lies within that window ahead of now; anything else is a
+// deadline that has passed, however long ago (also 2^31 ms and more, e.g. a session left open
+// for weeks).
+bool withinAhead(uint32_t now, uint32_t deadline, uint32_t window) {
+    const uint32_t ahead = deadline - now;
+    return ahead != 0 && ahead <= window;
+}
 }  // namespace
 
 GuiEditorBase::GuiEditorBase(EffectBase* owner)
@@ -70,16 +78,16 @@ void GuiEditorBase::draw(ERect*) {
 
 void GuiEditorBase::runIdleWork() {
     uint32_t now = platform::getTickCount();
-    if (tickBefore(now, nextIdleTime)) {
+    if (withinAhead(now, nextIdleTime, kIdleInterval)) {
         platform::sleepMilliseconds(4);
         now += 4;
         // Not due yet; within 50 ms of the deadline the work starts early.
-        if (tickBefore(now, nextIdleTime - 50)) return;
+        if (withinAhead(now, nextIdleTime - kEarlyStart, kIdleInterval - kEarlyStart)) return;
     }
     idle();
     // Let the window repaint while a control holds the mouse: one paint message per run.
     platform::dispatchOnePaintMessage();
-    nextIdleTime = now + 100;
+    nextIdleTime = now + kIdleInterval;
     inIdleWork = true;
     if (effect) effect->hostIdle();
     inIdleWork = false;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <thread>
 
 #include "graphics/Bitmap.h"
 #include "graphics/Frame.h"
@@ -73,7 +74,8 @@ const Rect kSwitchPlace(132, 227, 148, 243);
 }  // namespace
 
 VocoderEditor::VocoderEditor(EffectBase* owner)
-    : GuiEditorBase(owner), toggle(nullptr), background(nullptr), opened(false) {
+    : GuiEditorBase(owner), toggle(nullptr), background(nullptr), opened(false),
+      changesInProgress(0) {
     for (int32_t i = 0; i < kKnobCount; i++) {
         knobs[i] = nullptr;
         displays[i] = nullptr;
@@ -88,7 +90,6 @@ VocoderEditor::VocoderEditor(EffectBase* owner)
 VocoderEditor::~VocoderEditor() {
     // The host never closed the editor: its window and controls must not outlive us.
     destroyFrame();
-    opened = false;
     if (background) {
         const bool last = background->getRefCount() <= 1;
         background->release();
@@ -186,36 +187,44 @@ int32_t VocoderEditor::open(void* parent) {
 }
 
 void VocoderEditor::destroyFrame() {
+    opened = false;
+    // A parameter change that saw the editor open may still be moving a control; it is short
+    // and never waits for this thread. Later changes see it closed and leave the controls be.
+    while (changesInProgress.load() != 0) std::this_thread::yield();
     if (!frame) return;
     Frame* closing = frame;
     frame = nullptr;
-    delete closing;  // destroys every control
-    // The pointers would dangle now; nothing may reach the old controls through them.
+    // Nothing may reach the old controls through these any more.
     for (int32_t i = 0; i < kKnobCount; i++) {
         knobs[i] = nullptr;
         displays[i] = nullptr;
     }
     toggle = nullptr;
+    // A control tracking the mouse (the host closes the editor from a callback during a drag)
+    // holds its own reference: the frame and its controls then go when the drag has ended.
+    closing->markClosed();
+    closing->release();
 }
 
-void VocoderEditor::close() {
-    opened = false;
-    destroyFrame();
-}
+void VocoderEditor::close() { destroyFrame(); }
 
 void VocoderEditor::idle() { GuiEditorBase::idle(); }
 
 void VocoderEditor::parameterChanged(int32_t index, float) {
-    if (!frame || !opened) return;
-    // The controls show what the effect holds, not the value passed along.
-    const int32_t slot = controlSlot(index);
-    if (slot >= 0) {
-        if (knobs[slot]) knobs[slot]->setValue(effect->getParameter(index));
-        if (displays[slot]) displays[slot]->setValue(effect->getParameter(index));
-    } else if (index == kSwitchIndex && toggle) {
-        toggle->setValue(effect->getParameter(kSwitchIndex));
+    // Announce first, then check: close either sees this call or this call sees it closed.
+    changesInProgress.fetch_add(1);
+    if (opened.load()) {
+        // The controls show what the effect holds, not the value passed along.
+        const int32_t slot = controlSlot(index);
+        if (slot >= 0) {
+            if (knobs[slot]) knobs[slot]->setValue(effect->getParameter(index));
+            if (displays[slot]) displays[slot]->setValue(effect->getParameter(index));
+        } else if (index == kSwitchIndex && toggle) {
+            toggle->setValue(effect->getParameter(kSwitchIndex));
+        }
+        requestUpdate();
     }
-    requestUpdate();
+    changesInProgress.fetch_sub(1);
 }
 
 void VocoderEditor::valueChanged(DrawContext*, Control* control) {

@@ -4,6 +4,7 @@
 // User changes go to the effect as automated parameter changes; parameter changes reported by
 // the effect move the matching knob and display.
 
+#include <atomic>
 #include <cstdint>
 
 #include "editor/GuiEditorBase.h"
@@ -33,7 +34,8 @@ public:
     // effEditIdle (UI thread).
     void idle() override;
     // Called by the effect after every parameter set, from the host or from a control; may
-    // come from whichever thread the host sets parameters on.
+    // come from whichever thread the host sets parameters on, also while the UI thread closes
+    // the editor: close waits for a change in progress, a change never waits.
     void parameterChanged(int32_t index, float value) override;
 
     // A control moved by the user (UI thread): an automated parameter change of its tag.
@@ -56,5 +58,6 @@ private:
     ToggleButton* toggle;
     ValueDisplay* displays[kKnobCount];
     Bitmap* background;
-    bool opened;
+    std::atomic<bool> opened;
+    std::atomic<int32_t> changesInProgress;  // parameterChanged calls past their open check
 };

@@ -122,6 +122,9 @@ intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message,
         switch (message) {
         case platform::kMessageDestroy:
             frame->open = false;
+            // The host destroys its window before closing the editor: revoke while the
+            // window handle is still valid, or OLE keeps the target and its registration.
+            frame->setDropEnabled(false);
             break;
         case platform::kMessagePaint: {
             platform::WindowRect damaged;
@@ -155,6 +158,9 @@ void Frame::paint(platform::WindowHandle target) {
 }
 
 void Frame::click(platform::WindowHandle target, intptr_t lParam) {
+    // The host may close the editor while a control tracks the mouse in here: the frame then
+    // stays alive until this message is done.
+    retain();
     platform::DeviceContext dc = platform::getWindowDC(target);
     {
         DrawContext context(this, dc, target);
@@ -164,6 +170,7 @@ void Frame::click(platform::WindowHandle target, intptr_t lParam) {
         mouse(&context, where);
     }
     if (dc) platform::releaseWindowDC(target, dc);
+    release();
 }
 
 // ---- Drawing ---------------------------------------------------------------------------------

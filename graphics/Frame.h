@@ -67,7 +67,12 @@ public:
 
     platform::WindowHandle getWindow() const { return window; }
     platform::WindowHandle getParentWindow() const { return parentWindow; }
+    // False once the window is destroyed or the editor closed the frame; a control tracking
+    // the mouse then ends its drag.
     bool isOpen() const { return open; }
+    // Called by the editor when it lets go of the frame; the frame may live on only until a
+    // drag in progress has ended.
+    void markClosed() { open = false; }
     bool isDropEnabled() const { return dropEnabled; }
     bool isFirstDrawPending() const { return firstDrawPending; }
     void setDropEnabled(bool enable);

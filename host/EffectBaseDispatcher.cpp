@@ -6,17 +6,12 @@
 
 #include "editor/EditorBase.h"
 #include "host/EffectBase.h"
+#include "host/PinnedConversion.h"
 
 namespace {
 // The VU answer is scaled to 16-bit full scale and truncated toward zero; values beyond the
 // integer range (or NaN) are pinned so the conversion stays defined.
-intptr_t scaleVu(float vu) {
-    const double scaled = static_cast<double>(vu) * 32767.0;
-    if (std::isnan(scaled)) return 0;
-    if (scaled >= 2147483647.0) return INT32_MAX;
-    if (scaled <= -2147483648.0) return INT32_MIN;
-    return static_cast<intptr_t>(static_cast<int32_t>(scaled));
-}
+intptr_t scaleVu(float vu) { return pinnedInt32(static_cast<double>(vu) * 32767.0); }
 }  // namespace
 
 intptr_t EffectBase::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,

@@ -2,6 +2,7 @@
 
 #include "editor/EditorBase.h"
 #include "host/EffectExtended.h"
+#include "host/PinnedConversion.h"
 
 intptr_t EffectExtended::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                     float opt) {
@@ -64,11 +65,8 @@ intptr_t EffectExtended::dispatcher(int32_t opcode, int32_t index, intptr_t valu
             VstKeyCode key;
             key.character = index;
             key.virt = static_cast<uint8_t>(value & 0xFF);
-            // The modifiers arrive as a float; one a host leaves unset or garbled (infinite,
-            // NaN, beyond int32) means no modifier rather than an undefined conversion.
-            const bool representable = opt > -2147483648.0f && opt < 2147483648.0f;
-            const int32_t modifiers = representable ? static_cast<int32_t>(opt) : 0;
-            key.modifier = static_cast<uint8_t>(modifiers & 0xFF);
+            // Any float may arrive here; its conversion is pinned like the VU answer's.
+            key.modifier = static_cast<uint8_t>(pinnedInt32(opt) & 0xFF);
             return opcode == effEditKeyDown ? editor->onKeyDown(&key) : editor->onKeyUp(&key);
         }
         case effSetEditKnobMode:

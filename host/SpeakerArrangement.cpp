@@ -43,6 +43,7 @@ bool EffectExtended::freeArrangement(VstSpeakerArrangement** arrangement) {
 
 bool EffectExtended::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* from) {
     if (!to || !from) return false;
+    if (to == from) return true;  // already a copy of itself; the copies below must not overlap
     // The name is copied as text, bounded by its field.
     std::strncpy(to->name, from->name, sizeof to->name - 1);
     to->name[sizeof to->name - 1] = '\0';
@@ -57,6 +58,8 @@ bool EffectExtended::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties*
 
 bool EffectExtended::matchArrangement(VstSpeakerArrangement** to, VstSpeakerArrangement* from) {
     if (!from || !to) return false;
+    // Matching an arrangement to itself: reallocating would free `from` before it is read.
+    if (*to == from) return true;
     if (!allocateArrangement(to, from->numChannels)) return false;
     (*to)->type = from->type;
     for (int32_t i = 0; i < from->numChannels; ++i) {

@@ -156,13 +156,11 @@ void Knob::setHandleShadowColor(const Color& color) {
 }
 
 void Knob::setHandleBitmap(Bitmap* bitmap) {
+    // Retain before releasing: the new bitmap may be the one held, with no other reference.
+    if (bitmap) bitmap->retain();
     if (handleBitmap) handleBitmap->release();
-    handleBitmap = nullptr;
-    if (bitmap) {
-        handleBitmap = bitmap;
-        handleBitmap->retain();
-        inset = insetFor(bitmap);
-    }
+    handleBitmap = bitmap;
+    if (bitmap) inset = insetFor(bitmap);
 }
 
 void Knob::setFineFactor(float factor) { fineFactor = factor; }
@@ -208,14 +206,18 @@ void Knob::mouse(DrawContext* context, const Point& clicked) {
         jumpLimit = (vmax - vmin) * 0.5f;
     }
 
-    // The frame, the editor and the effect may live on after this control only as long as the
-    // frame does; keep our tag and frame for the closing report.
+    // The host may close the editor from its idle or automation callback while we track the
+    // mouse: this knob and its frame stay alive until the drag has ended (the frame is then
+    // closed, and the drag ends at once), so that the host still gets its endEdit.
     Frame* frame = parentFrame;
     const int32_t editTag = tag;
+    retain();
     if (frame) {
+        frame->retain();
         frame->beginEdit(editTag);
         frame->setFocusView(this);
     }
+    auto closed = [frame] { return frame && !frame->isOpen(); };
 
     Point last(-1, -1);
     ButtonState lastState = state;
@@ -246,12 +248,17 @@ void Knob::mouse(DrawContext* context, const Point& clicked) {
                     previous = v;
             }
             notifyIfDirty(context);
+            if (closed()) break;
         }
         context->getMouseLocation(where);
         runEditorIdle();
-    } while (state & kLButton);
+    } while ((state & kLButton) && !closed());
 
-    if (frame) frame->endEdit(editTag);
+    if (frame) {
+        frame->endEdit(editTag);
+        frame->release();  // may destroy the frame, and with it our frame's reference to us
+    }
+    release();  // last: may destroy this knob
 }
 
 bool Knob::onWheel(DrawContext* context, const Point&, float distance) {

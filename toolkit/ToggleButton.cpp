@@ -26,6 +26,10 @@ void ToggleButton::mouse(DrawContext* context, const Point&) {
     // Only the integer part counts as on: 0.3 turns on, not off. A value that is not a number
     // shows the on picture and so turns off.
     value = std::trunc(value) != 0.0f ? 0.0f : 1.0f;
+    // The host may close the editor from its idle callback, taking the frame and its controls
+    // down; this button stays alive until the click is reported.
+    retain();
     runEditorIdle();
     if (listener) listener->valueChanged(context, this);
+    release();
 }

@@ -6,6 +6,7 @@
 #include "editor/VocoderEditor.h"
 #include "host/ModuleState.h"
 #include "vocoder/DenormalGuard.h"
+#include "vocoder/FiniteCheck.h"
 #include "vocoder/VocoderProgram.h"
 
 namespace {
@@ -133,11 +134,26 @@ void VocoderEffect::processReplacing(float** inputs, float** outputs, int32_t sa
 }
 
 void VocoderEffect::render(float** inputs, float** outputs, int32_t sampleFrames) {
-    if (sampleFrames <= 0 || !inputs || !outputs || !inputs[0] || !inputs[1]) return;
+    if (sampleFrames <= 0 || !outputs) return;
+    if (!inputs || !inputs[0] || !inputs[1]) {
+        // Nothing to vocode: the outputs the host gave must not keep whatever they held.
+        for (int i = 0; i < kOutputCount; ++i) {
+            if (outputs[i]) std::memset(outputs[i], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+        }
+        return;
+    }
     DenormalGuard flushDenormals;
     engine.process(inputs[0], inputs[1], outputs, sampleFrames);
     // A NaN or infinite input, or an unstable filter, must not poison the following blocks.
     engine.clearNonFiniteState();
+    // Nor may it reach the host: at the extreme settings the predictors can diverge within a
+    // block, and a non-finite sample would poison everything after us in the host's chain.
+    // Finite samples stay exactly as computed.
+    for (int i = 0; i < kOutputCount; ++i) {
+        if (!outputs[i]) continue;
+        for (int32_t k = 0; k < sampleFrames; ++k)
+            if (!isFiniteValue(outputs[i][k])) outputs[i][k] = 0.0f;
+    }
 }
 
 void VocoderEffect::setProgram(int32_t program) {
@@ -190,6 +206,7 @@ bool VocoderEffect::getProgramNameIndexed(int32_t, int32_t index, char* text) {
 
 bool VocoderEffect::copyProgram(int32_t destination) {
     if (!programs || destination < 0 || destination >= kProgramCount) return false;
+    if (destination == curProgram) return true;  // a copy onto itself changes nothing
     VocoderProgram& target = programs[destination];
     const VocoderProgram& source = programs[curProgram];
     std::memcpy(target.values, source.values, sizeof target.values);

@@ -36,6 +36,12 @@ bool getDropData(void* dataObject, uint16_t format, DropMedium* medium) {
     STGMEDIUM storage;
     ZeroMemory(&storage, sizeof storage);
     if (dataObjectOf(dataObject)->GetData(&record, &storage) != S_OK) return false;
+    // A source may answer with another medium (a stream, a file) despite the request: only
+    // global memory can be read here; anything else is given back at once.
+    if (storage.tymed != TYMED_HGLOBAL) {
+        ReleaseStgMedium(&storage);
+        return false;
+    }
     medium->global = storage.hGlobal;
     medium->releaseObject = storage.pUnkForRelease;
     return true;
@@ -43,10 +49,13 @@ bool getDropData(void* dataObject, uint16_t format, DropMedium* medium) {
 
 void releaseDropMedium(DropMedium* medium) {
     if (!medium) return;
-    if (medium->releaseObject)
-        static_cast<IUnknown*>(medium->releaseObject)->Release();
-    else if (medium->global)
-        GlobalFree(static_cast<HGLOBAL>(medium->global));
+    // The releasing object's Release when there is one, GlobalFree of the block otherwise.
+    STGMEDIUM storage;
+    ZeroMemory(&storage, sizeof storage);
+    storage.tymed = TYMED_HGLOBAL;
+    storage.hGlobal = static_cast<HGLOBAL>(medium->global);
+    storage.pUnkForRelease = static_cast<IUnknown*>(medium->releaseObject);
+    if (storage.hGlobal || storage.pUnkForRelease) ReleaseStgMedium(&storage);
 }
 
 uint32_t dropFileCount(void* drop) {

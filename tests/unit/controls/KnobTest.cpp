@@ -285,6 +285,19 @@ TEST_F(KnobBench, ArrowKeysAndWheelStepTheValueWithinItsRange) {
 
 #endif
 
+TEST(Knob, HandleBitmapReplacedByItselfStaysAlive) {
+    useOwnModule();
+    Bitmap* handle = new Bitmap(130);
+    ASSERT_GT(handle->width, 0);
+    Knob knob(Rect(0, 0, 32, 32), nullptr, 0, nullptr, handle, Point(0, 0));
+    handle->release();  // the knob's reference is the only one now
+    ASSERT_EQ(handle->getRefCount(), 1);
+    knob.setHandleBitmap(handle);
+    EXPECT_EQ(handle->getRefCount(), 1);
+    EXPECT_EQ(knob.getHandleInset(), static_cast<int32_t>(handle->width * 0.5 + 2.5));
+    knob.setHandleBitmap(nullptr);  // and dropping it still frees it exactly once
+}
+
 TEST(FilmStripKnob, ValueSelectsThePictureSnappedToFrameBoundaries) {
     FilmStripKnob knob(Rect(0, 0, 32, 32), nullptr, 0, 101, 32, nullptr, Point(0, 0));
     EXPECT_EQ(knob.getHandleInset(), 0);

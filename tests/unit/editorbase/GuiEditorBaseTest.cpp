@@ -232,6 +232,20 @@ TEST_F(EditorBaseFixture, IdleWorkKeepsRunningAcrossTheTickCountWrap) {
     EXPECT_EQ(Host::count(audioMasterIdle), 0);
 }
 
+TEST_F(EditorBaseFixture, IdleWorkRunsAgainAfterWeeksWithoutIt) {
+    editor->runIdleWork();  // at 1000: deadline 1100
+    EXPECT_EQ(Host::count(audioMasterIdle), 1);
+    // 2^31 to 2^32 ms (25 to 50 days) after the last run a signed difference says "not yet".
+    uint32_t lastRun = 1000;
+    for (uint32_t later : {0x80000100u, 0xC0000000u, 0xFFFFFF00u}) {
+        lastRun += later;
+        platform::standin::setTickCount(lastRun);
+        const int before = Host::count(audioMasterIdle);
+        editor->runIdleWork();
+        EXPECT_EQ(Host::count(audioMasterIdle), before + 1) << later;
+    }
+}
+
 TEST_F(EditorBaseFixture, OleIsInitialisedForTheEditorsLifetime) {
     int32_t depth = platform::standin::oleDepth();
     auto* other = new Effect;

@@ -226,6 +226,9 @@ TEST_F(WindowsFrame, DestroyingTheHostsWindowClosesTheFrame) {
     host = nullptr;
     EXPECT_FALSE(IsWindow(own));
     EXPECT_FALSE(frame->isOpen());
+    // Revoked while the window still existed; afterwards the revocation would fail and OLE
+    // would keep the target.
+    EXPECT_FALSE(frame->isDropEnabled());
     log.clear();
     view->setDirty(true);
     EXPECT_FALSE(frame->idle());
@@ -275,6 +278,7 @@ public:
     std::vector<std::string> files;
     bool offerText = false;
     bool offerFiles = false;
+    IStream* stream = nullptr;  // when set, text is answered with this stream instead
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
@@ -289,6 +293,13 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+        if (stream && format->cfFormat == CF_TEXT) {
+            stream->AddRef();
+            medium->tymed = TYMED_ISTREAM;
+            medium->pstm = stream;
+            medium->pUnkForRelease = nullptr;
+            return S_OK;
+        }
         HGLOBAL global = format->cfFormat == CF_TEXT ? textBlock() : fileBlock();
         if (!global) return E_OUTOFMEMORY;
         medium->tymed = TYMED_HGLOBAL;
@@ -448,6 +459,17 @@ TEST_F(WindowsDrop, OurDataObjectsTextAndFilesReachTheViewTextWinningOverFiles) 
     TestDataObject nothing;
     EXPECT_EQ(drop(nothing, MK_CONTROL), static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_EQ(log.size(), 3u);
+}
+
+TEST_F(WindowsDrop, TextAnsweredAsAStreamIsRefusedAndTheStreamReleased) {
+    TestDataObject streamed;
+    streamed.offerText = true;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &streamed.stream), S_OK);
+    ULONG written = 0;
+    streamed.stream->Write("stream words", 13, &written);
+    drop(streamed);
+    EXPECT_TRUE(log.empty());             // nothing read from the stream as if it were memory
+    EXPECT_EQ(streamed.stream->Release(), 0u);  // every medium handed out was released
 }
 
 TEST_F(WindowsDrop, AShortcutIsReplacedByItsTargetsShortPath) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -153,6 +154,17 @@ TEST(Dispatcher, EditorOpcodesReachTheEditorWithAKeyRecord) {
         EXPECT_EQ(editor->lastKey.modifier, 3);
         EXPECT_EQ(send(effect, effEditKeyUp, 'b', 2, nullptr, 0.0f), 8);
         EXPECT_EQ(editor->lastKey.character, 'b');
+        // Modifiers from any float: truncated toward zero, pinned beyond the integer range.
+        const float inf = std::numeric_limits<float>::infinity();
+        const struct {
+            float opt;
+            int modifier;
+        } modifiers[] = {{-3.9f, 0xFD}, {2147483648.0f, 0xFF}, {1e30f, 0xFF}, {inf, 0xFF},
+                         {-inf, 0x00}, {-1e30f, 0x00}, {std::nanf(""), 0x00}};
+        for (const auto& m : modifiers) {
+            EXPECT_EQ(send(effect, effEditKeyDown, 'c', 1, nullptr, m.opt), 7);
+            EXPECT_EQ(editor->lastKey.modifier, m.modifier) << m.opt;
+        }
         EXPECT_EQ(send(effect, effSetEditKnobMode, 0, 2), 1);
         EXPECT_EQ(editor->knobMode, 2);
         send(effect, effEditIdle);

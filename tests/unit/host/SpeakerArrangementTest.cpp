@@ -56,3 +56,25 @@ TEST(SpeakerArrangement, RefusesCountsThatCannotBeAllocated) {
         EXPECT_EQ(arrangement, nullptr);
     }
 }
+
+TEST(SpeakerArrangement, MatchingOrCopyingOntoItselfKeepsTheContent) {
+    TestEffect effect;
+    VstSpeakerArrangement* arrangement = nullptr;
+    ASSERT_TRUE(effect.allocateArrangement(&arrangement, 2));
+    arrangement->type = 7;
+    std::strcpy(arrangement->speakers[1].name, "Right surround");
+    arrangement->speakers[1].elevation = 0.25f;
+    arrangement->speakers[0].future[3] = 4;
+
+    // A host that hands the same arrangement on both sides.
+    EXPECT_TRUE(effect.matchArrangement(&arrangement, arrangement));
+    ASSERT_NE(arrangement, nullptr);
+    EXPECT_EQ(arrangement->type, 7);
+    EXPECT_EQ(arrangement->numChannels, 2);
+    EXPECT_STREQ(arrangement->speakers[1].name, "Right surround");
+    EXPECT_EQ(arrangement->speakers[1].elevation, 0.25f);
+
+    EXPECT_TRUE(effect.copySpeaker(&arrangement->speakers[0], &arrangement->speakers[0]));
+    EXPECT_EQ(arrangement->speakers[0].future[3], 4);
+    EXPECT_TRUE(effect.freeArrangement(&arrangement));
+}

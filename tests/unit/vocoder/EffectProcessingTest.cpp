@@ -74,6 +74,53 @@ TEST(EffectProcessing, EmptyBlocksAndAbsentOutputPairs) {
         for (float value : block.out[c]) ASSERT_EQ(value, Block::kMarker);
 }
 
+TEST(EffectProcessing, MissingInputsGiveSilenceOnEveryOutputThatIsThere) {
+    EffectUnderTest fx;
+    Block block(48);
+    block.fill(3);
+    float* carrierOnly[2] = {block.in[0].data(), nullptr};
+    float** missing[] = {nullptr, carrierOnly};
+    for (float** inputs : missing) {
+        for (int entry = 0; entry < 2; ++entry) {
+            for (auto& channel : block.out)
+                for (float& value : channel) value = Block::kMarker;
+            block.outputs[5] = nullptr;  // an absent pair stays absent
+            if (entry == 0)
+                fx.record->processReplacing(fx.record, inputs, block.outputs, 48);
+            else
+                fx.record->process(fx.record, inputs, block.outputs, 48);
+            for (int c = 0; c < 8; ++c)
+                for (float value : block.out[c])
+                    ASSERT_EQ(value, c == 5 ? Block::kMarker : 0.0f) << c << " entry " << entry;
+        }
+    }
+    // Without an output array there is nothing to write, and nothing crashes.
+    fx.record->processReplacing(fx.record, block.inputs, nullptr, 48);
+    fx.record->processReplacing(fx.record, nullptr, nullptr, 48);
+}
+
+TEST(EffectProcessing, EveryParameterAtItsEndsGivesFiniteOutputForFullScaleNoise) {
+    // Both ends of every range are legal settings; with full-scale noise the predictors
+    // diverge inside a block at the top end, which must never reach the host.
+    for (float end : {0.0f, 1.0f}) {
+        EffectUnderTest fx;
+        for (int32_t i = 0; i < 21; ++i) fx.set(i, end);
+        Block block(1024);
+        uint32_t seed = 99;
+        for (int b = 0; b < 6; ++b) {
+            for (int c = 0; c < 2; ++c)
+                for (float& v : block.in[c]) {
+                    seed = seed * 1664525u + 1013904223u;
+                    v = (seed >> 31) ? 1.0f : -1.0f;
+                }
+            block.replacing(fx.record);
+            for (int c = 0; c < 8; ++c)
+                for (int k = 0; k < 1024; ++k)
+                    ASSERT_TRUE(std::isfinite(block.out[c][k])) << end << ": " << c << "," << k;
+        }
+    }
+}
+
 TEST(EffectProcessing, InPlaceBuffersKeepTheDryPairsExact) {
     EffectUnderTest fx, reference;
     Block separate(128), shared(128);
@@ -104,7 +151,10 @@ TEST(EffectProcessing, NonFiniteInputSpoilsOnlyItsOwnBlock) {
     faulty.in[1][100] = nan;
     faulty.in[1][101] = -inf;
     faulty.replacing(fx.record);
-    EXPECT_TRUE(std::isnan(faulty.out[0][200]));
+    // Inside the spoiled block the host gets silence where the result is not a number.
+    EXPECT_EQ(faulty.out[0][200], 0.0f);
+    for (int c = 0; c < 8; ++c)
+        for (int k = 0; k < 256; ++k) ASSERT_TRUE(std::isfinite(faulty.out[c][k])) << c << "," << k;
     Block next(1024);
     next.fill(2);
     next.replacing(fx.record);

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <new>
 
 #include "host/ModuleState.h"
@@ -15,16 +14,23 @@ bool failNextArrayAllocation = false;
 }
 
 // The effect allocates its program table with the non-throwing array form; this replacement
-// lets a test make exactly that allocation fail.
+// lets a test make exactly that allocation fail. Everything else comes from the ordinary
+// operator new[], so that the plain delete[] that frees it matches (a sanitizer checks the pair).
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     if (failNextArrayAllocation) {
         failNextArrayAllocation = false;
         return nullptr;
     }
-    return std::malloc(size ? size : 1);
+    try {
+        return ::operator new[](size);
+    } catch (...) {
+        return nullptr;
+    }
 }
 
-void operator delete[](void* pointer, const std::nothrow_t&) noexcept { std::free(pointer); }
+void operator delete[](void* pointer, const std::nothrow_t&) noexcept {
+    ::operator delete[](pointer);
+}
 
 TEST(ProgramTableFailure, SetsOutOfMemoryAndKeepsTheEffectSafe) {
     outOfMemory = 0;

@@ -233,6 +233,10 @@ TEST(VocoderEffect, ProgramNamesCopyAndIndexedNames) {
 
     EXPECT_EQ(fx.dispatch(effCopyProgram, 8), 0);
     EXPECT_EQ(fx.dispatch(effCopyProgram, -1), 0);
+    // Onto the current program itself: succeeds and changes nothing.
+    EXPECT_EQ(fx.dispatch(effCopyProgram, 5), 1);
+    EXPECT_EQ(text(fx, effGetProgramNameIndexed, 5), "Whisper");
+    EXPECT_EQ(fx.get(2), 0.4f);
     char buffer[32] = "untouched";
     EXPECT_EQ(fx.dispatch(effGetProgramNameIndexed, 8, 0, buffer), 0);
     EXPECT_EQ(fx.dispatch(effGetProgramNameIndexed, -1, 0, buffer), 0);

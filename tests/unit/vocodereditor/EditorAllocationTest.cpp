@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <new>
 
 #include "editor/VocoderEditor.h"
@@ -16,16 +15,21 @@ bool refuseEditor = false;
 }
 
 // The effect creates its editor with the non-throwing form; this replacement refuses exactly
-// an allocation of the editor's size while armed.
+// an allocation of the editor's size while armed. Everything else comes from the ordinary
+// operator new, so that the plain delete that frees it matches (a sanitizer checks the pair).
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     if (refuseEditor && size == sizeof(VocoderEditor)) {
         refuseEditor = false;
         return nullptr;
     }
-    return std::malloc(size ? size : 1);
+    try {
+        return ::operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
 }
 
-void operator delete(void* pointer, const std::nothrow_t&) noexcept { std::free(pointer); }
+void operator delete(void* pointer, const std::nothrow_t&) noexcept { ::operator delete(pointer); }
 
 namespace {
 

@@ -29,6 +29,12 @@ struct EditorHost {
     MouseScript script;
 #endif
     int idleCalls = 0;
+    // A host that closes the editor from inside its idle or automation callback (the user
+    // closed the plug-in window while holding the mouse): at the n-th such call, counted from 1.
+    AEffect* record = nullptr;
+    int closeAtIdle = 0;
+    int closeAtAutomate = 0;
+    int automateCalls = 0;
 };
 
 // The host the current test runs; the callback has no user pointer of its own.
@@ -38,13 +44,18 @@ inline intptr_t VSTCALLBACK recordingHost(AEffect*, int32_t opcode, int32_t inde
                                           void*, float opt) {
     if (!currentHost) return 0;
     if (opcode == audioMasterVersion) return 2400;
+    EditorHost* host = currentHost;
     if (opcode == audioMasterIdle) {
-        currentHost->idleCalls++;
+        host->idleCalls++;
 #ifndef _WIN32
-        currentHost->script.advance();
+        host->script.advance();
 #endif
+        if (host->idleCalls == host->closeAtIdle)
+            host->record->dispatcher(host->record, effEditClose, 0, 0, nullptr, 0.0f);
     } else {
-        currentHost->calls.push_back({opcode, index, opt});
+        host->calls.push_back({opcode, index, opt});
+        if (opcode == audioMasterAutomate && ++host->automateCalls == host->closeAtAutomate)
+            host->record->dispatcher(host->record, effEditClose, 0, 0, nullptr, 0.0f);
     }
     return 0;
 }
@@ -61,6 +72,7 @@ struct OpenEditor {
         currentHost = &host;
         effect = new EffectWithEditor(&recordingHost);
         record = effect->getAeffect();
+        host.record = record;
         editor = dynamic_cast<VocoderEditor*>(effect->editorObject());
 #ifndef _WIN32
         gdi::native::releaseAllKeys();

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #ifndef _WIN32
@@ -199,6 +202,29 @@ TEST(VocoderEditor, ClosedEditorIgnoresChangesAndReopensWithCurrentValues) {
     EXPECT_EQ(fx.text(7), "181 ");
 }
 
+TEST(VocoderEditor, HostParameterThreadRacingOpenAndCloseNeverReachesFreedControls) {
+    OpenEditor fx;
+    std::atomic<bool> stop(false);
+    std::atomic<int> changes(0);
+    std::thread automation([&] {
+        for (uint32_t i = 0; !stop.load(); i++) {
+            fx.set(static_cast<int32_t>(i % 21), static_cast<float>(i % 100) / 100.0f);
+            changes.fetch_add(1);
+        }
+    });
+    for (int cycle = 0; cycle < 100; cycle++) {
+        fx.open();
+        while (changes.load() < cycle * 4) std::this_thread::yield();  // let them overlap
+        fx.close();
+    }
+    stop = true;
+    automation.join();
+    EXPECT_EQ(fx.frame(), nullptr);
+    fx.open();
+    fx.set(3, 0.25f);
+    EXPECT_EQ(fx.editor->getKnob(3)->getValue(), 0.25f);
+}
+
 #ifndef _WIN32
 TEST(VocoderEditor, KnobDragIsBracketedByBeginAndEndEditAroundTheAutomation) {
     OpenEditor fx;
@@ -235,6 +261,53 @@ TEST(VocoderEditor, KnobDragIsBracketedByBeginAndEndEditAroundTheAutomation) {
     EXPECT_EQ(fx.host.calls[0].opcode, audioMasterAutomate);
     EXPECT_EQ(fx.host.calls[0].index, 7);
     EXPECT_EQ(fx.host.calls[0].value, 0.25f);
+}
+
+TEST(VocoderEditor, HostClosingTheEditorDuringADragEndsItWithPairedEdits) {
+    // Closed from the host's idle callback, then from its automation callback.
+    for (int viaAutomate = 0; viaAutomate < 2; viaAutomate++) {
+        OpenEditor fx;
+        fx.open();
+        platform::standin::dispatchPending();  // first paint
+        fx.scriptFrom(104, 80);
+        fx.scriptMove(104, -120, kLButton, 20);
+        if (viaAutomate)
+            fx.host.closeAtAutomate = 3;
+        else
+            fx.host.closeAtIdle = 5;
+        fx.press(104, 80, kLButton);
+        EXPECT_EQ(fx.frame(), nullptr) << viaAutomate;
+        EXPECT_FALSE(fx.editor->isOpened());
+        // The drag stopped where the host closed the editor.
+        EXPECT_LT(fx.host.script.next, fx.host.script.steps.size()) << viaAutomate;
+
+        const std::vector<HostCall>& calls = fx.host.calls;
+        ASSERT_GE(calls.size(), 2u);
+        EXPECT_EQ(calls.front().opcode, audioMasterBeginEdit);
+        EXPECT_EQ(calls.back().opcode, audioMasterEndEdit);
+        EXPECT_EQ(calls.back().index, 7);
+        int ends = 0;
+        for (const HostCall& call : calls) ends += call.opcode == audioMasterEndEdit;
+        EXPECT_EQ(ends, 1);
+
+        // The editor opens again and works.
+        EXPECT_EQ(fx.open(), 1);
+        fx.set(7, 0.5f);
+        EXPECT_EQ(fx.editor->getKnob(7)->getValue(), 0.5f);
+    }
+}
+
+TEST(VocoderEditor, HostClosingTheEditorDuringASwitchClickStillReportsTheClick) {
+    OpenEditor fx;
+    fx.open();
+    platform::standin::dispatchPending();
+    fx.host.closeAtIdle = 1;
+    fx.press(140, 235, kLButton);
+    EXPECT_EQ(fx.frame(), nullptr);
+    EXPECT_EQ(fx.get(14), 1.0f);
+    ASSERT_EQ(fx.host.calls.size(), 1u);
+    EXPECT_EQ(fx.host.calls[0].opcode, audioMasterAutomate);
+    EXPECT_EQ(fx.host.calls[0].index, 14);
 }
 
 TEST(VocoderEditor, SwitchClicksSendOnThenOff) {
