@@ -9,6 +9,8 @@
 #   test.sh --emulate-32bit  run the 32-bit tests through qemu even where the kernel runs them
 #                            (in a namespace of this run's own; the machine is left as it was)
 #   test.sh --full-32bit     under emulation, the whole 32-bit suite instead of the subset
+#   test.sh --no-sanitize    leave out the checking run (scripts/sanitize.sh: a clang tree with
+#                            AddressSanitizer and UndefinedBehaviorSanitizer, and fuzzing)
 # The same switches as environment variables: OSTRAQUELLE_EMULATE_32BIT=1,
 # OSTRAQUELLE_FULL_32BIT=1.
 #
@@ -20,13 +22,14 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-native_only=0
+native_only=0 sanitize=1
 for arg in "$@"; do
   case $arg in
-    --native) native_only=1 ;;
+    --native) native_only=1 sanitize=0 ;;
+    --no-sanitize) sanitize=0 ;;
     --emulate-32bit) export OSTRAQUELLE_EMULATE_32BIT=1 ;;
     --full-32bit) export OSTRAQUELLE_FULL_32BIT=1 ;;
-    *) echo "usage: $0 [--native] [--emulate-32bit] [--full-32bit]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--native] [--emulate-32bit] [--full-32bit] [--no-sanitize]" >&2; exit 2 ;;
   esac
 done
 
@@ -136,6 +139,20 @@ for name in "${builds[@]}"; do
   count "$log"
 done
 [ "$native_only" -eq 0 ] && wineserver_all_kill
+
+# The checking run counts as one test: every unit test and the validator under the sanitizers,
+# and a bounded fuzzing run.
+if [ "$sanitize" -eq 1 ]; then
+  echo "== checking run: scripts/sanitize.sh"
+  if bash scripts/sanitize.sh >build/sanitize.log 2>&1; then
+    grep -E '^== |tests passed|passed, [0-9]+ failed|^Done' build/sanitize.log
+    passed=$((passed + 1))
+  else
+    tail -n 80 build/sanitize.log
+    echo "checking run FAILED (whole log: build/sanitize.log)"
+    failed=$((failed + 1))
+  fi
+fi
 
 for note in "${notes[@]}"; do echo "note: $note"; done
 echo "total: $passed passed, $failed failed, $skipped skipped"
