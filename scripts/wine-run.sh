@@ -41,8 +41,8 @@ fail_boot() {
 prefix_processes() {
   local pid
   for pid in /proc/[0-9]*; do
-    tr '\0' '\n' <"$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$1" || continue
-    tr '\0' ' ' <"$pid/cmdline" 2>/dev/null | grep -q "$2" && echo "${pid#/proc/}"
+    { tr '\0' '\n' <"$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1" || continue
+    { tr '\0' ' ' <"$pid/cmdline"; } 2>/dev/null | grep -q "$2" && echo "${pid#/proc/}"
   done
   return 0
 }
