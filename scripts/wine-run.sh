@@ -57,7 +57,11 @@ stop_prefix() {
 
 # Boots a prefix; any failure stops with a message that says where it failed.
 boot_prefix() {
-  local dir=$1 status=0 attempt waited
+  local dir=$1 status=0 attempt deadline
+  # Natively a boot takes seconds; emulated, minutes. One that takes longer has hung (seen
+  # under qemu when one of wine's own services crashed), and waiting on would only use up
+  # the caller's time.
+  deadline=$(($(date +%s) + ${OSTRAQUELLE_WINE_BOOT_SECONDS:-2400}))
   rm -rf "$dir"
   mkdir -p "$(dirname "$dir")"
   : >"$dir.boot.log"
@@ -67,14 +71,16 @@ boot_prefix() {
   # broken fails again.
   for attempt in 1 2; do
     status=0
-    WINEPREFIX=$dir "$loader" wineboot.exe -i >>"$dir.boot.log" 2>&1 || status=$?
+    WINEPREFIX=$dir timeout $((deadline - $(date +%s))) "$loader" wineboot.exe -i \
+      >>"$dir.boot.log" 2>&1 || status=$?
     [ "$status" -eq 0 ] && break
     echo "wine-run: wineboot attempt $attempt exited with status $status" >>"$dir.boot.log"
-    for waited in $(seq 3600); do
-      [ -n "$(prefix_processes "$dir" wineboot)" ] || break
-      sleep 1
+    while [ -n "$(prefix_processes "$dir" wineboot)" ] && [ "$(date +%s)" -lt "$deadline" ]; do
+      sleep 2
     done
     stop_prefix "$dir"
+    [ "$(date +%s)" -lt "$deadline" ] ||
+      fail_boot "$dir" "wineboot did not finish within ${OSTRAQUELLE_WINE_BOOT_SECONDS:-2400} s"
   done
   [ "$status" -eq 0 ] || fail_boot "$dir" "wineboot exited with status $status"
   WINEPREFIX=$dir "$loader" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
