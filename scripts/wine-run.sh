@@ -2,6 +2,7 @@
 # Runs a Windows test program under wine in a private prefix of the build tree (a crash ends
 # the program with a failure instead of waiting in the debugger):
 #   wine-run.sh <prefix dir> <win32|win64> <program.exe> [args...]
+#   wine-run.sh <prefix dir> <win32|win64> --boot-only    prepare the prefix and stop
 # Each prefix starts as a copy of one booted template per build tree and architecture
 # (<build>/wineprefix-template-<arch>): wineboot takes tens of seconds natively and minutes
 # under emulation, and it runs once. The X11 driver is unmanaged so that hiding or destroying a
@@ -106,6 +107,7 @@ mkdir -p "$(dirname "$prefix")"
   fi
 ) 9>"$(dirname "$prefix")/.wineprefix-$arch.lock"
 
+[ "${1:-}" = --boot-only ] && exit 0
 export WINEPREFIX=$prefix
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$loader" "$@"
