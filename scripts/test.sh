@@ -129,7 +129,7 @@ for name in "${builds[@]}"; do
           notes+=("${n:-?} 32-bit tests skipped, wine32 under emulation: $(grep -m1 -o 'cannot create.*' <<<"$boot")")
           continue
         fi
-        args=(--test-dir build/win32 --output-on-failure --timeout 3000)
+        args=(--test-dir build/win32 --output-on-failure --timeout 900)
         if [ "${OSTRAQUELLE_FULL_32BIT:-0}" != 1 ]; then
           args+=(-R "$subset_32bit")
           n=$(ctest --test-dir build/win32 -N | sed -n 's/^Total Tests: //p')

@@ -62,7 +62,7 @@ boot_prefix() {
   # Natively a boot takes seconds; emulated, minutes. One that takes longer has hung (seen
   # under qemu when one of wine's own services crashed), and waiting on would only use up
   # the caller's time.
-  deadline=$(($(date +%s) + ${OSTRAQUELLE_WINE_BOOT_SECONDS:-2400}))
+  deadline=$(($(date +%s) + ${OSTRAQUELLE_WINE_BOOT_SECONDS:-1500}))
   rm -rf "$dir"
   mkdir -p "$(dirname "$dir")"
   : >"$dir.boot.log"
@@ -81,7 +81,7 @@ boot_prefix() {
     done
     stop_prefix "$dir"
     [ "$(date +%s)" -lt "$deadline" ] ||
-      fail_boot "$dir" "wineboot did not finish within ${OSTRAQUELLE_WINE_BOOT_SECONDS:-2400} s"
+      fail_boot "$dir" "wineboot did not finish within ${OSTRAQUELLE_WINE_BOOT_SECONDS:-1500} s"
   done
   [ "$status" -eq 0 ] || fail_boot "$dir" "wineboot exited with status $status"
   WINEPREFIX=$dir "$loader" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
