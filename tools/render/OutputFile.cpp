@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "tools/render/RenderSignals.h"
+#include "tools/render/TemporaryFile.h"
 
 namespace {
 
@@ -52,13 +53,6 @@ bool formatAccepted(int format, int channels, int sampleRate) {
     info.channels = channels;
     info.samplerate = sampleRate;
     return sf_format_check(&info) == SF_TRUE;
-}
-
-std::string directoryOf(const std::string& path) {
-    std::string::size_type slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
 }
 
 }  // namespace
@@ -114,22 +108,8 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
         return false;
     }
 
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-        error = "cannot write " + path + ": it is a directory";
-        return false;
-    }
-    // The temporary file sits in the target's directory so that the final rename stays on one
-    // file system and is atomic.
-    std::string pattern = directoryOf(path) + "/.ostraquelle-render-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int descriptor = mkstemp(name.data());
-    if (descriptor < 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    temporaryPath_ = name.data();
+    int descriptor = createTemporaryBeside(path, "", ".ostraquelle-render-", temporaryPath_, error);
+    if (descriptor < 0) return false;
     RenderSignals::setTemporaryFile(temporaryPath_.c_str());
 
     SF_INFO info{};

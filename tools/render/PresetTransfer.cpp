@@ -10,6 +10,7 @@
 
 #include "tools/render/ParameterAssignment.h"
 #include "tools/render/PluginHost.h"
+#include "tools/render/TemporaryFile.h"
 
 namespace {
 
@@ -19,12 +20,6 @@ constexpr off_t kLargestReadable = 16 * 1024 * 1024;
 
 // Hosts hand program names of up to 24 bytes with the terminator.
 constexpr size_t kHostNameLength = 23;
-
-std::string directoryOf(const std::string& path) {
-    std::string::size_type slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 bool readWhole(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
     int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -156,20 +151,9 @@ bool PresetTransfer::saveOptions(PluginHost& host, const RenderOptions& options,
 
 bool PresetTransfer::writeFile(const std::string& path, const std::vector<uint8_t>& bytes,
                                std::string& error) {
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-        error = "cannot write preset " + path + ": it is a directory";
-        return false;
-    }
-    std::string pattern = directoryOf(path) + "/.ostraquelle-preset-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int descriptor = mkstemp(name.data());
-    if (descriptor < 0) {
-        error = "cannot write preset " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const std::string temporary = name.data();
+    std::string temporary;
+    int descriptor = createTemporaryBeside(path, "preset ", ".ostraquelle-preset-", temporary, error);
+    if (descriptor < 0) return false;
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t wrote = ::write(descriptor, bytes.data() + done, bytes.size() - done);
