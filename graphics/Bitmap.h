@@ -36,7 +36,7 @@ public:
     int32_t getWidth() const { return width; }
     int32_t getHeight() const { return height; }
     Color getTransparentColor() const { return transparentColor; }
-    gdi::HBitmap getHandle() const { return handle; }
+    platform::HBitmap getHandle() const { return handle; }
 
 private:
     int32_t resourceId;
@@ -49,24 +49,24 @@ public:
 
 private:
     Color transparentColor;
-    gdi::HBitmap handle = nullptr;
+    platform::HBitmap handle = nullptr;
 
     ~Bitmap();
 };
 
 // Process-wide TransparentBlt of msimg32.dll, or null: then colour-keyed copies use the mask
 // method. Rewritten by every frame construction, not cleared at frame destruction.
-extern gdi::TransparentBltProc transparentBltEntry;
+extern platform::TransparentBltProc transparentBltEntry;
 
 // Called by each frame's construction before its window exists: clears the entry, loads
 // "msimg32.dll" and, on NT platforms, stores its TransparentBlt. Answers the library handle
-// (null if it did not load), which the frame frees with gdi::FreeLibrary when it is destroyed.
-gdi::HModule obtainTransparentBlt();
+// (null if it did not load), which the frame frees with platform::FreeLibrary when it is destroyed.
+platform::HModule obtainTransparentBlt();
 
 // The colour-keyed copy from `source` at `sourceOffset` to `dest` at (left, top), w x h, with
 // TransparentBlt when the entry is present and the mask method otherwise.
-void transparentCopy(gdi::HDc dest, int32_t left, int32_t top, int32_t width, int32_t height,
-                     gdi::HDc source, const Point& sourceOffset, gdi::ColorRef key);
+void transparentCopy(platform::HDc dest, int32_t left, int32_t top, int32_t width, int32_t height,
+                     platform::HDc source, const Point& sourceOffset, platform::ColorRef key);
 // The mask method alone (four plain blits through a monochrome mask).
-void maskedCopy(gdi::HDc dest, int32_t left, int32_t top, int32_t width, int32_t height,
-                gdi::HDc source, const Point& sourceOffset, gdi::ColorRef key);
+void maskedCopy(platform::HDc dest, int32_t left, int32_t top, int32_t width, int32_t height,
+                platform::HDc source, const Point& sourceOffset, platform::ColorRef key);

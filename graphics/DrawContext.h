@@ -22,7 +22,7 @@ class DrawContext {
 public:
     // Any of the three may be null. Without a device context the context only answers mouse
     // queries; without a window the mouse location stays in screen coordinates.
-    DrawContext(Frame* frame, gdi::HDc deviceContext, gdi::HWnd window);
+    DrawContext(Frame* frame, platform::HDc deviceContext, platform::HWnd window);
     DrawContext(const DrawContext&) = delete;
     DrawContext& operator=(const DrawContext&) = delete;
 
@@ -48,8 +48,8 @@ public:
     void getMouseLocation(Point& where);   // cursor in window coordinates
 
     Frame* getFrame() const { return frame; }
-    gdi::HDc getDeviceContext() const { return deviceContext; }
-    gdi::HWnd getWindow() const { return window; }
+    platform::HDc getDeviceContext() const { return deviceContext; }
+    platform::HWnd getWindow() const { return window; }
     Point getWindowOrigin() const { return windowOrigin; }
     int32_t getFontSize() const { return fontSize; }
     int32_t getFontId() const { return fontId; }
@@ -60,8 +60,8 @@ public:
 
 private:
     Point windowOrigin;
-    gdi::HDc deviceContext;
-    gdi::HWnd window;
+    platform::HDc deviceContext;
+    platform::HWnd window;
     Frame* frame;
     int32_t fontSize = 0;
     int32_t fontId = 0;
@@ -69,10 +69,10 @@ private:
     Color frameColor;
     Color fillColor;
     int32_t penWidth = 1;
-    gdi::HPen pen = nullptr;
-    gdi::HBrush brush = nullptr;
-    gdi::HFont font = nullptr;
-    gdi::HGdiObj initialPen = nullptr;
-    gdi::HGdiObj initialBrush = nullptr;
-    gdi::HGdiObj initialFont = nullptr;
+    platform::HPen pen = nullptr;
+    platform::HBrush brush = nullptr;
+    platform::HFont font = nullptr;
+    platform::HGdiObj initialPen = nullptr;
+    platform::HGdiObj initialBrush = nullptr;
+    platform::HGdiObj initialFont = nullptr;
 };

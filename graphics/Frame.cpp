@@ -82,7 +82,7 @@ Frame::~Frame() {
         background = nullptr;
     }
     platform::oleUninitialize();
-    if (blitLibrary) gdi::FreeLibrary(blitLibrary);
+    if (blitLibrary) platform::FreeLibrary(blitLibrary);
     if (window) {
         // Messages from here on, WM_DESTROY included, no longer reach this frame.
         platform::setWindowUserData(window, nullptr);
@@ -105,7 +105,7 @@ int32_t Frame::windowClassUseCount() { return classUseCount; }
 void Frame::registerWindowClass() {
     if (classUseCount++ > 0) return;
     platform::registerWindowClass(windowClassName(), &Frame::windowProcedure, moduleInstance);
-    buttonsSwapped = gdi::GetSystemMetrics(gdi::kSmSwapButton) > 0;
+    buttonsSwapped = platform::GetSystemMetrics(platform::kSmSwapButton) > 0;
 }
 
 void Frame::unregisterWindowClass() {
@@ -386,12 +386,12 @@ int32_t Frame::getKnobMode() const { return knobMode; }
 void Frame::setProcessKnobMode(int32_t mode) { knobMode = mode; }
 
 bool Frame::getCursorLocation(Point& where) const {
-    gdi::PointRec cursor{0, 0};
-    gdi::GetCursorPos(&cursor);
+    platform::PointRec cursor{0, 0};
+    platform::GetCursorPos(&cursor);
     where = Point(cursor.x, cursor.y);
     if (window) {
-        gdi::RectRec rect{0, 0, 0, 0};
-        if (gdi::GetWindowRect(window, &rect)) where.offset(-rect.left, -rect.top);
+        platform::RectRec rect{0, 0, 0, 0};
+        if (platform::GetWindowRect(window, &rect)) where.offset(-rect.left, -rect.top);
     }
     return true;
 }

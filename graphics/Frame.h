@@ -108,6 +108,6 @@ private:
     bool open;
     bool dropEnabled;
     platform::WindowHandle window;
-    gdi::HModule blitLibrary;
+    platform::HModule blitLibrary;
     DropTarget* dropTarget;  // the registered target, not owned (OLE holds its reference)
 };

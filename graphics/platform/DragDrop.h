@@ -1,7 +1,7 @@
 #pragma once
 // The data-object, global-memory and shell calls that a drop needs, behind one interface: the
-// real IDataObject / kernel32 / shell32 / shell-link calls on Windows, and a stand-in with
-// data objects built by tests in the native build.
+// real IDataObject / kernel32 / shell32 / shell-link calls on Windows, and a test double with
+// data objects built by tests (tests/platform_double).
 
 #include <cstddef>
 #include <cstdint>

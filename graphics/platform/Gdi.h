@@ -1,9 +1,11 @@
 #pragma once
 // The slice of the Windows 2-D graphics, cursor and key interfaces the editor uses, behind one
 // set of declarations. On Windows (platform/win32) each function forwards to the USER32, GDI32
-// or KERNEL32 call of the same name; on other systems (platform/native) a stand-in keeps GDI's
-// pixel rules on in-memory rasters, so toolkit and editor code compiles and behaves the same
-// on both. Handles are opaque; records mirror the Windows layouts.
+// or KERNEL32 call of the same name; on Linux the drawing calls are a software raster that
+// keeps GDI's pixel rules (platform/raster), and the cursor, key and library calls come from
+// the window layer (platform/x11, or the test double in tests/platform_double), so toolkit and
+// editor code compiles and behaves the same everywhere. Handles are opaque; records mirror the
+// Windows layouts.
 //
 // Names of constants carry a k prefix so that this header can live beside <windows.h>, whose
 // macros (TRANSPARENT, SRCCOPY, ...) would otherwise collide.
@@ -17,7 +19,7 @@
 #define GDI_STDCALL
 #endif
 
-namespace gdi {
+namespace platform {
 
 // ---- Handles -----------------------------------------------------------------------------
 struct GdiObjectTag {};
@@ -224,55 +226,5 @@ int ScreenToClient(HWnd window, PointRec* where);
 HDc createRasterDC(int width, int height);
 void deleteRasterDC(HDc dc);
 
-#ifndef _WIN32
-// ---- Controls of the native stand-in ---------------------------------------------------------
-namespace native {
 
-// Objects created and deleted since the process started. Stock objects are not counted;
-// a DeleteObject that fails (object still selected, or unknown) counts as nothing.
-struct ObjectCounts {
-    long pensCreated, pensDeleted;
-    long brushesCreated, brushesDeleted;
-    long fontsCreated, fontsDeleted;
-    long bitmapsCreated, bitmapsDeleted;
-    long dcsCreated, dcsDeleted;
-
-    long livePens() const { return pensCreated - pensDeleted; }
-    long liveBrushes() const { return brushesCreated - brushesDeleted; }
-    long liveFonts() const { return fontsCreated - fontsDeleted; }
-    long liveBitmaps() const { return bitmapsCreated - bitmapsDeleted; }
-    long liveDcs() const { return dcsCreated - dcsDeleted; }
-};
-ObjectCounts objectCounts();
-
-// The font record an HFONT was created from; false for anything else.
-bool getLogFont(HGdiObj font, LogFontRec* out);
-
-// While set, CreatePenIndirect, CreateBrushIndirect and CreateFontIndirectA fail (answer null).
-void failObjectCreation(bool fail);
-
-// Mouse and keys: the state GetAsyncKeyState/GetKeyState/GetCursorPos report.
-void setKeyDown(int virtualKey, bool down);
-void releaseAllKeys();
-void setCursorPos(int x, int y);
-void setSwapButton(bool swapped);  // GetSystemMetrics(kSmSwapButton)
-
-// The window layer answers GetWindowRect/ScreenToClient for its windows through this hook.
-// Answers the hook it replaces.
-typedef bool (*WindowRectHook)(HWnd window, RectRec* screenRect);
-WindowRectHook setWindowRectHook(WindowRectHook hook);
-
-// Library loading: which library names LoadLibraryA finds (msimg32.dll by default, with
-// TransparentBlt) and the platform id GetVersionExA reports (2, NT, by default).
-void setLibraryAvailable(const char* name, bool available);
-void setPlatformId(uint32_t platformId);
-int loadedLibraryCount();  // LoadLibraryA calls not yet matched by FreeLibrary
-
-// A .bmp file image (8-bit palettised or 24-bit) answered by LoadBitmapA for `resourceId`
-// before the embedded resources; empty bytes remove the registration.
-void registerTestBitmapResource(int resourceId, const unsigned char* data, size_t size);
-
-}  // namespace native
-#endif
-
-}  // namespace gdi
+}  // namespace platform

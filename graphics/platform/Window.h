@@ -1,7 +1,7 @@
 #pragma once
 // Window, message, clock and OLE calls of the platform behind one interface. On Windows each
-// function is the USER32 / KERNEL32 / ole32 call named in its comment; the native build has
-// an in-process stand-in (graphics/platform/native/WindowStandIn.h) that tests drive.
+// function is the USER32 / KERNEL32 / ole32 call named in its comment; on Linux the X11 layer
+// (graphics/platform/x11) answers them, and tests use the test double in tests/platform_double.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +12,8 @@ class DropTarget;
 
 namespace platform {
 
-using WindowHandle = gdi::HWnd;   // HWND
-using DeviceContext = gdi::HDc;   // HDC
+using WindowHandle = platform::HWnd;   // HWND
+using DeviceContext = platform::HDc;   // HDC
 
 // Cursor position and window rectangles come from Gdi.h (GetCursorPos, GetWindowRect).
 

@@ -14,6 +14,7 @@
 #include "toolkit/ValueDisplay.h"
 #include "unit/controls/ControlTestSupport.h"
 #include "unit/graphics/Surface.h"
+#include "platform_double/PlatformDouble.h"
 
 namespace {
 
@@ -141,10 +142,10 @@ struct DisplayCanvas : ::testing::Test {
     ValueDisplay* display = nullptr;
 };
 
-const gdi::ColorRef kBlue = 0xFF0000;
-const gdi::ColorRef kGreen = 0x00FF00;
-const gdi::ColorRef kWhite = 0xFFFFFF;
-const gdi::ColorRef kRed = 0x0000FF;
+const platform::ColorRef kBlue = 0xFF0000;
+const platform::ColorRef kGreen = 0x00FF00;
+const platform::ColorRef kWhite = 0xFFFFFF;
+const platform::ColorRef kRed = 0x0000FF;
 
 TEST_F(DisplayCanvas, PlainStyleFillsAndFramesTheBoxAndWritesTheText) {
     drawn(0);
@@ -227,20 +228,20 @@ TEST(ToggleButton, DrawsTheUpperPictureOnlyForExactlyZero) {
 #ifndef _WIN32
 struct SwitchBench : ::testing::Test {
     SwitchBench() : editor(&script), frame(Rect(0, 0, 100, 100), nullptr, &editor) {
-        gdi::native::releaseAllKeys();
+        platform::testdouble::releaseAllKeys();
         pictures = new Bitmap(130);
         toggle = new ToggleButton(Rect(20, 20, 36, 36), &listener, 14, pictures);
         frame.addView(toggle);
     }
     ~SwitchBench() override {
-        gdi::native::releaseAllKeys();
+        platform::testdouble::releaseAllKeys();
         pictures->release();
     }
     void click(ButtonState held) {
         applyMouse(28, 28, held);
         DrawContext context(&frame, nullptr, nullptr);
         frame.mouse(&context, Point(28, 28));
-        gdi::native::releaseAllKeys();
+        platform::testdouble::releaseAllKeys();
     }
     MouseScript script;
     ScriptedEditor editor;

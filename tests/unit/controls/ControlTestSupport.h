@@ -23,6 +23,7 @@ inline void useOwnModule() {}
 #include "graphics/platform/Gdi.h"
 #include "toolkit/Control.h"
 #include "toolkit/ControlListener.h"
+#include "platform_double/PlatformDouble.h"
 
 struct MouseStep {
     int32_t x, y;
@@ -31,13 +32,13 @@ struct MouseStep {
 
 // Sets the stand-in's key state and cursor (screen coordinates).
 inline void applyMouse(int32_t x, int32_t y, ButtonState held) {
-    gdi::native::setCursorPos(x, y);
-    gdi::native::setKeyDown(gdi::kVkLButton, (held & kLButton) != 0);
-    gdi::native::setKeyDown(gdi::kVkMButton, (held & kMButton) != 0);
-    gdi::native::setKeyDown(gdi::kVkRButton, (held & kRButton) != 0);
-    gdi::native::setKeyDown(gdi::kVkShift, (held & kShift) != 0);
-    gdi::native::setKeyDown(gdi::kVkControl, (held & kControl) != 0);
-    gdi::native::setKeyDown(gdi::kVkMenu, (held & kAlt) != 0);
+    platform::testdouble::setCursorPos(x, y);
+    platform::testdouble::setKeyDown(platform::kVkLButton, (held & kLButton) != 0);
+    platform::testdouble::setKeyDown(platform::kVkMButton, (held & kMButton) != 0);
+    platform::testdouble::setKeyDown(platform::kVkRButton, (held & kRButton) != 0);
+    platform::testdouble::setKeyDown(platform::kVkShift, (held & kShift) != 0);
+    platform::testdouble::setKeyDown(platform::kVkControl, (held & kControl) != 0);
+    platform::testdouble::setKeyDown(platform::kVkMenu, (held & kAlt) != 0);
 }
 
 class MouseScript {
@@ -58,7 +59,7 @@ public:
             applyMouse(s.x, s.y, s.held);
             return;
         }
-        gdi::native::setKeyDown(gdi::kVkLButton, false);
+        platform::testdouble::setKeyDown(platform::kVkLButton, false);
         passesAfterEnd++;
     }
     void clear() {

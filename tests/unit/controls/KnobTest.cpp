@@ -13,6 +13,7 @@
 #include "toolkit/Knob.h"
 #include "unit/controls/ControlTestSupport.h"
 #include "unit/graphics/Surface.h"
+#include "platform_double/PlatformDouble.h"
 
 namespace {
 
@@ -22,11 +23,11 @@ const int32_t kCircular = 0;
 
 struct KnobBench : ::testing::Test {
     KnobBench() : editor(&script), frame(Rect(0, 0, 400, 400), nullptr, &editor) {
-        gdi::native::releaseAllKeys();
+        platform::testdouble::releaseAllKeys();
         Frame::setProcessKnobMode(kLinear);
     }
     ~KnobBench() override {
-        gdi::native::releaseAllKeys();
+        platform::testdouble::releaseAllKeys();
         Frame::setProcessKnobMode(0);
     }
 

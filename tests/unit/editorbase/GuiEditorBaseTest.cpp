@@ -10,7 +10,7 @@
 
 #ifndef _WIN32
 #include "graphics/platform/Gdi.h"
-#include "graphics/platform/native/WindowStandIn.h"
+#include "platform_double/PlatformDouble.h"
 #endif
 
 namespace {
@@ -71,7 +71,7 @@ struct EditorBaseFixture : ::testing::Test {
         Host::opcodes.clear();
         Host::onIdle = nullptr;
 #ifndef _WIN32
-        platform::standin::setTickCount(1000);
+        platform::testdouble::setTickCount(1000);
 #endif
         effect = new Effect;
         editor = new Editor(effect);  // the effect owns it from here on
@@ -146,10 +146,10 @@ TEST_F(EditorBaseFixture, KeysWheelAndRedrawGoToTheFrame) {
     EXPECT_EQ(frame->getEditor(), editor);
     EXPECT_EQ(view->getEditor(), editor);
 #ifndef _WIN32
-    gdi::native::setCursorPos(50, 50);  // the wheel goes to the view under the cursor
+    platform::testdouble::setCursorPos(50, 50);  // the wheel goes to the view under the cursor
     EXPECT_TRUE(editor->onWheel(-3.0f));
     EXPECT_FLOAT_EQ(view->wheel, -3.0f);
-    gdi::native::setCursorPos(500, 500);
+    platform::testdouble::setCursorPos(500, 500);
     EXPECT_FALSE(editor->onWheel(1.0f));
 #endif
     editor->setFrame(nullptr);
@@ -173,61 +173,61 @@ TEST_F(EditorBaseFixture, IdleCalledBackFromTheHostsIdleServiceDoesNothing) {
 
 #ifndef _WIN32
 TEST_F(EditorBaseFixture, IdleWorkRunsAboutEvery100MsAndSleeps4MsInBetween) {
-    int sleepsBefore = platform::standin::sleepCalls();
+    int sleepsBefore = platform::testdouble::sleepCalls();
     editor->requestUpdate();
     editor->runIdleWork();  // due at once after construction
     EXPECT_EQ(Host::count(audioMasterIdle), 1);
     EXPECT_EQ(editor->updates, 1);
-    EXPECT_EQ(platform::standin::sleepCalls(), sleepsBefore);
+    EXPECT_EQ(platform::testdouble::sleepCalls(), sleepsBefore);
 
     editor->requestUpdate();
     editor->runIdleWork();  // a few ms later: sleeps, does nothing
     EXPECT_EQ(Host::count(audioMasterIdle), 1);
     EXPECT_EQ(editor->updates, 1);
-    EXPECT_EQ(platform::standin::sleepCalls(), sleepsBefore + 1);
+    EXPECT_EQ(platform::testdouble::sleepCalls(), sleepsBefore + 1);
     EXPECT_EQ(platform::getTickCount(), 1004u);
 
-    platform::standin::setTickCount(1045);  // +4 after the sleep: still 1 ms short of 1050
+    platform::testdouble::setTickCount(1045);  // +4 after the sleep: still 1 ms short of 1050
     editor->runIdleWork();
     EXPECT_EQ(Host::count(audioMasterIdle), 1);
 
-    platform::standin::setTickCount(1046);  // 1050 after the sleep: starts early
+    platform::testdouble::setTickCount(1046);  // 1050 after the sleep: starts early
     editor->runIdleWork();
     EXPECT_EQ(Host::count(audioMasterIdle), 2);
     EXPECT_EQ(editor->updates, 2);
 
     // The next deadline counts from the time after the sleep (1050 + 100).
-    platform::standin::setTickCount(1095);
+    platform::testdouble::setTickCount(1095);
     editor->runIdleWork();
     EXPECT_EQ(Host::count(audioMasterIdle), 2);
-    platform::standin::setTickCount(1096);
+    platform::testdouble::setTickCount(1096);
     editor->runIdleWork();
     EXPECT_EQ(Host::count(audioMasterIdle), 3);
 }
 
 TEST_F(EditorBaseFixture, IdleWorkKeepsRunningAcrossTheTickCountWrap) {
-    platform::standin::setTickCount(0xFFFFFF00u);
+    platform::testdouble::setTickCount(0xFFFFFF00u);
     Effect wrapEffect;
     auto* wrapEditor = new Editor(&wrapEffect);
     Host::opcodes.clear();
     wrapEditor->runIdleWork();  // deadline now 0xFFFFFF64
     EXPECT_EQ(Host::count(audioMasterIdle), 1);
 
-    platform::standin::setTickCount(0x00000010u);  // 0xAC ms past the deadline, after the wrap
+    platform::testdouble::setTickCount(0x00000010u);  // 0xAC ms past the deadline, after the wrap
     wrapEditor->runIdleWork();
     EXPECT_EQ(Host::count(audioMasterIdle), 2);
 
-    platform::standin::setTickCount(0x00000012u);  // and throttled again right after
+    platform::testdouble::setTickCount(0x00000012u);  // and throttled again right after
     wrapEditor->runIdleWork();
     EXPECT_EQ(Host::count(audioMasterIdle), 2);
 
     // Just before the wrap, a deadline just after it is still in the future.
-    platform::standin::setTickCount(0xFFFFFFF0u);
+    platform::testdouble::setTickCount(0xFFFFFFF0u);
     Effect lateEffect;
     auto* lateEditor = new Editor(&lateEffect);
     lateEditor->runIdleWork();  // deadline 0x54, after the wrap
     Host::opcodes.clear();
-    platform::standin::setTickCount(0xFFFFFFF8u);
+    platform::testdouble::setTickCount(0xFFFFFFF8u);
     lateEditor->runIdleWork();
     EXPECT_EQ(Host::count(audioMasterIdle), 0);
 }
@@ -239,7 +239,7 @@ TEST_F(EditorBaseFixture, IdleWorkRunsAgainAfterWeeksWithoutIt) {
     uint32_t lastRun = 1000;
     for (uint32_t later : {0x80000100u, 0xC0000000u, 0xFFFFFF00u}) {
         lastRun += later;
-        platform::standin::setTickCount(lastRun);
+        platform::testdouble::setTickCount(lastRun);
         const int before = Host::count(audioMasterIdle);
         editor->runIdleWork();
         EXPECT_EQ(Host::count(audioMasterIdle), before + 1) << later;
@@ -247,11 +247,11 @@ TEST_F(EditorBaseFixture, IdleWorkRunsAgainAfterWeeksWithoutIt) {
 }
 
 TEST_F(EditorBaseFixture, OleIsInitialisedForTheEditorsLifetime) {
-    int32_t depth = platform::standin::oleDepth();
+    int32_t depth = platform::testdouble::oleDepth();
     auto* other = new Effect;
     new Editor(other);
-    EXPECT_EQ(platform::standin::oleDepth(), depth + 1);
+    EXPECT_EQ(platform::testdouble::oleDepth(), depth + 1);
     delete other;
-    EXPECT_EQ(platform::standin::oleDepth(), depth);
+    EXPECT_EQ(platform::testdouble::oleDepth(), depth);
 }
 #endif

@@ -9,7 +9,7 @@
 #include "graphics/DropTarget.h"
 #include "graphics/Frame.h"
 #include "graphics/platform/Gdi.h"
-#include "graphics/platform/native/WindowStandIn.h"
+#include "platform_double/PlatformDouble.h"
 #include "unit/toolkit/RecordingView.h"
 
 using namespace platform;
@@ -18,22 +18,22 @@ namespace {
 
 struct StandInDrop : ::testing::Test {
     void SetUp() override {
-        gdi::native::releaseAllKeys();
-        host = standin::createHostWindow(100, 100, 300, 300);
+        platform::testdouble::releaseAllKeys();
+        host = testdouble::createHostWindow(100, 100, 300, 300);
         frame = new Frame(Rect(0, 0, 200, 200), host, nullptr);
         target = new RecordingView(Rect(0, 0, 100, 100), &log, -1, true);
         frame->addView(target);
-        gdi::native::setCursorPos(150, 150);  // (50, 50) in the window: over the target
-        globalsBefore = standin::liveGlobals();
+        platform::testdouble::setCursorPos(150, 150);  // (50, 50) in the window: over the target
+        globalsBefore = testdouble::liveGlobals();
         log.clear();
     }
     void TearDown() override {
         delete frame;
-        standin::destroyHostWindow(host);
+        testdouble::destroyHostWindow(host);
     }
-    void dropOnWindow(standin::DataObject& data, uint32_t keyState = 0) {
-        standin::dragEnter(frame->getWindow(), &data, keyState, 150, 150);
-        standin::drop(frame->getWindow(), &data, keyState, 150, 150);
+    void dropOnWindow(testdouble::DataObject& data, uint32_t keyState = 0) {
+        testdouble::dragEnter(frame->getWindow(), &data, keyState, 150, 150);
+        testdouble::drop(frame->getWindow(), &data, keyState, 150, 150);
     }
     static std::vector<unsigned char> bytes(const char* text, size_t size) {
         return std::vector<unsigned char>(text, text + size);
@@ -49,27 +49,27 @@ struct StandInDrop : ::testing::Test {
 }  // namespace
 
 TEST_F(StandInDrop, DraggingTextOrFilesShowsMoveOrWithControlCopyAndAnythingElseNothing) {
-    standin::DataObject text;
+    testdouble::DataObject text;
     text.offersText = true;
     text.textBlock = bytes("hello", 6);
-    EXPECT_EQ(standin::dragEnter(frame->getWindow(), &text, 0, 1, 1), kDropEffectMove);
-    EXPECT_EQ(standin::dragOver(frame->getWindow(), kKeyControl, 1, 1), kDropEffectCopy);
-    EXPECT_EQ(standin::dragOver(frame->getWindow(), 0, 1, 1), kDropEffectMove);
+    EXPECT_EQ(testdouble::dragEnter(frame->getWindow(), &text, 0, 1, 1), kDropEffectMove);
+    EXPECT_EQ(testdouble::dragOver(frame->getWindow(), kKeyControl, 1, 1), kDropEffectCopy);
+    EXPECT_EQ(testdouble::dragOver(frame->getWindow(), 0, 1, 1), kDropEffectMove);
 
-    standin::DataObject files;
+    testdouble::DataObject files;
     files.offersFiles = true;
     files.files = {"/tmp/a.wav"};
-    EXPECT_EQ(standin::dragEnter(frame->getWindow(), &files, kKeyControl, 1, 1), kDropEffectCopy);
+    EXPECT_EQ(testdouble::dragEnter(frame->getWindow(), &files, kKeyControl, 1, 1), kDropEffectCopy);
 
-    standin::DataObject nothing;
-    EXPECT_EQ(standin::dragEnter(frame->getWindow(), &nothing, kKeyControl, 1, 1),
+    testdouble::DataObject nothing;
+    EXPECT_EQ(testdouble::dragEnter(frame->getWindow(), &nothing, kKeyControl, 1, 1),
               kDropEffectNone);
-    EXPECT_EQ(standin::dragOver(frame->getWindow(), kKeyControl, 1, 1), kDropEffectNone);
-    EXPECT_EQ(standin::dragEnter(frame->getWindow(), nullptr, 0, 1, 1), kDropEffectNone);
+    EXPECT_EQ(testdouble::dragOver(frame->getWindow(), kKeyControl, 1, 1), kDropEffectNone);
+    EXPECT_EQ(testdouble::dragEnter(frame->getWindow(), nullptr, 0, 1, 1), kDropEffectNone);
 }
 
 TEST_F(StandInDrop, TextWinsOverFilesAndArrivesWithItsBlockSizeAtTheCursor) {
-    standin::DataObject both;
+    testdouble::DataObject both;
     both.offersText = true;
     both.textBlock = bytes("dropped words", 14);
     both.offersFiles = true;
@@ -80,13 +80,13 @@ TEST_F(StandInDrop, TextWinsOverFilesAndArrivesWithItsBlockSizeAtTheCursor) {
     EXPECT_EQ(target->dropType, 1);
     EXPECT_EQ(target->dropCount, 14);
     EXPECT_EQ(target->dropped, std::vector<std::string>{"dropped words"});
-    EXPECT_EQ(standin::liveGlobals(), globalsBefore);
-    EXPECT_EQ(standin::outstandingGlobalLocks(), 0);
+    EXPECT_EQ(testdouble::liveGlobals(), globalsBefore);
+    EXPECT_EQ(testdouble::outstandingGlobalLocks(), 0);
 }
 
 TEST_F(StandInDrop, ATextBlockWithoutTerminatorIsNeverReadPastItsEnd) {
     // Exactly the block's bytes: no terminator inside, and room for nothing after it.
-    standin::DataObject text;
+    testdouble::DataObject text;
     text.offersText = true;
     text.textBlock = bytes("abcdefgh", 8);
     dropOnWindow(text);
@@ -99,16 +99,16 @@ TEST_F(StandInDrop, ATextBlockWithoutTerminatorIsNeverReadPastItsEnd) {
     dropOnWindow(text);
     EXPECT_EQ(target->dropCount, 10);
     EXPECT_EQ(target->dropped, std::vector<std::string>{"hi"});
-    EXPECT_EQ(standin::liveGlobals(), globalsBefore);
+    EXPECT_EQ(testdouble::liveGlobals(), globalsBefore);
 }
 
 TEST_F(StandInDrop, FilesArriveAsPathsWithShortcutsReplacedByTheirTargetsShortPath) {
-    standin::addShortcut("/home/user/Desktop/Loop.LNK", "/home/user/LOOPTA~1.WAV");
-    standin::DataObject files;
+    testdouble::addShortcut("/home/user/Desktop/Loop.LNK", "/home/user/LOOPTA~1.WAV");
+    testdouble::DataObject files;
     files.offersFiles = true;
     files.files = {"/home/user/Desktop/Loop.LNK", "/home/user/plain.wav",
                    "/home/user/broken.lnk", "/home/user/archive.lnk.zip"};
-    int32_t resolves = standin::shortcutResolveCalls();
+    int32_t resolves = testdouble::shortcutResolveCalls();
     dropOnWindow(files);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(target->dropType, 0);
@@ -117,12 +117,12 @@ TEST_F(StandInDrop, FilesArriveAsPathsWithShortcutsReplacedByTheirTargetsShortPa
               (std::vector<std::string>{"/home/user/LOOPTA~1.WAV", "/home/user/plain.wav",
                                         "/home/user/broken.lnk", "/home/user/archive.lnk.zip"}));
     // Only the two names ending in ".lnk" were tried as shortcuts.
-    EXPECT_EQ(standin::shortcutResolveCalls(), resolves + 2);
-    EXPECT_EQ(standin::liveGlobals(), globalsBefore);
+    EXPECT_EQ(testdouble::shortcutResolveCalls(), resolves + 2);
+    EXPECT_EQ(testdouble::liveGlobals(), globalsBefore);
 }
 
 TEST_F(StandInDrop, NamesThatCannotBeReadAreSkippedAndOverlongOnesCutTo1023Bytes) {
-    standin::DataObject files;
+    testdouble::DataObject files;
     files.offersFiles = true;
     files.files = {"", std::string(1500, 'x'), "/tmp/b.wav"};
     dropOnWindow(files);
@@ -134,42 +134,42 @@ TEST_F(StandInDrop, NamesThatCannotBeReadAreSkippedAndOverlongOnesCutTo1023Bytes
 }
 
 TEST_F(StandInDrop, DataThatReachesNoViewIsStillReleased) {
-    int32_t frees = standin::globalFreeCalls();
-    int32_t objectReleases = standin::mediumObjectReleases();
+    int32_t frees = testdouble::globalFreeCalls();
+    int32_t objectReleases = testdouble::mediumObjectReleases();
 
-    standin::DataObject nullText;  // GetData succeeds with a null handle
+    testdouble::DataObject nullText;  // GetData succeeds with a null handle
     nullText.offersText = true;
     nullText.nullMemory = true;
     dropOnWindow(nullText);
 
-    standin::DataObject empty;  // a block of size 0 cannot be locked
+    testdouble::DataObject empty;  // a block of size 0 cannot be locked
     empty.offersText = true;
     dropOnWindow(empty);
 
-    standin::DataObject noFiles;  // a file list with no names
+    testdouble::DataObject noFiles;  // a file list with no names
     noFiles.offersFiles = true;
     dropOnWindow(noFiles);
 
-    standin::DataObject nothing;
+    testdouble::DataObject nothing;
     dropOnWindow(nothing);
     EXPECT_TRUE(log.empty());
-    EXPECT_EQ(standin::liveGlobals(), globalsBefore);
-    EXPECT_EQ(standin::globalFreeCalls(), frees + 2);
+    EXPECT_EQ(testdouble::liveGlobals(), globalsBefore);
+    EXPECT_EQ(testdouble::globalFreeCalls(), frees + 2);
 
     // A medium with an object responsible for it is released through that object.
-    standin::DataObject owned;
+    testdouble::DataObject owned;
     owned.offersText = true;
     owned.textBlock = bytes("x", 2);
     owned.releaseThroughObject = true;
     dropOnWindow(owned);
     EXPECT_EQ(log.size(), 1u);
-    EXPECT_EQ(standin::mediumObjectReleases(), objectReleases + 1);
-    EXPECT_EQ(standin::globalFreeCalls(), frees + 2);
-    EXPECT_EQ(standin::liveGlobals(), globalsBefore);
+    EXPECT_EQ(testdouble::mediumObjectReleases(), objectReleases + 1);
+    EXPECT_EQ(testdouble::globalFreeCalls(), frees + 2);
+    EXPECT_EQ(testdouble::liveGlobals(), globalsBefore);
 }
 
 TEST_F(StandInDrop, NoDropReachesAViewWhileAnotherHoldsTheFocusOrOutsideItsRectangle) {
-    standin::DataObject text;
+    testdouble::DataObject text;
     text.offersText = true;
     text.textBlock = bytes("t", 2);
     auto* focus = new RecordingView(Rect(150, 150, 160, 160), &log);
@@ -181,17 +181,17 @@ TEST_F(StandInDrop, NoDropReachesAViewWhileAnotherHoldsTheFocusOrOutsideItsRecta
 
     frame->setFocusView(nullptr);
     log.clear();
-    gdi::native::setCursorPos(100 + 101, 100 + 50);  // just right of the target
+    platform::testdouble::setCursorPos(100 + 101, 100 + 50);  // just right of the target
     dropOnWindow(text);
     EXPECT_TRUE(log.empty());
-    gdi::native::setCursorPos(100 + 100, 100 + 100);  // its bottom-right corner
+    platform::testdouble::setCursorPos(100 + 100, 100 + 100);  // its bottom-right corner
     dropOnWindow(text);
     EXPECT_EQ(log.size(), 1u);
-    EXPECT_EQ(standin::liveGlobals(), globalsBefore);
+    EXPECT_EQ(testdouble::liveGlobals(), globalsBefore);
 }
 
 TEST_F(StandInDrop, TheTargetAnswersOnlyForItsOwnInterfacesAndDiesWithItsLastReference) {
-    DropTarget* registered = standin::registeredDropTarget(frame->getWindow());
+    DropTarget* registered = testdouble::registeredDropTarget(frame->getWindow());
     ASSERT_NE(registered, nullptr);
     void* object = reinterpret_cast<void*>(1);
     const InterfaceId other = {0x0000010E, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};  // IDataObject
@@ -206,7 +206,7 @@ TEST_F(StandInDrop, TheTargetAnswersOnlyForItsOwnInterfacesAndDiesWithItsLastRef
     // A drop that arrives after the frame let go of its window reaches no frame.
     auto* target = new DropTarget(nullptr);
     target->AddRef();
-    standin::DataObject text;
+    testdouble::DataObject text;
     text.offersText = true;
     text.textBlock = bytes("t", 2);
     uint32_t effect = 99;

@@ -12,26 +12,27 @@
 #include "graphics/DropTarget.h"
 #include "graphics/Frame.h"
 #include "graphics/platform/Gdi.h"
-#include "graphics/platform/native/WindowStandIn.h"
+#include "platform_double/PlatformDouble.h"
 #include "host/ModuleState.h"
 #include "unit/frame/FrameTestSupport.h"
+#include "graphics/platform/raster/RasterControls.h"
 
 using namespace platform;
 
 namespace {
 
-constexpr gdi::ColorRef kMarker = 0x00123456;
+constexpr platform::ColorRef kMarker = 0x00123456;
 
 struct StandInFrame : ::testing::Test {
     void SetUp() override {
-        gdi::native::releaseAllKeys();
-        host = standin::createHostWindow(300, 200, 400, 450);
+        platform::testdouble::releaseAllKeys();
+        host = testdouble::createHostWindow(300, 200, 400, 450);
     }
     void TearDown() override {
         delete frame;
         if (background) background->release();
-        gdi::native::releaseAllKeys();
-        standin::destroyHostWindow(host);
+        platform::testdouble::releaseAllKeys();
+        testdouble::destroyHostWindow(host);
     }
     // A panel-sized frame with the panel picture as background, inside the host window.
     void open(GuiEditorBase* editor = nullptr) {
@@ -49,8 +50,8 @@ struct StandInFrame : ::testing::Test {
         for (const auto& e : log) n += e.view == view && e.what == what;
         return n;
     }
-    gdi::ColorRef pixel(int x, int y) const {
-        return gdi::GetPixel(standin::windowSurface(frame->getWindow()), x, y);
+    platform::ColorRef pixel(int x, int y) const {
+        return platform::GetPixel(testdouble::windowSurface(frame->getWindow()), x, y);
     }
 
     std::vector<ViewEvent> log;
@@ -64,19 +65,19 @@ struct StandInFrame : ::testing::Test {
 TEST_F(StandInFrame, OneSharedClassIsRegisteredWhileAnyFrameHasAWindow) {
     void* savedInstance = moduleInstance;
     moduleInstance = reinterpret_cast<void*>(static_cast<uintptr_t>(0x1234abcd));
-    int32_t registrations = standin::registerClassCalls();
-    int32_t unregistrations = standin::unregisterClassCalls();
-    WindowHandle otherHost = standin::createHostWindow(0, 0, 100, 100);
+    int32_t registrations = testdouble::registerClassCalls();
+    int32_t unregistrations = testdouble::unregisterClassCalls();
+    WindowHandle otherHost = testdouble::createHostWindow(0, 0, 100, 100);
 
     auto* first = new Frame(Rect(0, 0, 368, 412), host, nullptr);
     auto* second = new Frame(Rect(0, 0, 50, 60), otherHost, nullptr);
     EXPECT_STREQ(Frame::windowClassName(), "Plugin1234abcd");
-    EXPECT_EQ(standin::registerClassCalls(), registrations + 1);
-    EXPECT_TRUE(standin::isClassRegistered("Plugin1234abcd"));
-    EXPECT_EQ(standin::classStyle("Plugin1234abcd"), 0x4000u);
+    EXPECT_EQ(testdouble::registerClassCalls(), registrations + 1);
+    EXPECT_TRUE(testdouble::isClassRegistered("Plugin1234abcd"));
+    EXPECT_EQ(testdouble::classStyle("Plugin1234abcd"), 0x4000u);
     EXPECT_EQ(Frame::windowClassUseCount(), 2);
 
-    standin::WindowInfo info = standin::windowInfo(first->getWindow());
+    testdouble::WindowInfo info = testdouble::windowInfo(first->getWindow());
     EXPECT_EQ(info.className, "Plugin1234abcd");
     EXPECT_EQ(info.windowName, "Window");
     EXPECT_EQ(info.style, 0x50000000u);
@@ -87,51 +88,51 @@ TEST_F(StandInFrame, OneSharedClassIsRegisteredWhileAnyFrameHasAWindow) {
     EXPECT_EQ(info.height, 412);
     EXPECT_EQ(info.instance, moduleInstance);
     EXPECT_EQ(getWindowUserData(first->getWindow()), first);
-    EXPECT_EQ(standin::windowInfo(second->getWindow()).className, "Plugin1234abcd");
-    EXPECT_EQ(standin::windowInfo(second->getWindow()).width, 50);
+    EXPECT_EQ(testdouble::windowInfo(second->getWindow()).className, "Plugin1234abcd");
+    EXPECT_EQ(testdouble::windowInfo(second->getWindow()).width, 50);
 
     WindowHandle firstWindow = first->getWindow();
     first->release();
-    EXPECT_FALSE(standin::isLiveWindow(firstWindow));
-    EXPECT_TRUE(standin::isClassRegistered("Plugin1234abcd"));
-    EXPECT_EQ(standin::unregisterClassCalls(), unregistrations);
+    EXPECT_FALSE(testdouble::isLiveWindow(firstWindow));
+    EXPECT_TRUE(testdouble::isClassRegistered("Plugin1234abcd"));
+    EXPECT_EQ(testdouble::unregisterClassCalls(), unregistrations);
     second->release();
-    EXPECT_FALSE(standin::isClassRegistered("Plugin1234abcd"));
-    EXPECT_EQ(standin::unregisterClassCalls(), unregistrations + 1);
+    EXPECT_FALSE(testdouble::isClassRegistered("Plugin1234abcd"));
+    EXPECT_EQ(testdouble::unregisterClassCalls(), unregistrations + 1);
     EXPECT_EQ(Frame::windowClassUseCount(), 0);
 
-    standin::destroyHostWindow(otherHost);
+    testdouble::destroyHostWindow(otherHost);
     moduleInstance = savedInstance;
 }
 
 TEST_F(StandInFrame, AWindowThatCannotBeCreatedDoesNotKeepTheClassRegistered) {
-    WindowHandle gone = standin::createHostWindow(0, 0, 10, 10);
-    standin::destroyHostWindow(gone);
+    WindowHandle gone = testdouble::createHostWindow(0, 0, 10, 10);
+    testdouble::destroyHostWindow(gone);
     auto* orphan = new Frame(Rect(0, 0, 10, 10), gone, nullptr);
     EXPECT_EQ(orphan->getWindow(), nullptr);
     EXPECT_FALSE(orphan->isDropEnabled());
     EXPECT_EQ(Frame::windowClassUseCount(), 0);
-    EXPECT_FALSE(standin::isClassRegistered(Frame::windowClassName()));
+    EXPECT_FALSE(testdouble::isClassRegistered(Frame::windowClassName()));
     orphan->release();
     EXPECT_EQ(Frame::windowClassUseCount(), 0);
 }
 
 TEST_F(StandInFrame, WithoutAParentWindowThereIsNoWindowAndNothingIsDrawn) {
-    int32_t registrations = standin::registerClassCalls();
-    int32_t oleDepth = standin::oleDepth();
+    int32_t registrations = testdouble::registerClassCalls();
+    int32_t oleDepth = testdouble::oleDepth();
     frame = new Frame(Rect(0, 0, 100, 100), nullptr, nullptr);
     RecordingView* view = add(Rect(0, 0, 10, 10));
     EXPECT_EQ(frame->getWindow(), nullptr);
     EXPECT_FALSE(frame->isDropEnabled());
-    EXPECT_EQ(standin::registerClassCalls(), registrations);
-    EXPECT_EQ(standin::oleDepth(), oleDepth + 1);  // the frame's own OLE pair
+    EXPECT_EQ(testdouble::registerClassCalls(), registrations);
+    EXPECT_EQ(testdouble::oleDepth(), oleDepth + 1);  // the frame's own OLE pair
     view->setDirty(true);
     frame->redrawAll();
     EXPECT_FALSE(frame->idle());
     EXPECT_EQ(drawsOf(view, "draw"), 0);
     delete frame;
     frame = nullptr;
-    EXPECT_EQ(standin::oleDepth(), oleDepth);
+    EXPECT_EQ(testdouble::oleDepth(), oleDepth);
 }
 
 TEST_F(StandInFrame, APartialPaintRestoresOnlyTheDamagedBackgroundAndOverlappingChildren) {
@@ -141,41 +142,41 @@ TEST_F(StandInFrame, APartialPaintRestoresOnlyTheDamagedBackgroundAndOverlapping
     RecordingView* inside = add(Rect(20, 20, 30, 30));
     RecordingView* right = add(Rect(51, 10, 60, 20));
     EXPECT_TRUE(frame->isFirstDrawPending());
-    standin::dispatchPending();  // the first, full paint
+    testdouble::dispatchPending();  // the first, full paint
     EXPECT_FALSE(frame->isFirstDrawPending());
     log.clear();
 
     // What the background looks like, drawn on a surface of its own.
-    gdi::HDc reference = gdi::createRasterDC(368, 412);
+    platform::HDc reference = platform::createRasterDC(368, 412);
     {
         DrawContext context(nullptr, reference, nullptr);
         background->draw(&context, Rect(0, 0, 368, 412), Point(0, 0));
     }
-    gdi::HDc surface = standin::windowSurface(frame->getWindow());
+    platform::HDc surface = testdouble::windowSurface(frame->getWindow());
     for (int y = 0; y < 412; y += 3)
-        for (int x = 0; x < 368; x += 3) gdi::SetPixel(surface, x, y, kMarker);
+        for (int x = 0; x < 368; x += 3) platform::SetPixel(surface, x, y, kMarker);
 
-    standin::invalidate(frame->getWindow(), WindowRect{10, 10, 50, 50});
-    standin::dispatchPending();
+    testdouble::invalidate(frame->getWindow(), WindowRect{10, 10, 50, 50});
+    testdouble::dispatchPending();
 
     int differing = 0;
     for (int y = 9; y <= 51; y += 3) {
         for (int x = 9; x <= 51; x += 3) {
             bool damaged = x >= 10 && x < 50 && y >= 10 && y < 50;
-            gdi::ColorRef expected = damaged ? gdi::GetPixel(reference, x, y) : kMarker;
+            platform::ColorRef expected = damaged ? platform::GetPixel(reference, x, y) : kMarker;
             EXPECT_EQ(pixel(x, y), expected) << x << "," << y;
-            differing += damaged && expected != gdi::GetPixel(reference, x - 10, y - 10);
+            differing += damaged && expected != platform::GetPixel(reference, x - 10, y - 10);
         }
     }
     EXPECT_GT(differing, 0) << "the picture cannot tell the source offsets apart";
-    gdi::deleteRasterDC(reference);
+    platform::deleteRasterDC(reference);
 
     EXPECT_EQ(drawsOf(apart, "drawRect"), 0);
     EXPECT_EQ(drawsOf(right, "drawRect"), 0);
     EXPECT_EQ(drawsOf(touching, "drawRect"), 1);
     EXPECT_EQ(drawsOf(inside, "drawRect"), 1);
     EXPECT_EQ(inside->lastRect, Rect(10, 10, 50, 50));
-    EXPECT_EQ(standin::outstandingPaints(), 0);
+    EXPECT_EQ(testdouble::outstandingPaints(), 0);
 }
 
 TEST_F(StandInFrame, IdleDrawsNothingBeforeTheFirstPaintAndOnlyDirtyViewsAfterIt) {
@@ -186,7 +187,7 @@ TEST_F(StandInFrame, IdleDrawsNothingBeforeTheFirstPaintAndOnlyDirtyViewsAfterIt
     EXPECT_FALSE(frame->idle());
     EXPECT_EQ(drawsOf(dirty, "draw"), 0);
 
-    standin::dispatchPending();
+    testdouble::dispatchPending();
     log.clear();
     dirty->setDirty(true);
     EXPECT_TRUE(frame->idle());
@@ -201,7 +202,7 @@ TEST_F(StandInFrame, IdleDrawsNothingBeforeTheFirstPaintAndOnlyDirtyViewsAfterIt
     EXPECT_TRUE(frame->idle());
     EXPECT_EQ(drawsOf(clean, "draw"), 1);
     EXPECT_FALSE(frame->isDirty());
-    EXPECT_EQ(standin::outstandingWindowDCs(), 0);
+    EXPECT_EQ(testdouble::outstandingWindowDCs(), 0);
 }
 
 TEST_F(StandInFrame, RedrawAllBeforeTheFirstPaintDrawsEverythingAndUnblocksIdle) {
@@ -213,13 +214,13 @@ TEST_F(StandInFrame, RedrawAllBeforeTheFirstPaintDrawsEverythingAndUnblocksIdle)
     EXPECT_EQ(drawsOf(b, "draw"), 1);
     EXPECT_FALSE(frame->isFirstDrawPending());
     // The background is on the window.
-    gdi::HDc reference = gdi::createRasterDC(368, 412);
+    platform::HDc reference = platform::createRasterDC(368, 412);
     {
         DrawContext context(nullptr, reference, nullptr);
         background->draw(&context, Rect(0, 0, 368, 412), Point(0, 0));
     }
-    EXPECT_EQ(pixel(200, 300), gdi::GetPixel(reference, 200, 300));
-    gdi::deleteRasterDC(reference);
+    EXPECT_EQ(pixel(200, 300), platform::GetPixel(reference, 200, 300));
+    platform::deleteRasterDC(reference);
 
     b->setDirty(true);
     EXPECT_TRUE(frame->idle());
@@ -231,47 +232,47 @@ TEST_F(StandInFrame, EveryMouseButtonPressReachesTheViewUnderItWithClientCoordin
     auto* target = new ButtonView(Rect(40, 40, 80, 80), &log);
     frame->addView(target);
     add(Rect(100, 100, 120, 120));
-    standin::dispatchPending();
+    testdouble::dispatchPending();
     log.clear();
 
-    gdi::native::setKeyDown(gdi::kVkRButton, true);
-    standin::postMessage(frame->getWindow(), kMessageRightButtonDown, 0,
-                         standin::pointParam(80, 55));
-    standin::dispatchPending();
+    platform::testdouble::setKeyDown(platform::kVkRButton, true);
+    testdouble::postMessage(frame->getWindow(), kMessageRightButtonDown, 0,
+                         testdouble::pointParam(80, 55));
+    testdouble::dispatchPending();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].view, target);
     EXPECT_EQ(log[0].where, Point(80, 55));
     EXPECT_EQ(target->buttons, kRButton);
-    gdi::native::setKeyDown(gdi::kVkRButton, false);
+    platform::testdouble::setKeyDown(platform::kVkRButton, false);
 
-    gdi::native::setKeyDown(gdi::kVkMButton, true);
-    gdi::native::setKeyDown(gdi::kVkControl, true);
-    standin::postMessage(frame->getWindow(), kMessageMiddleButtonDown, 0,
-                         standin::pointParam(40, 40));
-    gdi::native::setKeyDown(gdi::kVkLButton, true);
-    standin::postMessage(frame->getWindow(), kMessageLeftButtonDown, 0,
-                         standin::pointParam(41, 79));
-    standin::dispatchPending();
+    platform::testdouble::setKeyDown(platform::kVkMButton, true);
+    platform::testdouble::setKeyDown(platform::kVkControl, true);
+    testdouble::postMessage(frame->getWindow(), kMessageMiddleButtonDown, 0,
+                         testdouble::pointParam(40, 40));
+    platform::testdouble::setKeyDown(platform::kVkLButton, true);
+    testdouble::postMessage(frame->getWindow(), kMessageLeftButtonDown, 0,
+                         testdouble::pointParam(41, 79));
+    testdouble::dispatchPending();
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[1].where, Point(40, 40));
     EXPECT_EQ(log[2].where, Point(41, 79));
     EXPECT_EQ(target->buttons, kLButton | kMButton | kControl);
 
     // A press outside every view reaches none, and no device context stays out.
-    standin::postMessage(frame->getWindow(), kMessageLeftButtonDown, 0,
-                         standin::pointParam(300, 300));
-    standin::dispatchPending();
+    testdouble::postMessage(frame->getWindow(), kMessageLeftButtonDown, 0,
+                         testdouble::pointParam(300, 300));
+    testdouble::dispatchPending();
     EXPECT_EQ(log.size(), 3u);
-    EXPECT_EQ(standin::outstandingWindowDCs(), 0);
+    EXPECT_EQ(testdouble::outstandingWindowDCs(), 0);
 }
 
 TEST_F(StandInFrame, AfterTheHostDestroysItsWindowTheFrameIsClosed) {
     open();
     RecordingView* view = add(Rect(0, 0, 10, 10));
-    standin::dispatchPending();
+    testdouble::dispatchPending();
     WindowHandle window = frame->getWindow();
-    standin::destroyHostWindow(host);
-    EXPECT_FALSE(standin::isLiveWindow(window));
+    testdouble::destroyHostWindow(host);
+    EXPECT_FALSE(testdouble::isLiveWindow(window));
     EXPECT_FALSE(frame->isOpen());
     log.clear();
     view->setDirty(true);
@@ -301,18 +302,18 @@ TEST_F(StandInFrame, EditServicesAndIdleWorkGoThroughTheEditor) {
 
     // The editor's idle work takes the pending paint while a control holds the mouse.
     FrameHost::calls().clear();
-    standin::setTickCount(50000);
+    testdouble::setTickCount(50000);
     editor->runIdleWork();  // may or may not be due; make the next one due
-    standin::setTickCount(60000);
+    testdouble::setTickCount(60000);
     log.clear();
-    standin::invalidate(frame->getWindow(), WindowRect{0, 0, 20, 20});
+    testdouble::invalidate(frame->getWindow(), WindowRect{0, 0, 20, 20});
     frame->runEditorIdle();
     EXPECT_EQ(drawsOf(view, "drawRect"), 1);
-    EXPECT_FALSE(standin::hasPendingPaint(frame->getWindow()));
+    EXPECT_FALSE(testdouble::hasPendingPaint(frame->getWindow()));
     EXPECT_EQ(FrameHost::calls().back().opcode, audioMasterIdle);
 
     // The cursor in window coordinates: the host window sits at (300, 200) on the screen.
-    gdi::native::setCursorPos(310, 250);
+    platform::testdouble::setCursorPos(310, 250);
     Point where;
     EXPECT_TRUE(frame->getCursorLocation(where));
     EXPECT_EQ(where, Point(10, 50));
@@ -323,26 +324,26 @@ TEST_F(StandInFrame, EditServicesAndIdleWorkGoThroughTheEditor) {
 }
 
 TEST_F(StandInFrame, DestructionRevokesTheDropTargetAndReleasesEverything) {
-    int32_t oleDepth = standin::oleDepth();
-    int libraries = gdi::native::loadedLibraryCount();
+    int32_t oleDepth = testdouble::oleDepth();
+    int libraries = platform::testdouble::loadedLibraryCount();
     open();
-    EXPECT_EQ(gdi::native::loadedLibraryCount(), libraries + 1);
-    EXPECT_EQ(standin::oleDepth(), oleDepth + 1);
+    EXPECT_EQ(platform::testdouble::loadedLibraryCount(), libraries + 1);
+    EXPECT_EQ(testdouble::oleDepth(), oleDepth + 1);
     int destroyed = 0;
     frame->addView(new RecordingView(Rect(0, 0, 1, 1), nullptr, -1, false, &destroyed));
     WindowHandle window = frame->getWindow();
     EXPECT_TRUE(frame->isDropEnabled());
-    ASSERT_NE(standin::registeredDropTarget(window), nullptr);
+    ASSERT_NE(testdouble::registeredDropTarget(window), nullptr);
     EXPECT_EQ(background->getRefCount(), 2);
 
     delete frame;
     frame = nullptr;
-    EXPECT_EQ(standin::registeredDropTarget(window), nullptr);
+    EXPECT_EQ(testdouble::registeredDropTarget(window), nullptr);
     EXPECT_EQ(destroyed, 1);
     EXPECT_EQ(background->getRefCount(), 1);
-    EXPECT_EQ(standin::oleDepth(), oleDepth);
-    EXPECT_EQ(gdi::native::loadedLibraryCount(), libraries);
-    EXPECT_FALSE(standin::isLiveWindow(window));
+    EXPECT_EQ(testdouble::oleDepth(), oleDepth);
+    EXPECT_EQ(platform::testdouble::loadedLibraryCount(), libraries);
+    EXPECT_FALSE(testdouble::isLiveWindow(window));
 }
 
 TEST_F(StandInFrame, AThousandPaintAndIdlePassesLeaveNoPlatformObjectBehind) {
@@ -350,17 +351,17 @@ TEST_F(StandInFrame, AThousandPaintAndIdlePassesLeaveNoPlatformObjectBehind) {
     auto* view = new ButtonView(Rect(10, 10, 60, 40), &log);
     frame->addView(view);
     add(Rect(100, 100, 200, 200));
-    standin::dispatchPending();
-    const gdi::native::ObjectCounts before = gdi::native::objectCounts();
+    testdouble::dispatchPending();
+    const platform::raster::ObjectCounts before = platform::raster::objectCounts();
 
     for (int i = 0; i < 1000; i++) {
-        standin::invalidate(frame->getWindow(), WindowRect{0, 0, 368, 412});
-        standin::dispatchPending();
+        testdouble::invalidate(frame->getWindow(), WindowRect{0, 0, 368, 412});
+        testdouble::dispatchPending();
         view->setDirty(true);
         ASSERT_TRUE(frame->idle());
         if (i % 100 == 0) frame->redrawAll();
     }
-    const gdi::native::ObjectCounts after = gdi::native::objectCounts();
+    const platform::raster::ObjectCounts after = platform::raster::objectCounts();
     EXPECT_GT(after.pensCreated, before.pensCreated + 1000);  // the passes did create objects
     EXPECT_GT(after.fontsCreated, before.fontsCreated + 1000);
     EXPECT_EQ(after.livePens(), before.livePens());
@@ -368,8 +369,8 @@ TEST_F(StandInFrame, AThousandPaintAndIdlePassesLeaveNoPlatformObjectBehind) {
     EXPECT_EQ(after.liveFonts(), before.liveFonts());
     EXPECT_EQ(after.liveBitmaps(), before.liveBitmaps());
     EXPECT_EQ(after.liveDcs(), before.liveDcs());
-    EXPECT_EQ(standin::outstandingWindowDCs(), 0);
-    EXPECT_EQ(standin::outstandingPaints(), 0);
+    EXPECT_EQ(testdouble::outstandingWindowDCs(), 0);
+    EXPECT_EQ(testdouble::outstandingPaints(), 0);
 }
 
 #endif

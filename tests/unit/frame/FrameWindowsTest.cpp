@@ -193,7 +193,7 @@ TEST_F(WindowsFrame, ARealPaintMessageRestoresTheDamagedRectangleOnly) {
     HBITMAP picture = CreateCompatibleBitmap(dc, 368, 412);
     HGDIOBJ old = SelectObject(reference, picture);
     {
-        DrawContext context(nullptr, reinterpret_cast<gdi::HDc>(reference), nullptr);
+        DrawContext context(nullptr, reinterpret_cast<platform::HDc>(reference), nullptr);
         background->draw(&context, Rect(0, 0, 368, 412), Point(0, 0));
     }
     int mismatches = 0, outsideTouched = 0;

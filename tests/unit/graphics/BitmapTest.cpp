@@ -11,10 +11,12 @@
 #include "graphics/DrawContext.h"
 #include "host/ModuleState.h"
 #include "unit/graphics/Surface.h"
+#include "platform_double/PlatformDouble.h"
+#include "graphics/platform/raster/RasterControls.h"
 
 namespace {
 
-const gdi::ColorRef kNavy = rgb(0, 0, 128);
+const platform::ColorRef kNavy = rgb(0, 0, 128);
 
 void useOwnModule() {
 #ifdef _WIN32
@@ -25,25 +27,25 @@ void useOwnModule() {
 
 // Runs `paint` on a memory context that holds the bitmap, so a test can give it known pixels.
 template <typename Paint>
-void paintBitmap(Bitmap& bitmap, gdi::HDc compatibleWith, Paint paint) {
-    gdi::HDc dc = gdi::CreateCompatibleDC(compatibleWith);
-    gdi::HGdiObj previous = gdi::SelectObject(dc, bitmap.getHandle());
+void paintBitmap(Bitmap& bitmap, platform::HDc compatibleWith, Paint paint) {
+    platform::HDc dc = platform::CreateCompatibleDC(compatibleWith);
+    platform::HGdiObj previous = platform::SelectObject(dc, bitmap.getHandle());
     ASSERT_NE(nullptr, previous);
     paint(dc);
-    gdi::SelectObject(dc, previous);
-    gdi::DeleteDC(dc);
+    platform::SelectObject(dc, previous);
+    platform::DeleteDC(dc);
 }
 
 // Bitmap 130 (16 x 32) repainted white, with one near-white and one dark pixel.
-Bitmap* keyedBitmap(gdi::HDc compatibleWith) {
+Bitmap* keyedBitmap(platform::HDc compatibleWith) {
     Bitmap* bitmap = new Bitmap(130);
     EXPECT_EQ(16, bitmap->width);
     EXPECT_EQ(32, bitmap->height);
-    paintBitmap(*bitmap, compatibleWith, [](gdi::HDc dc) {
+    paintBitmap(*bitmap, compatibleWith, [](platform::HDc dc) {
         Surface::fillArea(dc, 0, 0, 16, 32, rgb(255, 255, 255));
-        gdi::SetPixel(dc, 2, 3, rgb(254, 255, 255));
-        gdi::SetPixel(dc, 5, 5, rgb(10, 20, 30));
-        gdi::SetPixel(dc, 7, 20, rgb(255, 255, 254));
+        platform::SetPixel(dc, 2, 3, rgb(254, 255, 255));
+        platform::SetPixel(dc, 5, 5, rgb(10, 20, 30));
+        platform::SetPixel(dc, 7, 20, rgb(255, 255, 254));
     });
     return bitmap;
 }
@@ -51,7 +53,7 @@ Bitmap* keyedBitmap(gdi::HDc compatibleWith) {
 struct SavedEntry {
     SavedEntry() : entry(transparentBltEntry) {}
     ~SavedEntry() { transparentBltEntry = entry; }
-    gdi::TransparentBltProc entry;
+    platform::TransparentBltProc entry;
 };
 
 }  // namespace
@@ -92,17 +94,17 @@ TEST(BitmapDrawing, OpaqueCopyOfOneFilmStripFrame) {
     Surface surface(64, 64, kNavy);
     Bitmap* strip = new Bitmap(129);
     ASSERT_EQ(3232, strip->height);
-    paintBitmap(*strip, surface.dc, [](gdi::HDc dc) {
+    paintBitmap(*strip, surface.dc, [](platform::HDc dc) {
         for (int frame = 0; frame < 101; frame++)
             Surface::fillArea(dc, 0, frame * 32, 32, frame * 32 + 32, rgb(frame, 100, 200));
-        gdi::SetPixel(dc, 5, 320 + 7, rgb(255, 0, 0));  // marks the eleventh frame's (5, 7)
+        platform::SetPixel(dc, 5, 320 + 7, rgb(255, 0, 0));  // marks the eleventh frame's (5, 7)
     });
 
     DrawContext context(nullptr, surface.dc, nullptr);
     strip->draw(&context, Rect(10, 10, 42, 42), Point(0, 320));
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 64; x++) {
-            gdi::ColorRef expected = kNavy;
+            platform::ColorRef expected = kNavy;
             if (x >= 10 && x < 42 && y >= 10 && y < 42) expected = rgb(10, 100, 200);
             if (x == 15 && y == 17) expected = rgb(255, 0, 0);
             ASSERT_EQ(expected, surface.at(x, y)) << x << "," << y;
@@ -113,10 +115,10 @@ TEST(BitmapDrawing, OpaqueCopyOfOneFilmStripFrame) {
 TEST(BitmapDrawing, KeyColourLeavesTheDestinationAndBothMethodsAgree) {
     useOwnModule();
     SavedEntry saved;
-    gdi::HModule library = obtainTransparentBlt();
+    platform::HModule library = obtainTransparentBlt();
     ASSERT_NE(nullptr, library);
     ASSERT_NE(nullptr, transparentBltEntry);  // NT platforms (and wine) have it
-    const gdi::TransparentBltProc entry = transparentBltEntry;
+    const platform::TransparentBltProc entry = transparentBltEntry;
 
     Surface withEntry(48, 64, kNavy), withMask(48, 64, kNavy), opaque(48, 64, kNavy);
     Bitmap* bitmap = keyedBitmap(withEntry.dc);
@@ -129,7 +131,7 @@ TEST(BitmapDrawing, KeyColourLeavesTheDestinationAndBothMethodsAgree) {
     }
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 48; x++) {
-            gdi::ColorRef expected = kNavy;
+            platform::ColorRef expected = kNavy;
             if (x == 22 && y == 23) expected = rgb(254, 255, 255);
             if (x == 25 && y == 25) expected = rgb(10, 20, 30);
             if (x == 27 && y == 40) expected = rgb(255, 255, 254);
@@ -147,7 +149,7 @@ TEST(BitmapDrawing, KeyColourLeavesTheDestinationAndBothMethodsAgree) {
     EXPECT_EQ(16 * 32 - 3, opaque.count(rgb(255, 255, 255)));
 
     bitmap->release();
-    gdi::FreeLibrary(library);
+    platform::FreeLibrary(library);
 }
 
 TEST(BitmapDrawing, MaskMethodRestoresTheDestinationColours) {
@@ -160,8 +162,8 @@ TEST(BitmapDrawing, MaskMethodRestoresTheDestinationColours) {
     context.setFillColor(Color(1, 2, 3));
     context.setFontColor(Color(4, 5, 6));
     bitmap->drawTransparent(&context, Rect(0, 0, 16, 32), Point(0, 0));
-    EXPECT_EQ(rgb(1, 2, 3), gdi::GetBkColor(surface.dc));
-    EXPECT_EQ(rgb(4, 5, 6), gdi::GetTextColor(surface.dc));
+    EXPECT_EQ(rgb(1, 2, 3), platform::GetBkColor(surface.dc));
+    EXPECT_EQ(rgb(4, 5, 6), platform::GetTextColor(surface.dc));
     EXPECT_EQ(rgb(10, 20, 30), surface.at(5, 5));
     EXPECT_EQ(kNavy, surface.at(0, 0));
     bitmap->release();
@@ -173,8 +175,8 @@ TEST(BitmapDrawing, ABitmapHeldByAnotherContextDrawsNothing) {
     Surface surface(40, 40, kNavy);
     Bitmap* bitmap = new Bitmap(130);
     ASSERT_NE(nullptr, bitmap->getHandle());
-    gdi::HDc holder = gdi::CreateCompatibleDC(surface.dc);
-    gdi::HGdiObj previous = gdi::SelectObject(holder, bitmap->getHandle());
+    platform::HDc holder = platform::CreateCompatibleDC(surface.dc);
+    platform::HGdiObj previous = platform::SelectObject(holder, bitmap->getHandle());
     ASSERT_NE(nullptr, previous);
     DrawContext context(nullptr, surface.dc, nullptr);
     const auto before = surface.pixels();
@@ -183,8 +185,8 @@ TEST(BitmapDrawing, ABitmapHeldByAnotherContextDrawsNothing) {
     bitmap->drawTransparent(&context, Rect(0, 0, 16, 32), Point(0, 0));
     EXPECT_EQ(before, surface.pixels());
 
-    gdi::SelectObject(holder, previous);
-    gdi::DeleteDC(holder);
+    platform::SelectObject(holder, previous);
+    platform::DeleteDC(holder);
     bitmap->draw(&context, Rect(0, 0, 16, 32), Point(0, 0));  // free again: it draws
     EXPECT_NE(before, surface.pixels());
     bitmap->release();
@@ -195,7 +197,7 @@ namespace {
 
 // A .bmp file: bottom-up unless topDown; 24-bit, or 8-bit with a palette of `colours`.
 std::vector<unsigned char> makeBmp(int width, int height, int bits, bool topDown,
-                                   const std::vector<gdi::ColorRef>& palette,
+                                   const std::vector<platform::ColorRef>& palette,
                                    const std::vector<uint32_t>& values /* row-major, top first */) {
     const int stride = (width * bits + 31) / 32 * 4;
     const int paletteBytes = bits == 8 ? int(palette.size()) * 4 : 0;
@@ -239,7 +241,7 @@ std::vector<unsigned char> makeBmp(int width, int height, int bits, bool topDown
     return file;
 }
 
-std::vector<gdi::ColorRef> drawnPixels(int id, int width, int height) {
+std::vector<platform::ColorRef> drawnPixels(int id, int width, int height) {
     Surface surface(width, height, kNavy);
     DrawContext context(nullptr, surface.dc, nullptr);
     Bitmap* bitmap = new Bitmap(id);
@@ -253,27 +255,27 @@ std::vector<gdi::ColorRef> drawnPixels(int id, int width, int height) {
 }  // namespace
 
 TEST(BitmapFiles, PalettisedAndTrueColourFilesInEitherRowOrder) {
-    const std::vector<gdi::ColorRef> colours = {rgb(1, 2, 3), rgb(250, 128, 7), rgb(0, 255, 64)};
+    const std::vector<platform::ColorRef> colours = {rgb(1, 2, 3), rgb(250, 128, 7), rgb(0, 255, 64)};
     const std::vector<uint32_t> indices = {0, 1, 2, 1, 0,  //
                                            2, 2, 0, 1, 1,  //
                                            1, 0, 0, 0, 2};
-    std::vector<gdi::ColorRef> expected;
+    std::vector<platform::ColorRef> expected;
     for (uint32_t i : indices) expected.push_back(colours[i]);
     for (bool topDown : {false, true}) {
         const auto file = makeBmp(5, 3, 8, topDown, colours, indices);  // 3 padding bytes a row
-        gdi::native::registerTestBitmapResource(501, file.data(), file.size());
+        platform::raster::registerTestBitmapResource(501, file.data(), file.size());
         EXPECT_EQ(expected, drawnPixels(501, 5, 3)) << "8-bit, top-down " << topDown;
 
         const auto trueColour = makeBmp(5, 3, 24, topDown, {}, expected);  // 1 padding byte
-        gdi::native::registerTestBitmapResource(502, trueColour.data(), trueColour.size());
+        platform::raster::registerTestBitmapResource(502, trueColour.data(), trueColour.size());
         EXPECT_EQ(expected, drawnPixels(502, 5, 3)) << "24-bit, top-down " << topDown;
     }
-    gdi::native::registerTestBitmapResource(501, nullptr, 0);
-    gdi::native::registerTestBitmapResource(502, nullptr, 0);
+    platform::raster::registerTestBitmapResource(501, nullptr, 0);
+    platform::raster::registerTestBitmapResource(502, nullptr, 0);
 }
 
 TEST(BitmapFiles, DamagedFilesLoadAsNoBitmap) {
-    const std::vector<gdi::ColorRef> colours = {rgb(1, 2, 3), rgb(4, 5, 6)};
+    const std::vector<platform::ColorRef> colours = {rgb(1, 2, 3), rgb(4, 5, 6)};
     const auto good = makeBmp(4, 4, 8, false, colours, std::vector<uint32_t>(16, 1));
     std::vector<std::vector<unsigned char>> damaged;
     damaged.push_back(std::vector<unsigned char>(good.begin(), good.end() - 1));  // truncated
@@ -291,81 +293,81 @@ TEST(BitmapFiles, DamagedFilesLoadAsNoBitmap) {
     damaged.back()[14] = 0xFF;                                // header larger than the file
     damaged.back()[17] = 0x7F;
 
-    const gdi::native::ObjectCounts start = gdi::native::objectCounts();
+    const platform::raster::ObjectCounts start = platform::raster::objectCounts();
     for (size_t i = 0; i < damaged.size(); i++) {
-        gdi::native::registerTestBitmapResource(503, damaged[i].data(), damaged[i].size());
+        platform::raster::registerTestBitmapResource(503, damaged[i].data(), damaged[i].size());
         Bitmap* bitmap = new Bitmap(503);
         EXPECT_EQ(0, bitmap->width) << "file " << i;
         EXPECT_EQ(0, bitmap->height) << "file " << i;
         EXPECT_EQ(nullptr, bitmap->getHandle()) << "file " << i;
         bitmap->release();
     }
-    EXPECT_EQ(start.liveBitmaps(), gdi::native::objectCounts().liveBitmaps());
+    EXPECT_EQ(start.liveBitmaps(), platform::raster::objectCounts().liveBitmaps());
 
-    gdi::native::registerTestBitmapResource(503, good.data(), good.size());
-    EXPECT_EQ(std::vector<gdi::ColorRef>(16, rgb(4, 5, 6)), drawnPixels(503, 4, 4));
-    gdi::native::registerTestBitmapResource(503, nullptr, 0);
+    platform::raster::registerTestBitmapResource(503, good.data(), good.size());
+    EXPECT_EQ(std::vector<platform::ColorRef>(16, rgb(4, 5, 6)), drawnPixels(503, 4, 4));
+    platform::raster::registerTestBitmapResource(503, nullptr, 0);
 }
 
 TEST(BitmapLifetime, LastReleaseDeletesThePlatformBitmap) {
-    const gdi::native::ObjectCounts start = gdi::native::objectCounts();
+    const platform::raster::ObjectCounts start = platform::raster::objectCounts();
     Bitmap* bitmap = new Bitmap(130);
-    EXPECT_EQ(start.liveBitmaps() + 1, gdi::native::objectCounts().liveBitmaps());
+    EXPECT_EQ(start.liveBitmaps() + 1, platform::raster::objectCounts().liveBitmaps());
     bitmap->retain();
     EXPECT_EQ(2, bitmap->getRefCount());
     bitmap->release();
     EXPECT_EQ(1, bitmap->getRefCount());
-    EXPECT_EQ(start.liveBitmaps() + 1, gdi::native::objectCounts().liveBitmaps());
+    EXPECT_EQ(start.liveBitmaps() + 1, platform::raster::objectCounts().liveBitmaps());
     bitmap->release();
-    EXPECT_EQ(start.liveBitmaps(), gdi::native::objectCounts().liveBitmaps());
+    EXPECT_EQ(start.liveBitmaps(), platform::raster::objectCounts().liveBitmaps());
 }
 
 TEST(BitmapDrawing, EveryDrawDeletesWhatItCreates) {
     SavedEntry saved;
     Surface surface(40, 40);
     Bitmap* bitmap = new Bitmap(130);
-    gdi::HModule library = obtainTransparentBlt();
-    const gdi::TransparentBltProc entry = transparentBltEntry;
+    platform::HModule library = obtainTransparentBlt();
+    const platform::TransparentBltProc entry = transparentBltEntry;
     ASSERT_NE(nullptr, entry);
-    const gdi::native::ObjectCounts start = gdi::native::objectCounts();
+    const platform::raster::ObjectCounts start = platform::raster::objectCounts();
     for (int pass = 0; pass < 200; pass++) {
         transparentBltEntry = pass % 2 ? nullptr : entry;
         DrawContext context(nullptr, surface.dc, nullptr);
         bitmap->draw(&context, Rect(0, 0, 16, 16), Point(0, 16));
         bitmap->drawTransparent(&context, Rect(10, 10, 26, 42), Point(0, 0));
     }
-    const gdi::native::ObjectCounts end = gdi::native::objectCounts();
+    const platform::raster::ObjectCounts end = platform::raster::objectCounts();
     EXPECT_EQ(start.liveBitmaps(), end.liveBitmaps());
     EXPECT_EQ(start.liveDcs(), end.liveDcs());
     EXPECT_EQ(start.livePens(), end.livePens());
     EXPECT_EQ(start.liveBrushes(), end.liveBrushes());
     EXPECT_EQ(100, end.bitmapsCreated - start.bitmapsCreated);  // one mask per masked draw
     bitmap->release();
-    gdi::FreeLibrary(library);
+    platform::FreeLibrary(library);
 }
 
 TEST(TransparentBltEntry, ObtainedOnlyFromALoadedLibraryOnNtPlatforms) {
     SavedEntry saved;
-    const int loaded = gdi::native::loadedLibraryCount();
+    const int loaded = platform::testdouble::loadedLibraryCount();
 
-    gdi::HModule library = obtainTransparentBlt();
+    platform::HModule library = obtainTransparentBlt();
     EXPECT_NE(nullptr, library);
     EXPECT_NE(nullptr, transparentBltEntry);
-    EXPECT_EQ(loaded + 1, gdi::native::loadedLibraryCount());
-    gdi::FreeLibrary(library);
+    EXPECT_EQ(loaded + 1, platform::testdouble::loadedLibraryCount());
+    platform::FreeLibrary(library);
 
-    gdi::native::setPlatformId(1);  // the 9x family: the library loads, the entry stays absent
+    platform::testdouble::setPlatformId(1);  // the 9x family: the library loads, the entry stays absent
     library = obtainTransparentBlt();
     EXPECT_NE(nullptr, library);
     EXPECT_EQ(nullptr, transparentBltEntry);
-    gdi::FreeLibrary(library);
-    gdi::native::setPlatformId(gdi::kVerPlatformWin32Nt);
+    platform::FreeLibrary(library);
+    platform::testdouble::setPlatformId(platform::kVerPlatformWin32Nt);
 
-    transparentBltEntry = reinterpret_cast<gdi::TransparentBltProc>(1);  // a stale entry
-    gdi::native::setLibraryAvailable("msimg32.dll", false);
+    transparentBltEntry = reinterpret_cast<platform::TransparentBltProc>(1);  // a stale entry
+    platform::testdouble::setLibraryAvailable("msimg32.dll", false);
     EXPECT_EQ(nullptr, obtainTransparentBlt());
     EXPECT_EQ(nullptr, transparentBltEntry);
-    gdi::native::setLibraryAvailable("msimg32.dll", true);
-    EXPECT_EQ(loaded, gdi::native::loadedLibraryCount());
+    platform::testdouble::setLibraryAvailable("msimg32.dll", true);
+    EXPECT_EQ(loaded, platform::testdouble::loadedLibraryCount());
 }
 #endif

@@ -14,18 +14,20 @@
 
 #include "graphics/DrawContext.h"
 #include "unit/graphics/Surface.h"
+#include "platform_double/PlatformDouble.h"
+#include "graphics/platform/raster/RasterControls.h"
 
 namespace {
 
-const gdi::ColorRef kRed = rgb(255, 0, 0);
-const gdi::ColorRef kGreen = rgb(0, 255, 0);
-const gdi::ColorRef kBlue = rgb(0, 0, 255);
+const platform::ColorRef kRed = rgb(255, 0, 0);
+const platform::ColorRef kGreen = rgb(0, 255, 0);
+const platform::ColorRef kBlue = rgb(0, 0, 255);
 
-gdi::LogFontRec currentFont(gdi::HDc dc) {
-    gdi::LogFontRec font;
+platform::LogFontRec currentFont(platform::HDc dc) {
+    platform::LogFontRec font;
     std::memset(&font, 0, sizeof font);
     EXPECT_EQ(int(sizeof font),
-              gdi::GetObjectA(gdi::GetCurrentObject(dc, gdi::kObjFont), int(sizeof font), &font));
+              platform::GetObjectA(platform::GetCurrentObject(dc, platform::kObjFont), int(sizeof font), &font));
     return font;
 }
 
@@ -39,9 +41,9 @@ void drawText(Surface& surface, const Rect& rect, int alignment, bool throughCon
     if (throughContext) {
         context.drawString("Ab8 x", rect, true, alignment);
     } else {
-        gdi::SetBkMode(surface.dc, gdi::kOpaque);
-        gdi::RectRec area = {rect.left + rawLeftShift, rect.top, rect.right, rect.bottom};
-        gdi::DrawTextA(surface.dc, "Ab8 x", 5, &area, rawFormat);
+        platform::SetBkMode(surface.dc, platform::kOpaque);
+        platform::RectRec area = {rect.left + rawLeftShift, rect.top, rect.right, rect.bottom};
+        platform::DrawTextA(surface.dc, "Ab8 x", 5, &area, rawFormat);
     }
 }
 
@@ -59,7 +61,7 @@ TEST(DrawContextShapes, OutlineAndFillCoverTheBoxExactlyOnce) {
         for (int x = 0; x < 40; x++) {
             const bool inBox = x >= 10 && x <= 20 && y >= 10 && y <= 20;
             const bool onEdge = inBox && (x == 10 || x == 20 || y == 10 || y == 20);
-            const gdi::ColorRef expected = onEdge ? kRed : inBox ? kGreen : 0;
+            const platform::ColorRef expected = onEdge ? kRed : inBox ? kGreen : 0;
             ASSERT_EQ(expected, surface.at(x, y)) << "at " << x << "," << y;
         }
     EXPECT_EQ(40, surface.count(kRed));    // 11 x 11 outline
@@ -112,27 +114,27 @@ TEST(DrawContextShapes, SlopedLinesBreakTiesLikeGdi) {
 
 TEST(DrawContextText, AlignmentFormatsAndTheLeftInset) {
     const Rect box(10, 10, 110, 34);
-    const uint32_t common = gdi::kDtVCenter | gdi::kDtSingleLine | gdi::kDtNoPrefix;
+    const uint32_t common = platform::kDtVCenter | platform::kDtSingleLine | platform::kDtNoPrefix;
     struct Case {
         int alignment;
         uint32_t format;
         int shift;
     };
-    for (const Case& c : {Case{0, gdi::kDtLeft | common, 1}, Case{1, gdi::kDtCenter | common, 0},
-                          Case{2, gdi::kDtRight | common, 0}, Case{7, gdi::kDtLeft | common, 1}}) {
+    for (const Case& c : {Case{0, platform::kDtLeft | common, 1}, Case{1, platform::kDtCenter | common, 0},
+                          Case{2, platform::kDtRight | common, 0}, Case{7, platform::kDtLeft | common, 1}}) {
         Surface viaContext(120, 40), direct(120, 40);
         drawText(viaContext, box, c.alignment, true);
         drawText(direct, box, c.alignment, false, c.format, c.shift);
         EXPECT_EQ(direct.pixels(), viaContext.pixels()) << "alignment " << c.alignment;
     }
-    EXPECT_EQ(0x824u, gdi::kDtLeft | common);
-    EXPECT_EQ(0x825u, gdi::kDtCenter | common);
-    EXPECT_EQ(0x826u, gdi::kDtRight | common);
+    EXPECT_EQ(0x824u, platform::kDtLeft | common);
+    EXPECT_EQ(0x825u, platform::kDtCenter | common);
+    EXPECT_EQ(0x826u, platform::kDtRight | common);
 
     // Left-aligned opaque text: the background cell starts one pixel right of the edge.
     Surface left(120, 40), unshifted(120, 40);
     drawText(left, box, 0, true);
-    drawText(unshifted, box, 0, false, gdi::kDtLeft | common, 0);
+    drawText(unshifted, box, 0, false, platform::kDtLeft | common, 0);
     EXPECT_NE(unshifted.pixels(), left.pixels());
     int firstColumn = -1;
     for (int x = 0; x < 120 && firstColumn < 0; x++)
@@ -188,11 +190,11 @@ TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) 
     context.drawString("Mix", Rect(0, 0, 120, 40), false, 1);
     EXPECT_EQ(0, surface.count(kBlue));
     EXPECT_GT(surface.count(kRed), 0);
-    EXPECT_EQ(gdi::kTransparent, gdi::GetBkMode(surface.dc));
+    EXPECT_EQ(platform::kTransparent, platform::GetBkMode(surface.dc));
 
     context.drawString("Mix", Rect(0, 0, 120, 40), true, 1);
     EXPECT_GT(surface.count(kBlue), 0);
-    EXPECT_EQ(gdi::kTransparent, gdi::GetBkMode(surface.dc));
+    EXPECT_EQ(platform::kTransparent, platform::GetBkMode(surface.dc));
 
     // Text is clipped to its rectangle.
     Surface clipped(120, 40);
@@ -209,10 +211,10 @@ TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) 
 
     // A null text draws nothing and leaves the mode alone.
     const auto before = surface.pixels();
-    gdi::SetBkMode(surface.dc, gdi::kOpaque);
+    platform::SetBkMode(surface.dc, platform::kOpaque);
     context.drawString(nullptr, Rect(0, 0, 120, 40), false, 0);
     EXPECT_EQ(before, surface.pixels());
-    EXPECT_EQ(gdi::kOpaque, gdi::GetBkMode(surface.dc));
+    EXPECT_EQ(platform::kOpaque, platform::GetBkMode(surface.dc));
 }
 
 TEST(DrawContextFonts, TableFallbacksAndStyleBits) {
@@ -222,7 +224,7 @@ TEST(DrawContextFonts, TableFallbacksAndStyleBits) {
     context.setFont(9, 0, 0);  // out of range: font 0, always bold
     EXPECT_EQ(0, context.getFontId());
     EXPECT_EQ(12, context.getFontSize());
-    gdi::LogFontRec font = currentFont(surface.dc);
+    platform::LogFontRec font = currentFont(surface.dc);
     EXPECT_EQ(-12, font.lfHeight);
     EXPECT_EQ(700, font.lfWeight);
     EXPECT_STREQ("Arial", font.lfFaceName);
@@ -258,54 +260,54 @@ TEST(DrawContextFonts, TableFallbacksAndStyleBits) {
 
 TEST(DrawContextLifecycle, StartsWithDefaultsAndRestoresTheDeviceContext) {
     Surface surface(8, 8);
-    gdi::SetBkMode(surface.dc, gdi::kOpaque);
-    gdi::HGdiObj pen = gdi::GetCurrentObject(surface.dc, gdi::kObjPen);
-    gdi::HGdiObj brush = gdi::GetCurrentObject(surface.dc, gdi::kObjBrush);
-    gdi::HGdiObj font = gdi::GetCurrentObject(surface.dc, gdi::kObjFont);
+    platform::SetBkMode(surface.dc, platform::kOpaque);
+    platform::HGdiObj pen = platform::GetCurrentObject(surface.dc, platform::kObjPen);
+    platform::HGdiObj brush = platform::GetCurrentObject(surface.dc, platform::kObjBrush);
+    platform::HGdiObj font = platform::GetCurrentObject(surface.dc, platform::kObjFont);
     {
         DrawContext context(nullptr, surface.dc, nullptr);
-        EXPECT_EQ(gdi::kTransparent, gdi::GetBkMode(surface.dc));
-        EXPECT_EQ(0xFFFFFFu, gdi::GetTextColor(surface.dc));
-        EXPECT_EQ(0u, gdi::GetBkColor(surface.dc));
+        EXPECT_EQ(platform::kTransparent, platform::GetBkMode(surface.dc));
+        EXPECT_EQ(0xFFFFFFu, platform::GetTextColor(surface.dc));
+        EXPECT_EQ(0u, platform::GetBkColor(surface.dc));
         EXPECT_EQ(kWhiteColor, context.getFrameColor());
         EXPECT_EQ(kBlackColor, context.getFillColor());
         EXPECT_EQ(kWhiteColor, context.getFontColor());
         EXPECT_EQ(1, context.getPenWidth());
         // No font until setFont: text uses whatever the device context holds.
-        EXPECT_EQ(font, gdi::GetCurrentObject(surface.dc, gdi::kObjFont));
+        EXPECT_EQ(font, platform::GetCurrentObject(surface.dc, platform::kObjFont));
 
-        gdi::LogPenRec penRecord = {};
-        gdi::HGdiObj ownPen = gdi::GetCurrentObject(surface.dc, gdi::kObjPen);
+        platform::LogPenRec penRecord = {};
+        platform::HGdiObj ownPen = platform::GetCurrentObject(surface.dc, platform::kObjPen);
         EXPECT_NE(pen, ownPen);
-        ASSERT_EQ(int(sizeof penRecord), gdi::GetObjectA(ownPen, int(sizeof penRecord), &penRecord));
-        EXPECT_EQ(gdi::kPsSolid, penRecord.lopnStyle);
+        ASSERT_EQ(int(sizeof penRecord), platform::GetObjectA(ownPen, int(sizeof penRecord), &penRecord));
+        EXPECT_EQ(platform::kPsSolid, penRecord.lopnStyle);
         EXPECT_EQ(1, penRecord.lopnWidth.x);
         EXPECT_EQ(0xFFFFFFu, penRecord.lopnColor);
 
-        gdi::LogBrushRec brushRecord = {};
-        gdi::HGdiObj ownBrush = gdi::GetCurrentObject(surface.dc, gdi::kObjBrush);
+        platform::LogBrushRec brushRecord = {};
+        platform::HGdiObj ownBrush = platform::GetCurrentObject(surface.dc, platform::kObjBrush);
         EXPECT_NE(brush, ownBrush);
         ASSERT_EQ(int(sizeof brushRecord),
-                  gdi::GetObjectA(ownBrush, int(sizeof brushRecord), &brushRecord));
-        EXPECT_EQ(gdi::kBsSolid, brushRecord.lbStyle);
+                  platform::GetObjectA(ownBrush, int(sizeof brushRecord), &brushRecord));
+        EXPECT_EQ(platform::kBsSolid, brushRecord.lbStyle);
         EXPECT_EQ(0u, brushRecord.lbColor);
 
         context.setFillColor(Color(1, 2, 3));
-        EXPECT_EQ(rgb(1, 2, 3), gdi::GetBkColor(surface.dc));
+        EXPECT_EQ(rgb(1, 2, 3), platform::GetBkColor(surface.dc));
         context.setFont(4);
-        EXPECT_NE(font, gdi::GetCurrentObject(surface.dc, gdi::kObjFont));
+        EXPECT_NE(font, platform::GetCurrentObject(surface.dc, platform::kObjFont));
     }
-    EXPECT_EQ(pen, gdi::GetCurrentObject(surface.dc, gdi::kObjPen));
-    EXPECT_EQ(brush, gdi::GetCurrentObject(surface.dc, gdi::kObjBrush));
-    EXPECT_EQ(font, gdi::GetCurrentObject(surface.dc, gdi::kObjFont));
+    EXPECT_EQ(pen, platform::GetCurrentObject(surface.dc, platform::kObjPen));
+    EXPECT_EQ(brush, platform::GetCurrentObject(surface.dc, platform::kObjBrush));
+    EXPECT_EQ(font, platform::GetCurrentObject(surface.dc, platform::kObjFont));
 }
 
 #ifndef _WIN32
 TEST(DrawContextLifecycle, HoldsAtMostOneOwnPenBrushAndFontAndDeletesThem) {
-    const gdi::native::ObjectCounts start = gdi::native::objectCounts();
+    const platform::raster::ObjectCounts start = platform::raster::objectCounts();
     {
         Surface surface(8, 8);
-        const gdi::native::ObjectCounts withSurface = gdi::native::objectCounts();
+        const platform::raster::ObjectCounts withSurface = platform::raster::objectCounts();
         for (int pass = 0; pass < 50; pass++) {
             DrawContext context(nullptr, surface.dc, nullptr);
             for (int change = 0; change < 5; change++) {
@@ -313,40 +315,40 @@ TEST(DrawContextLifecycle, HoldsAtMostOneOwnPenBrushAndFontAndDeletesThem) {
                 context.setFillColor(Color(0, uint8_t(change), 0));
                 context.setFont(change, 0, change);
             }
-            const gdi::native::ObjectCounts during = gdi::native::objectCounts();
+            const platform::raster::ObjectCounts during = platform::raster::objectCounts();
             ASSERT_EQ(withSurface.livePens() + 1, during.livePens());
             ASSERT_EQ(withSurface.liveBrushes() + 1, during.liveBrushes());
             ASSERT_EQ(withSurface.liveFonts() + 1, during.liveFonts());
         }
-        const gdi::native::ObjectCounts after = gdi::native::objectCounts();
+        const platform::raster::ObjectCounts after = platform::raster::objectCounts();
         EXPECT_EQ(withSurface.livePens(), after.livePens());
         EXPECT_EQ(withSurface.liveBrushes(), after.liveBrushes());
         EXPECT_EQ(withSurface.liveFonts(), after.liveFonts());
         EXPECT_EQ(withSurface.liveDcs(), after.liveDcs());
     }
-    const gdi::native::ObjectCounts end = gdi::native::objectCounts();
+    const platform::raster::ObjectCounts end = platform::raster::objectCounts();
     EXPECT_EQ(start.liveDcs(), end.liveDcs());
     EXPECT_EQ(start.liveBitmaps(), end.liveBitmaps());
 }
 
 TEST(DrawContextLifecycle, FailedCreationsKeepThePreviousObjects) {
-    const gdi::native::ObjectCounts start = gdi::native::objectCounts();
+    const platform::raster::ObjectCounts start = platform::raster::objectCounts();
     {
         Surface surface(30, 30);
         DrawContext context(nullptr, surface.dc, nullptr);
         context.setFont(2);
-        gdi::HGdiObj font = gdi::GetCurrentObject(surface.dc, gdi::kObjFont);
+        platform::HGdiObj font = platform::GetCurrentObject(surface.dc, platform::kObjFont);
 
-        gdi::native::failObjectCreation(true);
+        platform::raster::failObjectCreation(true);
         context.setFillColor(Color(0, 255, 0));
         context.setFrameColor(Color(255, 0, 0));
         context.setFont(5);
-        gdi::native::failObjectCreation(false);
+        platform::raster::failObjectCreation(false);
 
         // The colours are stored, but the black brush and the white pen stay in use.
         EXPECT_EQ(Color(0, 255, 0), context.getFillColor());
         EXPECT_EQ(Color(255, 0, 0), context.getFrameColor());
-        EXPECT_EQ(font, gdi::GetCurrentObject(surface.dc, gdi::kObjFont));
+        EXPECT_EQ(font, platform::GetCurrentObject(surface.dc, platform::kObjFont));
         context.drawRect(Rect(2, 2, 12, 12));
         context.fillRect(Rect(2, 2, 12, 12));
         EXPECT_EQ(40, surface.count(0xFFFFFF));
@@ -356,41 +358,41 @@ TEST(DrawContextLifecycle, FailedCreationsKeepThePreviousObjects) {
         context.fillRect(Rect(2, 2, 12, 12));
         EXPECT_EQ(81, surface.count(kGreen));
     }
-    const gdi::native::ObjectCounts end = gdi::native::objectCounts();
+    const platform::raster::ObjectCounts end = platform::raster::objectCounts();
     EXPECT_EQ(start.livePens(), end.livePens());
     EXPECT_EQ(start.liveBrushes(), end.liveBrushes());
     EXPECT_EQ(start.liveFonts(), end.liveFonts());
 }
 
 namespace {
-bool windowAt200x100(gdi::HWnd, gdi::RectRec* rect) {
-    *rect = gdi::RectRec{200, 100, 568, 512};
+bool windowAt200x100(platform::HWnd, platform::RectRec* rect) {
+    *rect = platform::RectRec{200, 100, 568, 512};
     return true;
 }
 }  // namespace
 
 TEST(DrawContextMouse, ButtonsFollowThePrimaryButtonAndLocationIsInWindowCoordinates) {
-    gdi::native::releaseAllKeys();
+    platform::testdouble::releaseAllKeys();
     DrawContext context(nullptr, nullptr, nullptr);  // mouse queries need no device context
     EXPECT_EQ(0, context.getMouseButtons());
-    gdi::native::setKeyDown(gdi::kVkLButton, true);
+    platform::testdouble::setKeyDown(platform::kVkLButton, true);
     EXPECT_EQ(kLButton, context.getMouseButtons());
-    gdi::native::setKeyDown(gdi::kVkShift, true);
-    gdi::native::setKeyDown(gdi::kVkMenu, true);
-    gdi::native::setKeyDown(gdi::kVkMButton, true);
+    platform::testdouble::setKeyDown(platform::kVkShift, true);
+    platform::testdouble::setKeyDown(platform::kVkMenu, true);
+    platform::testdouble::setKeyDown(platform::kVkMButton, true);
     EXPECT_EQ(kLButton | kMButton | kShift | kAlt, context.getMouseButtons());
-    gdi::native::releaseAllKeys();
+    platform::testdouble::releaseAllKeys();
 
     buttonsSwapped = true;
-    gdi::native::setKeyDown(gdi::kVkLButton, true);
+    platform::testdouble::setKeyDown(platform::kVkLButton, true);
     EXPECT_EQ(4, context.getMouseButtons());  // the physical left button is the secondary one
-    gdi::native::releaseAllKeys();
-    gdi::native::setKeyDown(gdi::kVkRButton, true);
-    gdi::native::setKeyDown(gdi::kVkControl, true);
+    platform::testdouble::releaseAllKeys();
+    platform::testdouble::setKeyDown(platform::kVkRButton, true);
+    platform::testdouble::setKeyDown(platform::kVkControl, true);
     EXPECT_EQ(17, context.getMouseButtons());
     buttonsSwapped = false;
     EXPECT_EQ(kRButton | kControl, context.getMouseButtons());
-    gdi::native::releaseAllKeys();
+    platform::testdouble::releaseAllKeys();
 
     // Drawing without a device context does nothing (and does not fail).
     context.setFrameColor(kRedColor);
@@ -400,21 +402,21 @@ TEST(DrawContextMouse, ButtonsFollowThePrimaryButtonAndLocationIsInWindowCoordin
     context.drawString("x", Rect(0, 0, 5, 5));
     EXPECT_EQ(kRedColor, context.getFrameColor());
 
-    gdi::native::setCursorPos(250, 130);
+    platform::testdouble::setCursorPos(250, 130);
     Point where;
     context.getMouseLocation(where);
     EXPECT_EQ(Point(250, 130), where);  // no window: screen coordinates
 
-    gdi::native::WindowRectHook previous = gdi::native::setWindowRectHook(&windowAt200x100);
-    gdi::HWnd fakeWindow = reinterpret_cast<gdi::HWnd>(&where);
+    platform::testdouble::WindowRectHook previous = platform::testdouble::setWindowRectHook(&windowAt200x100);
+    platform::HWnd fakeWindow = reinterpret_cast<platform::HWnd>(&where);
     DrawContext inWindow(nullptr, nullptr, fakeWindow);
     EXPECT_EQ(Point(200, 100), inWindow.getWindowOrigin());
     inWindow.getMouseLocation(where);
     EXPECT_EQ(Point(50, 30), where);
-    gdi::native::setCursorPos(150, 90);  // left of and above the window: negative
+    platform::testdouble::setCursorPos(150, 90);  // left of and above the window: negative
     inWindow.getMouseLocation(where);
     EXPECT_EQ(Point(-50, -10), where);
-    gdi::native::setWindowRectHook(previous);
+    platform::testdouble::setWindowRectHook(previous);
 }
 #endif
 
@@ -459,7 +461,7 @@ TEST(DrawContextMouse, ButtonsAndLocationFromTheSystem) {
     HWND window = CreateWindowExA(0, "STATIC", "origin", WS_POPUP | WS_VISIBLE, 120, 90, 200,
                                   100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, window);
-    DrawContext inWindow(nullptr, nullptr, reinterpret_cast<gdi::HWnd>(window));
+    DrawContext inWindow(nullptr, nullptr, reinterpret_cast<platform::HWnd>(window));
     EXPECT_EQ(Point(120, 90), inWindow.getWindowOrigin());
     inWindow.getMouseLocation(where);
     EXPECT_EQ(Point(180, 110), where);

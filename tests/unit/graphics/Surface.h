@@ -6,47 +6,47 @@
 #include "graphics/platform/Gdi.h"
 
 struct Surface {
-    Surface(int width, int height, gdi::ColorRef background = 0)
-        : dc(gdi::createRasterDC(width, height)), width(width), height(height) {
+    Surface(int width, int height, platform::ColorRef background = 0)
+        : dc(platform::createRasterDC(width, height)), width(width), height(height) {
         fill(0, 0, width, height, background);
     }
-    ~Surface() { gdi::deleteRasterDC(dc); }
+    ~Surface() { platform::deleteRasterDC(dc); }
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
-    gdi::ColorRef at(int x, int y) const { return gdi::GetPixel(dc, x, y); }
+    platform::ColorRef at(int x, int y) const { return platform::GetPixel(dc, x, y); }
 
-    std::vector<gdi::ColorRef> pixels() const {
-        std::vector<gdi::ColorRef> all;
+    std::vector<platform::ColorRef> pixels() const {
+        std::vector<platform::ColorRef> all;
         for (int y = 0; y < height; y++)
             for (int x = 0; x < width; x++) all.push_back(at(x, y));
         return all;
     }
 
-    int count(gdi::ColorRef color) const {
+    int count(platform::ColorRef color) const {
         int found = 0;
-        for (gdi::ColorRef each : pixels()) found += each == color;
+        for (platform::ColorRef each : pixels()) found += each == color;
         return found;
     }
 
-    void fill(int left, int top, int right, int bottom, gdi::ColorRef color) {
+    void fill(int left, int top, int right, int bottom, platform::ColorRef color) {
         fillArea(dc, left, top, right, bottom, color);
     }
 
-    static void fillArea(gdi::HDc target, int left, int top, int right, int bottom,
-                         gdi::ColorRef color) {
-        gdi::LogBrushRec description = {gdi::kBsSolid, color, 0};
-        gdi::HBrush brush = gdi::CreateBrushIndirect(&description);
-        gdi::RectRec area = {left, top, right, bottom};
-        gdi::FillRect(target, &area, brush);
-        gdi::DeleteObject(brush);
+    static void fillArea(platform::HDc target, int left, int top, int right, int bottom,
+                         platform::ColorRef color) {
+        platform::LogBrushRec description = {platform::kBsSolid, color, 0};
+        platform::HBrush brush = platform::CreateBrushIndirect(&description);
+        platform::RectRec area = {left, top, right, bottom};
+        platform::FillRect(target, &area, brush);
+        platform::DeleteObject(brush);
     }
 
-    gdi::HDc dc;
+    platform::HDc dc;
     int width;
     int height;
 };
 
-inline gdi::ColorRef rgb(int red, int green, int blue) {
-    return gdi::ColorRef(red) | (gdi::ColorRef(green) << 8) | (gdi::ColorRef(blue) << 16);
+inline platform::ColorRef rgb(int red, int green, int blue) {
+    return platform::ColorRef(red) | (platform::ColorRef(green) << 8) | (platform::ColorRef(blue) << 16);
 }

@@ -7,6 +7,7 @@
 
 #ifndef _WIN32
 #include "graphics/platform/Gdi.h"
+#include "platform_double/PlatformDouble.h"
 #endif
 
 namespace {
@@ -209,19 +210,19 @@ TEST_F(Container, TheWheelGoesToTheLastViewUnderTheCursorEvenWhenMouseDisabled) 
     RecordingView* above = add(Rect(20, 20, 60, 60));
     above->setMouseEnabled(false);
 
-    gdi::native::setCursorPos(30, 30);  // no window: the cursor stays in screen coordinates
+    platform::testdouble::setCursorPos(30, 30);  // no window: the cursor stays in screen coordinates
     EXPECT_TRUE(frame.onWheel(nullptr, Point(5, 5), 2.5f));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].view, above);
     EXPECT_EQ(log[0].where, Point(30, 30));
     EXPECT_FLOAT_EQ(above->wheelDistance, 2.5f);
 
-    gdi::native::setCursorPos(10, 50);
+    platform::testdouble::setCursorPos(10, 50);
     EXPECT_TRUE(frame.onWheel(nullptr, Point(0, 0), -1.0f));
     EXPECT_EQ(log.back().view, below);
 
     log.clear();
-    gdi::native::setCursorPos(61, 61);
+    platform::testdouble::setCursorPos(61, 61);
     EXPECT_FALSE(frame.onWheel(nullptr, Point(30, 30), 1.0f));
     EXPECT_TRUE(log.empty());
 }

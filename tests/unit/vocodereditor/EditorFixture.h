@@ -10,7 +10,7 @@
 #include "editor/VocoderEditor.h"
 #include "graphics/Frame.h"
 #ifndef _WIN32
-#include "graphics/platform/native/WindowStandIn.h"
+#include "platform_double/PlatformDouble.h"
 #endif
 #include "host/AEffect.h"
 #include "toolkit/ValueDisplay.h"
@@ -75,15 +75,15 @@ struct OpenEditor {
         host.record = record;
         editor = dynamic_cast<VocoderEditor*>(effect->editorObject());
 #ifndef _WIN32
-        gdi::native::releaseAllKeys();
-        hostWindow = platform::standin::createHostWindow(100, 80, 500, 500);
+        platform::testdouble::releaseAllKeys();
+        hostWindow = platform::testdouble::createHostWindow(100, 80, 500, 500);
 #endif
     }
     ~OpenEditor() {
         delete effect;
 #ifndef _WIN32
-        platform::standin::destroyHostWindow(hostWindow);
-        gdi::native::releaseAllKeys();
+        platform::testdouble::destroyHostWindow(hostWindow);
+        platform::testdouble::releaseAllKeys();
 #endif
         currentHost = nullptr;
     }
@@ -114,20 +114,20 @@ struct OpenEditor {
     // A button press at client position (x, y) delivered through the window procedure, with the
     // stand-in cursor there; the script then runs the drag until it is used up.
     void press(int32_t x, int32_t y, ButtonState held) {
-        gdi::RectRec r{0, 0, 0, 0};
-        gdi::GetWindowRect(window(), &r);
+        platform::RectRec r{0, 0, 0, 0};
+        platform::GetWindowRect(window(), &r);
         applyMouse(r.left + x, r.top + y, held);
         const uint32_t message = (held & kLButton)   ? platform::kMessageLeftButtonDown
                                  : (held & kRButton) ? platform::kMessageRightButtonDown
                                                      : platform::kMessageMiddleButtonDown;
-        platform::standin::sendMessage(window(), message, 0,
-                                       platform::standin::pointParam(x, y));
-        gdi::native::releaseAllKeys();
+        platform::testdouble::sendMessage(window(), message, 0,
+                                       platform::testdouble::pointParam(x, y));
+        platform::testdouble::releaseAllKeys();
     }
     // Script steps are in client coordinates; the stand-in cursor is in screen coordinates.
     void scriptFrom(int32_t x, int32_t y) {
-        gdi::RectRec r{0, 0, 0, 0};
-        gdi::GetWindowRect(window(), &r);
+        platform::RectRec r{0, 0, 0, 0};
+        platform::GetWindowRect(window(), &r);
         host.script.clear();
         host.script.from(r.left + x, r.top + y);
         originX = r.left;

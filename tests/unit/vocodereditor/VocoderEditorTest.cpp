@@ -11,12 +11,13 @@
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #ifndef _WIN32
-#include "graphics/platform/native/WindowStandIn.h"
+#include "platform_double/PlatformDouble.h"
 #endif
 #include "toolkit/FilmStripKnob.h"
 #include "toolkit/ToggleButton.h"
 #include "unit/graphics/Surface.h"
 #include "unit/vocodereditor/EditorFixture.h"
+#include "graphics/platform/raster/RasterControls.h"
 
 EditorHost* currentHost = nullptr;
 
@@ -229,7 +230,7 @@ TEST(VocoderEditor, HostParameterThreadRacingOpenAndCloseNeverReachesFreedContro
 TEST(VocoderEditor, KnobDragIsBracketedByBeginAndEndEditAroundTheAutomation) {
     OpenEditor fx;
     fx.open();
-    platform::standin::dispatchPending();  // first paint
+    platform::testdouble::dispatchPending();  // first paint
     EXPECT_EQ(fx.get(7), 0.25f);
     // Knob 7 at (88, 64, 120, 96): press on its centre and go up 200 pixels.
     fx.scriptFrom(104, 80);
@@ -268,7 +269,7 @@ TEST(VocoderEditor, HostClosingTheEditorDuringADragEndsItWithPairedEdits) {
     for (int viaAutomate = 0; viaAutomate < 2; viaAutomate++) {
         OpenEditor fx;
         fx.open();
-        platform::standin::dispatchPending();  // first paint
+        platform::testdouble::dispatchPending();  // first paint
         fx.scriptFrom(104, 80);
         fx.scriptMove(104, -120, kLButton, 20);
         if (viaAutomate)
@@ -300,7 +301,7 @@ TEST(VocoderEditor, HostClosingTheEditorDuringADragEndsItWithPairedEdits) {
 TEST(VocoderEditor, HostClosingTheEditorDuringASwitchClickStillReportsTheClick) {
     OpenEditor fx;
     fx.open();
-    platform::standin::dispatchPending();
+    platform::testdouble::dispatchPending();
     fx.host.closeAtIdle = 1;
     fx.press(140, 235, kLButton);
     EXPECT_EQ(fx.frame(), nullptr);
@@ -330,10 +331,10 @@ TEST(VocoderEditor, SwitchClicksSendOnThenOff) {
 TEST(VocoderEditor, HostSetParameterRedrawsTheKnobWithItsStripPictureAtTheNextIdle) {
     OpenEditor fx;
     fx.open();
-    platform::standin::dispatchPending();  // the first paint
+    platform::testdouble::dispatchPending();  // the first paint
     fx.dispatch(effEditIdle);
     fx.set(0, 0.5f);
-    gdi::HDc window = platform::standin::windowSurface(fx.window());
+    platform::HDc window = platform::testdouble::windowSurface(fx.window());
     // Knob 0 at (276, 68): not yet redrawn.
     Surface frame50(32, 32, 0xFFFFFF);
     {
@@ -346,10 +347,10 @@ TEST(VocoderEditor, HostSetParameterRedrawsTheKnobWithItsStripPictureAtTheNextId
         int compared = 0;
         for (int y = 0; y < 32; y++)
             for (int x = 0; x < 32; x++) {
-                const gdi::ColorRef want = frame50.at(x, y);
+                const platform::ColorRef want = frame50.at(x, y);
                 if (want == 0xFFFFFF) continue;  // the strip's key colour leaves the panel
                 compared++;
-                if (gdi::GetPixel(window, 276 + x, 68 + y) != want) return false;
+                if (platform::GetPixel(window, 276 + x, 68 + y) != want) return false;
             }
         return compared > 200;
     };
@@ -360,46 +361,46 @@ TEST(VocoderEditor, HostSetParameterRedrawsTheKnobWithItsStripPictureAtTheNextId
 }
 
 TEST(VocoderEditor, DestroyingTheEffectWithTheEditorOpenTakesTheWindowDown) {
-    const int32_t oleBefore = platform::standin::oleDepth();
+    const int32_t oleBefore = platform::testdouble::oleDepth();
     platform::WindowHandle window;
     {
         OpenEditor fx;
         fx.open();
         window = fx.window();
-        ASSERT_TRUE(platform::standin::isLiveWindow(window));
+        ASSERT_TRUE(platform::testdouble::isLiveWindow(window));
         EXPECT_EQ(Frame::windowClassUseCount(), 1);
         delete fx.effect;  // effClose without effEditClose
         fx.effect = nullptr;
-        EXPECT_FALSE(platform::standin::isLiveWindow(window));
+        EXPECT_FALSE(platform::testdouble::isLiveWindow(window));
         EXPECT_EQ(Frame::windowClassUseCount(), 0);
-        EXPECT_EQ(platform::standin::oleDepth(), oleBefore);
+        EXPECT_EQ(platform::testdouble::oleDepth(), oleBefore);
         // Messages still queued for the window find no frame.
-        platform::standin::dispatchPending();
+        platform::testdouble::dispatchPending();
     }
 }
 
 TEST(VocoderEditor, RepeatedOpenAndCloseLeavesNothingBehind) {
     OpenEditor fx;
-    const auto objectsBefore = gdi::native::objectCounts();
-    const int32_t oleBefore = platform::standin::oleDepth();
+    const auto objectsBefore = platform::raster::objectCounts();
+    const int32_t oleBefore = platform::testdouble::oleDepth();
     for (int i = 0; i < 50; i++) {
         fx.open();
-        platform::standin::dispatchPending();
+        platform::testdouble::dispatchPending();
         fx.set(i % 21, 0.5f);
         fx.dispatch(effEditIdle);
         fx.close();
     }
-    const auto objectsAfter = gdi::native::objectCounts();
+    const auto objectsAfter = platform::raster::objectCounts();
     EXPECT_EQ(objectsAfter.liveBitmaps(), objectsBefore.liveBitmaps());
     EXPECT_EQ(objectsAfter.livePens(), objectsBefore.livePens());
     EXPECT_EQ(objectsAfter.liveBrushes(), objectsBefore.liveBrushes());
     EXPECT_EQ(objectsAfter.liveFonts(), objectsBefore.liveFonts());
     EXPECT_EQ(objectsAfter.liveDcs(), objectsBefore.liveDcs());
-    EXPECT_EQ(platform::standin::oleDepth(), oleBefore);
+    EXPECT_EQ(platform::testdouble::oleDepth(), oleBefore);
     EXPECT_EQ(Frame::windowClassUseCount(), 0);
     int live = 0;
-    for (platform::WindowHandle child : platform::standin::childWindows(fx.hostWindow))
-        live += platform::standin::isLiveWindow(child);
+    for (platform::WindowHandle child : platform::testdouble::childWindows(fx.hostWindow))
+        live += platform::testdouble::isLiveWindow(child);
     EXPECT_EQ(live, 0);
     EXPECT_EQ(fx.editor->getBackgroundBitmap()->getRefCount(), 1);
 
@@ -407,8 +408,8 @@ TEST(VocoderEditor, RepeatedOpenAndCloseLeavesNothingBehind) {
     fx.open();
     fx.open();
     live = 0;
-    for (platform::WindowHandle child : platform::standin::childWindows(fx.hostWindow))
-        live += platform::standin::isLiveWindow(child);
+    for (platform::WindowHandle child : platform::testdouble::childWindows(fx.hostWindow))
+        live += platform::testdouble::isLiveWindow(child);
     EXPECT_EQ(live, 1);
 }
 

@@ -1,4 +1,4 @@
-// Native stand-in for LoadBitmapA: the library's bitmap resources are embedded as complete
+// LoadBitmapA on Linux: the library's bitmap resources are embedded as complete
 // .bmp files (resources/BitmapResources.h). Palettised (1, 4, 8 bits) and 24/32-bit
 // uncompressed files, bottom-up or top-down, rows padded to 4 bytes. Every size and offset
 // is checked against the file's length, so a damaged file loads as no bitmap rather than
@@ -8,10 +8,10 @@
 #include <map>
 #include <vector>
 
-#include "graphics/platform/native/NativeGdiState.h"
+#include "graphics/platform/raster/RasterState.h"
 #include "resources/BitmapResources.h"
 
-namespace gdi {
+namespace platform {
 namespace {
 
 std::map<int, std::vector<unsigned char>>& testResources() {
@@ -53,7 +53,7 @@ HBitmap decode(const unsigned char* data, size_t size) {
     if (pixelOffset > size || stride * size_t(height) > size - pixelOffset) return nullptr;
 
     HBitmap created = CreateBitmap(width, int(height), 1, 32, nullptr);
-    stand_in::BitmapObject* target = stand_in::bitmap(created);
+    raster::BitmapObject* target = raster::bitmap(created);
     if (!target) return nullptr;
     for (int64_t row = 0; row < height; row++) {
         const unsigned char* line = data + pixelOffset + size_t(row) * stride;
@@ -82,7 +82,7 @@ HBitmap decode(const unsigned char* data, size_t size) {
 }  // namespace
 
 HBitmap LoadBitmapA(HModule, int resourceId) {
-    // The stand-in has one module: the instance handle is not consulted.
+    // The raster has one module: the instance handle is not consulted.
     resourceId &= 0xFFFF;
     auto registered = testResources().find(resourceId);
     if (registered != testResources().end())
@@ -93,7 +93,7 @@ HBitmap LoadBitmapA(HModule, int resourceId) {
     return decode(data, size);
 }
 
-namespace native {
+namespace raster {
 
 void registerTestBitmapResource(int resourceId, const unsigned char* data, size_t size) {
     if (!data || size == 0) {
@@ -103,5 +103,5 @@ void registerTestBitmapResource(int resourceId, const unsigned char* data, size_
     testResources()[resourceId & 0xFFFF].assign(data, data + size);
 }
 
-}  // namespace native
-}  // namespace gdi
+}  // namespace raster
+}  // namespace platform

@@ -1,4 +1,4 @@
-// Native stand-in for DrawTextA: one line of the fixed bitmap font, placed by GDI's rules
+// DrawTextA on the software raster: one line of the fixed bitmap font, placed by GDI's rules
 // (left, centred or right; top, vertically centred or bottom), clipped to the rectangle unless
 // DT_NOCLIP, and backed with the background colour in opaque mode. Multi-line layout is not
 // offered; text without DT_SINGLELINE is drawn as one line from the top.
@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "graphics/platform/native/NativeFont.h"
-#include "graphics/platform/native/NativeGdiState.h"
+#include "graphics/platform/raster/Font.h"
+#include "graphics/platform/raster/RasterState.h"
 
-namespace gdi {
+namespace platform {
 namespace {
 
 struct Metrics {
@@ -19,7 +19,7 @@ struct Metrics {
     bool underline;
 };
 
-Metrics metricsOf(const stand_in::FontObject& font) {
+Metrics metricsOf(const raster::FontObject& font) {
     Metrics metrics;
     const int requested = font.description.lfHeight;
     metrics.height = requested < 0 ? -requested : (requested > 0 ? requested : 16);
@@ -51,7 +51,7 @@ std::string visibleText(const char* text, int length, bool noPrefix) {
 
 }  // namespace
 
-using namespace stand_in;
+using namespace raster;
 
 int DrawTextA(HDc handle, const char* text, int length, RectRec* rect, uint32_t format) {
     DeviceContext* dc = context(handle);
@@ -110,4 +110,4 @@ int DrawTextA(HDc handle, const char* text, int length, RectRec* rect, uint32_t 
     return metrics.height;
 }
 
-}  // namespace gdi
+}  // namespace platform

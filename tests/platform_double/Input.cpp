@@ -1,4 +1,4 @@
-// Native stand-in for the cursor, key, system-metric, window-geometry and library calls: the
+// Test double for the cursor, key, system-metric, window-geometry and library calls: the
 // values come from what tests set, so mouse tracking and button logic run deterministically.
 
 #include <cctype>
@@ -6,15 +6,16 @@
 #include <map>
 #include <string>
 
-#include "graphics/platform/native/NativeGdiState.h"
+#include "graphics/platform/raster/RasterState.h"
+#include "platform_double/PlatformDouble.h"
 
-namespace gdi {
+namespace platform {
 namespace {
 
 bool keysDown[256] = {};
 PointRec cursor = {0, 0};
 bool swapped = false;
-native::WindowRectHook windowRectHook = nullptr;
+testdouble::WindowRectHook windowRectHook = nullptr;
 uint32_t platformId = kVerPlatformWin32Nt;
 int librariesLoaded = 0;
 
@@ -58,7 +59,7 @@ void* GetProcAddress(HModule module, const char* name) {
     Library* library = findLibrary(module);
     if (!library || !name) return nullptr;
     if (library->name == "msimg32.dll" && std::strcmp(name, "TransparentBlt") == 0)
-        return reinterpret_cast<void*>(&stand_in::transparentBlt);
+        return reinterpret_cast<void*>(&raster::transparentBlt);
     return nullptr;
 }
 
@@ -113,7 +114,7 @@ int ScreenToClient(HWnd window, PointRec* where) {
     return 1;
 }
 
-namespace native {
+namespace testdouble {
 
 void setKeyDown(int virtualKey, bool down) {
     if (virtualKey >= 0 && virtualKey <= 255) keysDown[virtualKey] = down;
@@ -140,5 +141,5 @@ void setLibraryAvailable(const char* name, bool available) {
 void setPlatformId(uint32_t id) { platformId = id; }
 int loadedLibraryCount() { return librariesLoaded; }
 
-}  // namespace native
-}  // namespace gdi
+}  // namespace testdouble
+}  // namespace platform

@@ -1,17 +1,17 @@
-// Native stand-in for GDI objects and device contexts: creation, selection, deletion and the
+// Software raster: GDI objects and device contexts: creation, selection, deletion and the
 // counters the leak tests read. Like GDI, an object that is still selected into a device
 // context cannot be deleted, and stock objects are never deleted.
 
 #include <cstring>
 #include <unordered_set>
 
-#include "graphics/platform/native/NativeGdiState.h"
+#include "graphics/platform/raster/RasterState.h"
 
-namespace gdi {
-namespace stand_in {
+namespace platform {
+namespace raster {
 namespace {
 
-native::ObjectCounts counts = {};
+raster::ObjectCounts counts = {};
 bool creationFails = false;
 std::unordered_set<const void*>& liveObjects() {
     static std::unordered_set<const void*> set;
@@ -55,16 +55,16 @@ StockObjects& stock() {
 }
 
 void countCreation(Kind kind, long delta, bool deletion) {
-    long native::ObjectCounts::*field = nullptr;
+    long raster::ObjectCounts::*field = nullptr;
     switch (kind) {
-        case Kind::Pen: field = deletion ? &native::ObjectCounts::pensDeleted
-                                         : &native::ObjectCounts::pensCreated; break;
-        case Kind::Brush: field = deletion ? &native::ObjectCounts::brushesDeleted
-                                           : &native::ObjectCounts::brushesCreated; break;
-        case Kind::Font: field = deletion ? &native::ObjectCounts::fontsDeleted
-                                          : &native::ObjectCounts::fontsCreated; break;
-        case Kind::Bitmap: field = deletion ? &native::ObjectCounts::bitmapsDeleted
-                                            : &native::ObjectCounts::bitmapsCreated; break;
+        case Kind::Pen: field = deletion ? &raster::ObjectCounts::pensDeleted
+                                         : &raster::ObjectCounts::pensCreated; break;
+        case Kind::Brush: field = deletion ? &raster::ObjectCounts::brushesDeleted
+                                           : &raster::ObjectCounts::brushesCreated; break;
+        case Kind::Font: field = deletion ? &raster::ObjectCounts::fontsDeleted
+                                          : &raster::ObjectCounts::fontsCreated; break;
+        case Kind::Bitmap: field = deletion ? &raster::ObjectCounts::bitmapsDeleted
+                                            : &raster::ObjectCounts::bitmapsCreated; break;
     }
     counts.*field += delta;
 }
@@ -102,9 +102,9 @@ HGdiObj adopt(Object* created) {
     return reinterpret_cast<HGdiObj>(created);
 }
 
-}  // namespace stand_in
+}  // namespace raster
 
-using namespace stand_in;
+using namespace raster;
 
 HDc CreateCompatibleDC(HDc) {
     StockObjects& objects = stock();
@@ -356,11 +356,11 @@ void deleteRasterDC(HDc handle) {
     DeleteObject(surface);
 }
 
-namespace native {
+namespace raster {
 
-ObjectCounts objectCounts() { return stand_in::counts; }
+ObjectCounts objectCounts() { return raster::counts; }
 
-void failObjectCreation(bool fail) { stand_in::creationFails = fail; }
+void failObjectCreation(bool fail) { raster::creationFails = fail; }
 
 bool getLogFont(HGdiObj handle, LogFontRec* out) {
     Object* found = object(handle);
@@ -369,5 +369,5 @@ bool getLogFont(HGdiObj handle, LogFontRec* out) {
     return true;
 }
 
-}  // namespace native
-}  // namespace gdi
+}  // namespace raster
+}  // namespace platform

@@ -1,4 +1,4 @@
-// Native stand-in for the window, message, clock and OLE calls: windows are records with an
+// Test double for the window, message, clock and OLE calls: windows are records with an
 // in-memory surface and an update region, messages go through one queue per process (the
 // system runs on one UI thread), and the tick clock only moves when a test or Sleep moves it.
 
@@ -11,7 +11,7 @@
 
 #include "graphics/DropTarget.h"
 #include "graphics/platform/Window.h"
-#include "graphics/platform/native/WindowStandIn.h"
+#include "platform_double/PlatformDouble.h"
 
 namespace platform {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 constexpr uint32_t kChildVisibleStyle = 0x50000000;  // WS_CHILD | WS_VISIBLE
 constexpr uint32_t kGlobalClassStyle = 0x4000;       // CS_GLOBALCLASS
 
-struct WindowRecord : gdi::WndTag {
+struct WindowRecord : platform::WndTag {
     std::string className;
     std::string windowName;
     uint32_t style = 0;
@@ -29,7 +29,7 @@ struct WindowRecord : gdi::WndTag {
     void* userData = nullptr;
     bool live = true;
     bool hostWindow = false;
-    gdi::HDc surface = nullptr;
+    platform::HDc surface = nullptr;
     bool updatePending = false;
     WindowRect update{0, 0, 0, 0};
     std::vector<WindowRecord*> children;
@@ -82,7 +82,7 @@ WindowRecord* live(WindowHandle handle) {
     return (w && w->live) ? w : nullptr;
 }
 
-bool screenRect(gdi::HWnd handle, gdi::RectRec* out) {
+bool screenRect(platform::HWnd handle, platform::RectRec* out) {
     WindowRecord* w = live(handle);
     if (!w || !out) return false;
     int32_t x = 0, y = 0;
@@ -90,13 +90,13 @@ bool screenRect(gdi::HWnd handle, gdi::RectRec* out) {
         x += p->x;
         y += p->y;
     }
-    *out = gdi::RectRec{x, y, x + w->width, y + w->height};
+    *out = platform::RectRec{x, y, x + w->width, y + w->height};
     return true;
 }
 
 void installHook() {
     if (state().hookInstalled) return;
-    gdi::native::setWindowRectHook(&screenRect);
+    platform::testdouble::setWindowRectHook(&screenRect);
     state().hookInstalled = true;
 }
 
@@ -136,7 +136,7 @@ void destroy(WindowRecord* w) {
     w->live = false;
     w->updatePending = false;
     if (w->surface) {
-        gdi::deleteRasterDC(w->surface);
+        platform::deleteRasterDC(w->surface);
         w->surface = nullptr;
     }
 }
@@ -168,7 +168,7 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
     w->height = height;
     w->parent = p;
     w->instance = instance;
-    w->surface = gdi::createRasterDC(width, height);
+    w->surface = platform::createRasterDC(width, height);
     p->children.push_back(w);
     // A new visible window is entirely invalid until it has been painted once.
     addToUpdate(w, WindowRect{0, 0, width, height});
@@ -274,7 +274,7 @@ void revokeDragDrop(WindowHandle window) {
 
 // ---- Stand-in controls -----------------------------------------------------------------------
 
-namespace standin {
+namespace testdouble {
 
 WindowHandle createHostWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
     WindowRecord* w = newWindow();
@@ -285,7 +285,7 @@ WindowHandle createHostWindow(int32_t x, int32_t y, int32_t width, int32_t heigh
     w->width = width;
     w->height = height;
     w->hostWindow = true;
-    w->surface = gdi::createRasterDC(width, height);
+    w->surface = platform::createRasterDC(width, height);
     return w;
 }
 
@@ -405,5 +405,5 @@ void drop(WindowHandle window, DataObject* data, uint32_t keyState, int32_t x, i
     t->Release();
 }
 
-}  // namespace standin
+}  // namespace testdouble
 }  // namespace platform

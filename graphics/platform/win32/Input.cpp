@@ -4,7 +4,7 @@
 
 #include "graphics/platform/Gdi.h"
 
-namespace gdi {
+namespace platform {
 
 HModule LoadLibraryA(const char* name) { return reinterpret_cast<HModule>(::LoadLibraryA(name)); }
 
@@ -38,4 +38,4 @@ int ScreenToClient(HWnd window, PointRec* where) {
     return ::ScreenToClient(reinterpret_cast<HWND>(window), reinterpret_cast<POINT*>(where));
 }
 
-}  // namespace gdi
+}  // namespace platform

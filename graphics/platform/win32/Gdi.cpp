@@ -8,25 +8,25 @@
 #include "graphics/platform/Gdi.h"
 
 namespace {
-static_assert(sizeof(gdi::PointRec) == sizeof(POINT), "POINT layout");
-static_assert(sizeof(gdi::RectRec) == sizeof(RECT), "RECT layout");
-static_assert(sizeof(gdi::LogPenRec) == sizeof(LOGPEN), "LOGPEN layout");
-static_assert(sizeof(gdi::LogBrushRec) == sizeof(LOGBRUSH), "LOGBRUSH layout");
-static_assert(sizeof(gdi::LogFontRec) == sizeof(LOGFONTA), "LOGFONTA layout");
-static_assert(offsetof(gdi::LogFontRec, lfFaceName) == offsetof(LOGFONTA, lfFaceName),
+static_assert(sizeof(platform::PointRec) == sizeof(POINT), "POINT layout");
+static_assert(sizeof(platform::RectRec) == sizeof(RECT), "RECT layout");
+static_assert(sizeof(platform::LogPenRec) == sizeof(LOGPEN), "LOGPEN layout");
+static_assert(sizeof(platform::LogBrushRec) == sizeof(LOGBRUSH), "LOGBRUSH layout");
+static_assert(sizeof(platform::LogFontRec) == sizeof(LOGFONTA), "LOGFONTA layout");
+static_assert(offsetof(platform::LogFontRec, lfFaceName) == offsetof(LOGFONTA, lfFaceName),
               "LOGFONTA layout");
-static_assert(sizeof(gdi::BitmapRec) == sizeof(BITMAP), "BITMAP layout");
-static_assert(offsetof(gdi::BitmapRec, bmBits) == offsetof(BITMAP, bmBits), "BITMAP layout");
-static_assert(sizeof(gdi::OsVersionInfoRec) == sizeof(OSVERSIONINFOEXA) &&
-                  sizeof(gdi::OsVersionInfoRec) == 156,
+static_assert(sizeof(platform::BitmapRec) == sizeof(BITMAP), "BITMAP layout");
+static_assert(offsetof(platform::BitmapRec, bmBits) == offsetof(BITMAP, bmBits), "BITMAP layout");
+static_assert(sizeof(platform::OsVersionInfoRec) == sizeof(OSVERSIONINFOEXA) &&
+                  sizeof(platform::OsVersionInfoRec) == 156,
               "OSVERSIONINFOEXA layout");
 
-HDC win(gdi::HDc dc) { return reinterpret_cast<HDC>(dc); }
-HGDIOBJ win(gdi::HGdiObj object) { return reinterpret_cast<HGDIOBJ>(object); }
-gdi::HGdiObj ours(HGDIOBJ object) { return reinterpret_cast<gdi::HGdiObj>(object); }
+HDC win(platform::HDc dc) { return reinterpret_cast<HDC>(dc); }
+HGDIOBJ win(platform::HGdiObj object) { return reinterpret_cast<HGDIOBJ>(object); }
+platform::HGdiObj ours(HGDIOBJ object) { return reinterpret_cast<platform::HGdiObj>(object); }
 }  // namespace
 
-namespace gdi {
+namespace platform {
 
 HDc CreateCompatibleDC(HDc dc) { return reinterpret_cast<HDc>(::CreateCompatibleDC(win(dc))); }
 int DeleteDC(HDc dc) { return ::DeleteDC(win(dc)); }
@@ -126,4 +126,4 @@ void deleteRasterDC(HDc dc) {
     ::DeleteObject(bitmap);
 }
 
-}  // namespace gdi
+}  // namespace platform

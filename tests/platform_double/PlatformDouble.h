@@ -1,7 +1,9 @@
 #pragma once
-// Controls of the native stand-in for the window, message, clock, OLE and drop calls
-// (graphics/platform/Window.h, DragDrop.h). Tests build host windows, post messages, run the
-// clock and drive drags through these; the plug-in code only sees the common interface.
+// A test double of the window layer: windows, messages, clock, OLE, drops, cursor, keys and
+// library loading (graphics/platform/Window.h, DragDrop.h and the input calls of Gdi.h), all
+// in memory and under the tests' control. Tests build host windows, post messages, run the
+// clock, press keys and drive drags through these; the code under test only sees the common
+// interface. Drawing goes to the real software raster (graphics/platform/raster).
 
 #include <cstdint>
 #include <string>
@@ -13,7 +15,25 @@
 class DropTarget;
 
 namespace platform {
-namespace standin {
+namespace testdouble {
+
+// ---- Mouse and keys: what GetAsyncKeyState/GetKeyState/GetCursorPos report -------------------
+void setKeyDown(int virtualKey, bool down);
+void releaseAllKeys();
+void setCursorPos(int x, int y);
+void setSwapButton(bool swapped);  // GetSystemMetrics(kSmSwapButton)
+
+// The window part answers GetWindowRect/ScreenToClient for its windows through this hook.
+// Answers the hook it replaces.
+typedef bool (*WindowRectHook)(HWnd window, RectRec* screenRect);
+WindowRectHook setWindowRectHook(WindowRectHook hook);
+
+// ---- Library loading -------------------------------------------------------------------------
+// Which library names LoadLibraryA finds (msimg32.dll by default, with TransparentBlt) and the
+// platform id GetVersionExA reports (2, NT, by default).
+void setLibraryAvailable(const char* name, bool available);
+void setPlatformId(uint32_t platformId);
+int loadedLibraryCount();  // LoadLibraryA calls not yet matched by FreeLibrary
 
 // ---- Windows ---------------------------------------------------------------------------------
 // A top-level window of the host at screen position (x, y); it has no window procedure.
@@ -32,7 +52,7 @@ struct WindowInfo {
     void* instance;
 };
 WindowInfo windowInfo(WindowHandle window);
-// The device context that draws into the window's pixels (read them with gdi::GetPixel).
+// The device context that draws into the window's pixels (read them with platform::GetPixel).
 DeviceContext windowSurface(WindowHandle window);
 // GetDC calls not yet matched by ReleaseDC, and BeginPaint calls not matched by EndPaint.
 int32_t outstandingWindowDCs();
@@ -105,5 +125,5 @@ int32_t outstandingGlobalLocks();
 void addShortcut(const std::string& linkPath, const std::string& targetShortPath);
 int32_t shortcutResolveCalls();
 
-}  // namespace standin
+}  // namespace testdouble
 }  // namespace platform

@@ -1,14 +1,15 @@
 #pragma once
-// Internals of the native drawing stand-in: the objects behind the opaque handles. Pixels are
+// Internals of the software raster: the objects behind the opaque handles. Pixels are
 // kept in COLORREF form (0x00BBGGRR); a monochrome bitmap holds only 0 (black) and 0xFFFFFF.
 
 #include <cstdint>
 #include <vector>
 
 #include "graphics/platform/Gdi.h"
+#include "graphics/platform/raster/RasterControls.h"
 
-namespace gdi {
-namespace stand_in {
+namespace platform {
+namespace raster {
 
 enum class Kind { Pen, Brush, Font, Bitmap };
 
@@ -80,10 +81,10 @@ bool readConverted(const DeviceContext& source, int x, int y, const DeviceContex
 bool inside(const BitmapObject& target, int x, int y);
 void plot(BitmapObject& target, int x, int y, ColorRef color);
 
-// The stand-in's TransparentBlt, answered by GetProcAddress for msimg32.dll.
+// The raster's TransparentBlt, answered by GetProcAddress for msimg32.dll.
 int GDI_STDCALL transparentBlt(HDc dest, int x, int y, int width, int height, HDc source,
                                int sourceX, int sourceY, int sourceWidth, int sourceHeight,
                                uint32_t key);
 
-}  // namespace stand_in
-}  // namespace gdi
+}  // namespace raster
+}  // namespace platform

@@ -1,13 +1,13 @@
-// Native stand-in for GDI's lines, fills, blits and pixel access, with GDI's pixel rules:
+// Software raster for GDI's lines, fills, blits and pixel access, with GDI's pixel rules:
 // lines leave out their end pixel, FillRect leaves out the right and bottom edges, blits
 // convert between colour and monochrome through the background and text colours.
 
 #include <cstdlib>
 
-#include "graphics/platform/native/NativeGdiState.h"
+#include "graphics/platform/raster/RasterState.h"
 
-namespace gdi {
-namespace stand_in {
+namespace platform {
+namespace raster {
 
 bool inside(const BitmapObject& target, int x, int y) {
     return x >= 0 && y >= 0 && x < target.width && y < target.height;
@@ -43,7 +43,7 @@ int GDI_STDCALL transparentBlt(HDc destHandle, int x, int y, int width, int heig
                                int sourceHeight, uint32_t key) {
     DeviceContext* dest = context(destHandle);
     DeviceContext* source = context(sourceHandle);
-    // Stretching is not needed by this program and not offered by the stand-in.
+    // Stretching is not needed by this program and not offered by the raster.
     if (!dest || !source || width <= 0 || height <= 0 || width != sourceWidth ||
         height != sourceHeight)
         return 0;
@@ -60,9 +60,9 @@ int GDI_STDCALL transparentBlt(HDc destHandle, int x, int y, int width, int heig
     return 1;
 }
 
-}  // namespace stand_in
+}  // namespace raster
 
-using namespace stand_in;
+using namespace raster;
 
 int MoveToEx(HDc handle, int x, int y, PointRec* previous) {
     DeviceContext* dc = context(handle);
@@ -162,4 +162,4 @@ ColorRef SetPixel(HDc handle, int x, int y, ColorRef color) {
     return GetPixel(handle, x, y);
 }
 
-}  // namespace gdi
+}  // namespace platform

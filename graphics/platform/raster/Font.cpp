@@ -1,7 +1,7 @@
-#include "graphics/platform/native/NativeFont.h"
+#include "graphics/platform/raster/Font.h"
 
-namespace gdi {
-namespace stand_in {
+namespace platform {
+namespace raster {
 namespace {
 
 struct Glyph {
@@ -86,5 +86,5 @@ const uint8_t* glyphRows(unsigned char character) {
     return kMissing;
 }
 
-}  // namespace stand_in
-}  // namespace gdi
+}  // namespace raster
+}  // namespace platform

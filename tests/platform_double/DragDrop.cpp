@@ -1,5 +1,5 @@
-// Native stand-in for the data-object, global-memory and shell-link calls of a drop. Data
-// objects are the stand-in's DataObject records; GetData hands out global blocks that count
+// Test double for the data-object, global-memory and shell-link calls of a drop. Data
+// objects are the double's DataObject records; GetData hands out global blocks that count
 // their locks and their release.
 
 #include <algorithm>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "graphics/platform/DragDrop.h"
-#include "graphics/platform/native/WindowStandIn.h"
+#include "platform_double/PlatformDouble.h"
 
 namespace platform {
 namespace {
@@ -48,12 +48,12 @@ void freeBlock(GlobalBlock* b) {
     delete b;
 }
 
-// The medium's releasing object: the stand-in encodes "release through an object" by pointing
+// The medium's releasing object: the double encodes "release through an object" by pointing
 // releaseObject at the block itself.
 }  // namespace
 
 bool dataOffersFormat(void* dataObject, uint16_t format) {
-    auto* data = static_cast<standin::DataObject*>(dataObject);
+    auto* data = static_cast<testdouble::DataObject*>(dataObject);
     if (!data) return false;
     if (format == kFormatText) return data->offersText;
     if (format == kFormatFiles) return data->offersFiles;
@@ -61,7 +61,7 @@ bool dataOffersFormat(void* dataObject, uint16_t format) {
 }
 
 bool getDropData(void* dataObject, uint16_t format, DropMedium* medium) {
-    auto* data = static_cast<standin::DataObject*>(dataObject);
+    auto* data = static_cast<testdouble::DataObject*>(dataObject);
     if (!data || !medium || !dataOffersFormat(dataObject, format)) return false;
     medium->global = nullptr;
     medium->releaseObject = nullptr;
@@ -137,7 +137,7 @@ void resolveShortcutInPlace(char* name, uint32_t size) {
     std::memcpy(name, target.c_str(), target.size() + 1);
 }
 
-namespace standin {
+namespace testdouble {
 
 int32_t liveGlobals() { return static_cast<int32_t>(dropState().globals.size()); }
 int32_t globalFreeCalls() { return dropState().globalFrees; }
@@ -150,5 +150,5 @@ void addShortcut(const std::string& linkPath, const std::string& targetShortPath
 
 int32_t shortcutResolveCalls() { return dropState().resolves; }
 
-}  // namespace standin
+}  // namespace testdouble
 }  // namespace platform
