@@ -15,9 +15,10 @@
 # OSTRAQUELLE_FULL_32BIT=1.
 #
 # 32-bit programs: where the kernel runs them, the 32-bit suite runs in full. Where it does
-# not, scripts/setup.sh registers qemu for them and the 32-bit build runs a representative
-# subset (every wine process costs tens of seconds emulated); where even that is impossible the
-# 32-bit tests are skipped. The output says which, and why.
+# not, scripts/setup.sh registers qemu for them, the 32-bit programs run in a 64-bit wine prefix
+# (scripts/wine-run.sh) and the 32-bit build runs a representative subset (every emulated wine
+# process costs about a minute); where even that is impossible the 32-bit tests are skipped.
+# The output says which, and why.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -118,13 +119,13 @@ for name in "${builds[@]}"; do
         continue
         ;;
       emulated)
-        # Booting the 32-bit prefix is where qemu fails if it fails (a wine service that
-        # crashes emulated hangs the boot); that says nothing about the plug-in, so it makes
-        # the 32-bit tests skipped, with the reason, rather than failed.
+        # The prefix is booted before the tests, so that its minutes do not count against the
+        # first test's time limit. A prefix that cannot be made says nothing about the
+        # plug-in: the 32-bit tests are then skipped, with the reason, rather than failed.
         if ! boot=$(bash scripts/wine-run.sh "$root/build/win32/wineprefix" win32 --boot-only 2>&1); then
           n=$(ctest --test-dir build/win32 -N | sed -n 's/^Total Tests: //p')
           echo "$boot"
-          echo "== tests: win32: all ${n:-?} skipped: wine32 could not boot its prefix under emulation"
+          echo "== tests: win32: all ${n:-?} skipped: no wine prefix for the emulated 32-bit programs"
           skipped=$((skipped + ${n:-0}))
           notes+=("${n:-?} 32-bit tests skipped, wine32 under emulation: $(grep -m1 -o 'cannot create.*' <<<"$boot")")
           continue

@@ -3,36 +3,51 @@
 # the program with a failure instead of waiting in the debugger):
 #   wine-run.sh <prefix dir> <win32|win64> <program.exe> [args...]
 #   wine-run.sh <prefix dir> <win32|win64> --boot-only    prepare the prefix and stop
-# Each prefix starts as a copy of one booted template per build tree and architecture
-# (<build>/wineprefix-template-<arch>): wineboot takes tens of seconds natively and minutes
-# under emulation, and it runs once. The X11 driver is unmanaged so that hiding or destroying a
-# window does not wait for a window manager. Without a display the program runs under xvfb-run.
+# Each prefix starts as a copy of one booted template per build tree and prefix kind
+# (<build>/wineprefix-template-<kind>): wineboot takes tens of seconds, and it runs once. The
+# X11 driver is unmanaged so that hiding or destroying a window does not wait for a window
+# manager. Without a display the program runs under xvfb-run.
+#
+# Where 32-bit programs run only through qemu, a 32-bit prefix cannot be booted reliably:
+# wineboot starts a dozen emulated wine services, and one crashing under qemu hangs the boot.
+# There the 32-bit programs run in a 64-bit prefix instead (kind wow64), as on 64-bit Windows:
+# the prefix boots natively with wine64, the wineserver is the native 64-bit one, and only the
+# test program and its 32-bit wine loader are emulated.
 set -euo pipefail
 prefix=$1 arch=$2
 shift 2
 
+# Debian's wine wrapper starts the 32-bit loader first whenever wine32 is installed; the
+# 64-bit loader started directly needs no 32-bit support at all.
+wine32=/usr/lib/wine/wine wine64=/usr/lib/wine/wine64
 case $arch in
-  win32) loader=/usr/lib/wine/wine ;;
-  # Debian's wine wrapper starts the 32-bit loader first whenever wine32 is installed; the
-  # 64-bit loader started directly needs no 32-bit support at all.
-  win64) loader=/usr/lib/wine/wine64 ;;
+  win32)
+    kind=win32 loader=$wine32 boot_loader=$wine32
+    i386_state=${OSTRAQUELLE_I386:-$(bash "$(dirname "$0")/i386.sh" probe)}
+    if [ "${i386_state%%:*}" = emulated ]; then
+      kind=wow64 boot_loader=$wine64
+    fi
+    ;;
+  win64) kind=win64 loader=$wine64 boot_loader=$wine64 ;;
   *) echo "wine-run: unknown architecture '$arch' (win32 or win64)" >&2; exit 2 ;;
 esac
-if [ ! -x "$loader" ]; then
-  echo "wine-run: $loader is missing; scripts/setup.sh installs wine" >&2
-  exit 1
-fi
+for program in "$loader" "$boot_loader"; do
+  if [ ! -x "$program" ]; then
+    echo "wine-run: $program is missing; scripts/setup.sh installs wine" >&2
+    exit 1
+  fi
+done
 
-export WINELOADER=$loader WINEARCH=$arch WINEDEBUG=-all
+export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # qemu reserves the whole 4 GiB guest address space up front, which wine32 needs when it runs
 # emulated ("failed to map the shared user data" otherwise); nothing but qemu reads it.
 export QEMU_RESERVED_VA=0xffff0000
 
 fail_boot() {
-  echo "wine-run: cannot create the $arch wine prefix $1: $2" >&2
+  echo "wine-run: cannot create the $kind wine prefix $1: $2" >&2
   [ -s "$1.boot.log" ] && tail -n 5 "$1.boot.log" | sed 's/^/wine-run:   /' >&2
-  if [ "$arch" = win32 ]; then
+  if [ "$kind" = win32 ]; then
     echo "wine-run: 32-bit programs on this machine: $(bash "$(dirname "$0")/i386.sh" probe)" >&2
   fi
   exit 1
@@ -59,6 +74,8 @@ stop_prefix() {
 # Boots a prefix; any failure stops with a message that says where it failed.
 boot_prefix() {
   local dir=$1 status=0 attempt deadline
+  local WINELOADER=$boot_loader WINEARCH=${kind/wow64/win64}
+  export WINELOADER WINEARCH
   # Natively a boot takes seconds; emulated, minutes. One that takes longer has hung (seen
   # under qemu when one of wine's own services crashed), and waiting on would only use up
   # the caller's time.
@@ -72,7 +89,7 @@ boot_prefix() {
   # broken fails again.
   for attempt in 1 2; do
     status=0
-    WINEPREFIX=$dir timeout $((deadline - $(date +%s))) "$loader" wineboot.exe -i \
+    WINEPREFIX=$dir timeout $((deadline - $(date +%s))) "$boot_loader" wineboot.exe -i \
       >>"$dir.boot.log" 2>&1 || status=$?
     [ "$status" -eq 0 ] && break
     echo "wine-run: wineboot attempt $attempt exited with status $status" >>"$dir.boot.log"
@@ -84,21 +101,25 @@ boot_prefix() {
       fail_boot "$dir" "wineboot did not finish within ${OSTRAQUELLE_WINE_BOOT_SECONDS:-1500} s"
   done
   [ "$status" -eq 0 ] || fail_boot "$dir" "wineboot exited with status $status"
-  WINEPREFIX=$dir "$loader" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+  WINEPREFIX=$dir "$boot_loader" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >>"$dir.boot.log" 2>&1 || fail_boot "$dir" "setting the X11 driver to unmanaged failed"
   stop_prefix "$dir"
   [ -d "$dir/drive_c/windows" ] || fail_boot "$dir" "wineboot left no windows directory"
   grep -q '"Managed"="N"' "$dir/user.reg" 2>/dev/null ||
     fail_boot "$dir" "the registry was not saved (no X11 driver setting in user.reg)"
-  touch "$dir/.ostraquelle-ready"
+  echo "$kind" >"$dir/.ostraquelle-ready"
 }
 
-template=$(dirname "$prefix")/wineprefix-template-$arch
+# Ready: booted, and of the kind this run needs (a tree may be tested natively and emulated).
+is_ready() { [ "$(cat "$1/.ostraquelle-ready" 2>/dev/null)" = "$kind" ]; }
+
+template=$(dirname "$prefix")/wineprefix-template-$kind
 mkdir -p "$(dirname "$prefix")"
 (
   flock 9
-  if [ ! -f "$prefix/.ostraquelle-ready" ]; then
-    [ -f "$template/.ostraquelle-ready" ] || boot_prefix "$template"
+  if ! is_ready "$prefix"; then
+    [ -n "$(ls -A "$prefix" 2>/dev/null)" ] && stop_prefix "$prefix"
+    is_ready "$template" || boot_prefix "$template"
     rm -rf "$prefix" "$prefix.tmp"
     # Hard links: a prefix is 0.6 to 1.3 GB, and wine replaces the files it changes (the
     # registry is written anew and renamed) rather than writing into them.
@@ -108,7 +129,9 @@ mkdir -p "$(dirname "$prefix")"
 ) 9>"$(dirname "$prefix")/.wineprefix-$arch.lock"
 
 [ "${1:-}" = --boot-only ] && exit 0
-export WINEPREFIX=$prefix
+export WINEPREFIX=$prefix WINELOADER=$loader WINEARCH=$arch
+# The prefix decides: a 32-bit program in a 64-bit prefix must not ask for a 32-bit one.
+[ "$kind" = wow64 ] && unset WINEARCH
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$loader" "$@"
 fi
