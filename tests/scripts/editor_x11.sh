@@ -19,7 +19,7 @@ host=$build/tests/host_editor_x11
 [ -x "$host" ] || { echo "editor_x11: $host not built"; exit 77; }
 
 if [ -z "${OSTRAQUELLE_EDITOR_X11_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
     env OSTRAQUELLE_EDITOR_X11_DISPLAY=1 bash "$0" "$@"
 fi
 
