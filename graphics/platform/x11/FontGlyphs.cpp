@@ -71,6 +71,16 @@ std::string findFont(const char* const* names, size_t count) {
     return "";
 }
 
+// Windows draws anti-aliased glyph edges darker (fuller) than FreeType's linear coverage; the
+// coverage raised to the power 0.6 comes closest to the Windows panel's text (least squared
+// difference over the value displays of its screenshot).
+struct CoverageCurve {
+    CoverageCurve() {
+        for (int i = 0; i < 256; i++) table[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, 0.6)));
+    }
+    uint8_t table[256];
+};
+
 class FreeTypeGlyphs : public raster::GlyphSource {
 public:
     ~FreeTypeGlyphs() override {
@@ -134,7 +144,8 @@ public:
                     for (unsigned column = 0; column < bitmap.width; column++) {
                         const int x = pen + glyph->bitmap_left + int(column);
                         if (x < 0 || x >= out->width) continue;
-                        const uint8_t value = bitmap.buffer[row * unsigned(bitmap.pitch) + column];
+                        const uint8_t value =
+                            curve.table[bitmap.buffer[row * unsigned(bitmap.pitch) + column]];
                         uint8_t& cell = out->coverage[size_t(y) * out->width + x];
                         if (value > cell) cell = value;
                     }
@@ -152,6 +163,7 @@ private:
     FT_Library library = nullptr;
     FT_Face regular = nullptr;
     FT_Face bold = nullptr;
+    CoverageCurve curve;
 };
 
 }  // namespace

@@ -108,7 +108,9 @@ void show(WindowRecord* w, int left, int top, int right, int bottom) {
     ErrorGuard guard;
     XPutImage(w->display, w->id, w->gc, image, left, top, left, top, unsigned(right - left),
               unsigned(bottom - top));
-    XFlush(w->display);
+    // Shown when this returns (a host or test reading the screen next sees it), and an error
+    // for a window the host has just destroyed arrives while the guard is in place.
+    XSync(w->display, False);
 }
 
 void addToUpdate(WindowRecord* w, int left, int top, int right, int bottom) {
@@ -371,15 +373,19 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
             }
         }
     }
-    x11::connectionBeingMade = nullptr;
     if (!made) {
+        // Errors still queued for this connection (a parent that is no window) must not reach
+        // the host's handler while it closes.
         if (w) {
             destroyWindow(w);
         } else {
+            x11::ErrorGuard guard;
             XCloseDisplay(display);
         }
+        x11::connectionBeingMade = nullptr;
         return nullptr;
     }
+    x11::connectionBeingMade = nullptr;
     x11::installFontGlyphs();
     return w;
 }
