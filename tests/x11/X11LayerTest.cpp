@@ -8,6 +8,7 @@
 #include <string>
 
 #include "graphics/platform/Gdi.h"
+#include "graphics/platform/Window.h"
 #include "graphics/platform/raster/Font.h"
 #include "graphics/platform/raster/RasterControls.h"
 #include "host/AEffect.h"
@@ -45,7 +46,7 @@ protected:
     }
     void TearDown() override {
         if (!display) return;
-        XDestroyWindow(display, parent);
+        if (parent) XDestroyWindow(display, parent);
         XCloseDisplay(display);
     }
     intptr_t send(int32_t opcode, void* ptr = nullptr) {
@@ -95,6 +96,41 @@ TEST_F(X11Host, OpenCloseCyclesLeaveNoRasterObjectsConnectionsOrWindows) {
     ASSERT_TRUE(XQueryTree(display, parent, &root, &up, &children, &count));
     if (children) XFree(children);
     EXPECT_EQ(count, 0u);
+}
+
+int destroyMessages = 0;
+intptr_t countingProcedure(platform::WindowHandle window, uint32_t message, uintptr_t wParam,
+                           intptr_t lParam) {
+    if (message == platform::kMessageDestroy) destroyMessages++;
+    return platform::defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+TEST_F(X11Host, AWindowTheHostDestroyedFirstIsNoErrorForTheHost) {
+    platform::registerWindowClass("X11LayerTest", &countingProcedure, nullptr);
+    platform::WindowHandle window =
+        platform::createChildWindow("X11LayerTest", 50, 40,
+                                   static_cast<platform::WindowHandle>(parentId()), nullptr);
+    ASSERT_NE(window, nullptr);
+    XDestroyWindow(display, parent);
+    XSync(display, False);
+    parent = 0;
+    destroyMessages = 0;
+
+    // Before the plug-in has seen the destruction: a drawing shown and a geometry query on the
+    // window that is gone. The server answers with errors, which must not reach the process's
+    // handler (Xlib's default one ends the program).
+    platform::DeviceContext dc = platform::getWindowDC(window);
+    ASSERT_NE(dc, nullptr);
+    platform::releaseWindowDC(window, dc);
+    platform::RectRec rect{};
+    platform::GetWindowRect(window, &rect);
+
+    // The destruction arrives as WM_DESTROY; then the frame's own destroy is harmless too.
+    platform::dispatchWindowEvents(window);
+    EXPECT_EQ(destroyMessages, 1);
+    platform::destroyWindow(window);
+    platform::unregisterWindowClass("X11LayerTest", nullptr);
+    XSync(display, False);
 }
 
 TEST_F(X11Host, TextTurnsToTheOutlineFontWithTheFirstEditorAndKeepsGdiPlacement) {
