@@ -403,6 +403,18 @@ void mouseSteps(Plugin& p, const Pictures& pictures) {
     expectAutomationOnly(p, 7, 0.25f, "control-click: automation of 7 only, no edit bracket");
     check.expect(display7(p) == initial, "control-click: display 7 shows its first text again");
 
+    // A fine drag: Shift held, 100 pixels up move the value by 100 / (100 * 200).
+    calls.clear();
+    if (!waitForDriver("fine", p)) return check.expect(false, "fine drag done");
+    check.expect(near(p.get(7), 0.255f), "Shift-drag up 100 px: parameter 7 is 0.255",
+                 long(p.get(7) * 100000), 25500);
+    seen = callsOf(p);
+    check.expect(seen.size() >= 3 && seen.front().opcode == audioMasterBeginEdit &&
+                     seen.back().opcode == audioMasterEndEdit,
+                 "fine drag: bracketed by begin and end of edit", long(seen.size()), 3);
+    p.set(7, 0.25f);
+    pump(200);
+
     // The wheel over knob 7: one notch up, then one down with Shift.
     calls.clear();
     if (!waitForDriver("wheel", p)) return check.expect(false, "wheel done");

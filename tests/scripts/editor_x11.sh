@@ -86,7 +86,25 @@ pause 0.1
 xdotool keyup ctrl
 touch "$session/done-ctrlclick"
 
-# 4. The wheel over knob 7: one notch up (button 4), one down (button 5) with Shift held.
+# 4. A fine drag of knob 7: Shift held from before the press to after the release.
+wait_for need-fine 300 || fail "the host did not ask for the fine drag"
+xdotool mousemove "$x" "$y"
+pause 0.3
+xdotool keydown shift
+pause 0.2
+xdotool mousedown 1
+wait_for began-2 100 || fail "the knob did not take the Shift-press"
+for step in $(seq 10 10 100); do
+  xdotool mousemove "$x" $((y - step))
+  pause 0.05
+done
+pause 0.3
+xdotool mouseup 1
+pause 0.1
+xdotool keyup shift
+touch "$session/done-fine"
+
+# 5. The wheel over knob 7: one notch up (button 4), one down (button 5) with Shift held.
 wait_for need-wheel 300 || fail "the host did not ask for the wheel"
 xdotool mousemove "$x" "$y"
 pause 0.3
@@ -99,7 +117,7 @@ pause 0.3
 xdotool keyup shift
 touch "$session/done-wheel"
 
-# 5. A quick click on the whitening switch (centre 140, 235).
+# 6. A quick click on the whitening switch (centre 140, 235).
 wait_for need-switch 300 || fail "the host did not ask for the switch click"
 xdotool mousemove $((ox + 140)) $((oy + 235))
 pause 0.3
