@@ -43,6 +43,8 @@ int32_t GuiEditorBase::open(void* parent) {
 void GuiEditorBase::idle() {
     // The host's idle service may call back into effEditIdle; that nested call does nothing.
     if (inIdleWork) return;
+    // Linux: the window's events arrive here; a host callback from one may close the editor.
+    if (frame) frame->handleWindowEvents();
     if (updatePending) {
         updatePending = 0;
         update();

@@ -139,11 +139,34 @@ intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message,
         case platform::kMessageMiddleButtonDown:
             frame->click(window, lParam);
             return 0;
+        case platform::kMessageKey: {
+            VstKeyCode key{static_cast<int32_t>(lParam), static_cast<uint8_t>(wParam & 0xFF),
+                           static_cast<uint8_t>((wParam >> 8) & 0xFF)};
+            frame->retain();  // the host may close the editor from the automation callback
+            frame->onKeyDown(key);
+            frame->release();
+            return 0;
+        }
+        case platform::kMessageWheel:
+            frame->retain();
+            frame->onWheel(nullptr, Point(0, 0),
+                           static_cast<float>(static_cast<intptr_t>(wParam)));
+            frame->release();
+            return 0;
         default:
             break;
         }
     }
     return platform::defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+void Frame::handleWindowEvents() {
+    if (!window) return;
+    // An event's handler may reach the host, which may close the editor: the frame then goes
+    // when this call is done, and the caller must not touch it afterwards.
+    retain();
+    platform::dispatchWindowEvents(window);
+    release();
 }
 
 void Frame::paint(platform::WindowHandle target) {

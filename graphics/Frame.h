@@ -52,6 +52,9 @@ public:
     bool idle();
     // Draws the background and every child now.
     void redrawAll();
+    // The window's pending native events (Linux); may release the frame's last reference when
+    // a handler's host callback closes the editor, so the caller re-reads its frame pointer.
+    void handleWindowEvents();
 
     // Services for views and controls.
     // Around a mouse drag: audioMasterBeginEdit / audioMasterEndEdit through the editor's effect.

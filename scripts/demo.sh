@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demo in one command: installs what is missing, builds the native plug-in and the offline
 # renderer, vocodes the spoken demo/modulator.wav with a sawtooth pad, and writes the result
-# with spectrograms of modulator, carrier and result to out/demo/, and a screenshot of the
-# editor panel drawn by the Windows DLL under wine.
+# with spectrograms of modulator, carrier and result to out/demo/, and screenshots of the
+# editor panel drawn by the Windows DLL under wine and by the Linux plug-in in an X11 window.
 #   OSTRAQUELLE_EMULATE_32BIT=1  as on a machine that runs 32-bit programs only emulated
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -15,7 +15,8 @@ if [ -z "${OSTRAQUELLE_IN_EMULATION:-}" ]; then
   fi
 fi
 cmake -S . -B build/linux -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/linux -j2 --target Ostraquelle ostraquelle-render ostraquelle-articulation
+cmake --build build/linux -j2 --target Ostraquelle ostraquelle-render ostraquelle-articulation \
+  host_editor_x11
 
 out=out/demo
 mkdir -p "$out"
@@ -52,9 +53,15 @@ else
   drawn_by="the 64-bit Ostraquelle.dll under wine64: 32-bit programs ${i386_state%%:*} here"
 fi
 
+# The same panel from Ostraquelle.so in an X11 host window on a virtual display.
+xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
+  build/linux/tests/host_editor_x11 build/linux/Ostraquelle.so --resources resources \
+  --screenshot "$out/editor-linux.png" >/dev/null
+
 echo
 echo "Listen:  $root/$out/vocoded.wav   (modulator.wav and carrier.wav beside it)"
 echo "Look:    $root/$out/modulator.png"
 echo "         $root/$out/carrier.png"
 echo "         $root/$out/vocoded.png"
 echo "         $root/$out/editor.png   (the editor panel, drawn by $drawn_by)"
+echo "         $root/$out/editor-linux.png   (the same panel, drawn by Ostraquelle.so in an X11 window)"

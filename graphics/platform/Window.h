@@ -24,6 +24,11 @@ enum WindowMessage : uint32_t {
     kMessageLeftButtonDown = 0x0201,
     kMessageRightButtonDown = 0x0204,
     kMessageMiddleButtonDown = 0x0207,
+    // Private messages (the WM_APP range, never sent by Windows itself): the X11 layer turns
+    // keys and wheel turns over the window into these, because on Linux they reach the
+    // plug-in's window and not the host.
+    kMessageKey = 0x8001,    // wParam: VstKeyCode virt | modifier << 8; lParam: its character
+    kMessageWheel = 0x8002,  // wParam: signed notches, +1 away from the user; lParam: unused
 };
 
 // A rectangle as the window calls report it (left, top, right, bottom).
@@ -69,6 +74,12 @@ void releaseWindowDC(WindowHandle window, DeviceContext dc);
 // PeekMessageA for WM_PAINT only (any window of the calling thread, PM_REMOVE) and, when one
 // was taken, DispatchMessageA. Answers whether a message was dispatched.
 bool dispatchOnePaintMessage();
+
+// Handles the window's pending native events (X11: expose, buttons, wheel, keys, destruction),
+// called from the editor's idle. While a button message of the window is being handled (a
+// control tracking a drag) only painting is done. A no-op on Windows, where the host's message
+// loop delivers the messages, and in the test double.
+void dispatchWindowEvents(WindowHandle window);
 
 // GetTickCount and Sleep.
 uint32_t getTickCount();

@@ -243,6 +243,8 @@ bool dispatchOnePaintMessage() {
     return false;
 }
 
+void dispatchWindowEvents(WindowHandle) {}
+
 uint32_t getTickCount() { return state().ticks; }
 
 void sleepMilliseconds(uint32_t milliseconds) {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# What a loader sees of the built plug-in: the entry names it exports and, for the Windows
-# DLLs, that it imports only system DLLs (libgcc, libstdc++ and winpthread are linked in).
+# What a loader sees of the built plug-in: the entry names it exports and the libraries it
+# needs. The Windows DLLs import only system DLLs (libgcc, libstdc++ and winpthread are linked
+# in); the Linux .so needs only the C and C++ runtime, libX11 and libfreetype (and libXext,
+# should the editor ever use MIT-SHM), all present wherever a Linux host runs.
 #   exports_and_imports.sh <build dir> <source dir> <native|win32> <plug-in>
 set -u
 platform=$3 plugin=$4
@@ -10,6 +12,14 @@ if [ "$platform" = native ]; then
   exports=$(nm -D --defined-only "$plugin" | awk '$2 ~ /^[TtWi]$/ {print $3}' | sort | tr '\n' ' ')
   [ "$exports" = "VSTPluginMain main " ] || fail "exports are '$exports'"
   echo "exports: $exports"
+  command -v readelf >/dev/null || fail "no readelf"
+  needed=$(readelf -d "$plugin" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort | tr '\n' ' ')
+  [ -n "$needed" ] || fail "no NEEDED entries found"
+  allowed='^(libc|libm|libstdc\+\+|libgcc_s|libdl|libpthread|librt|ld-linux-x86-64|libX11|libXext|libfreetype)\.so'
+  for library in $needed; do
+    [[ $library =~ $allowed ]] || fail "needs a library beyond the runtime, libX11 and libfreetype: $library"
+  done
+  echo "needs: $needed"
   exit 0
 fi
 

@@ -4,6 +4,8 @@ namespace platform {
 namespace raster {
 namespace {
 
+GlyphSource* installedSource = nullptr;
+
 struct Glyph {
     char character;
     uint8_t rows[7];
@@ -85,6 +87,14 @@ const uint8_t* glyphRows(unsigned char character) {
         if (static_cast<unsigned char>(glyph.character) == character) return glyph.rows;
     return kMissing;
 }
+
+GlyphSource* setGlyphSource(GlyphSource* source) {
+    GlyphSource* previous = installedSource;
+    installedSource = source;
+    return previous;
+}
+
+GlyphSource* glyphSource() { return installedSource; }
 
 }  // namespace raster
 }  // namespace platform

@@ -1,6 +1,7 @@
-// DrawTextA on the software raster: one line of the fixed bitmap font, placed by GDI's rules
-// (left, centred or right; top, vertically centred or bottom), clipped to the rectangle unless
-// DT_NOCLIP, and backed with the background colour in opaque mode. Multi-line layout is not
+// DrawTextA on the software raster: one line of text, placed by GDI's rules (left, centred or
+// right; top, vertically centred or bottom), clipped to the rectangle unless DT_NOCLIP, and
+// backed with the background colour in opaque mode. The glyphs come from the installed glyph
+// source (outline fonts, anti-aliased) or the built-in bitmap font. Multi-line layout is not
 // offered; text without DT_SINGLELINE is drawn as one line from the top.
 
 #include <cstring>
@@ -49,6 +50,37 @@ std::string visibleText(const char* text, int length, bool noPrefix) {
     return shown;
 }
 
+// Where a cell of the given size goes in the rectangle.
+void placeCell(const RectRec& rect, uint32_t format, int width, int height, int* x, int* y) {
+    *x = rect.left;
+    if (format & kDtCenter) {
+        *x = rect.left + (rect.right - rect.left - width) / 2;
+    } else if (format & kDtRight) {
+        *x = rect.right - width;
+    }
+    *y = rect.top;
+    if (format & kDtSingleLine) {
+        if (format & kDtVCenter) {
+            *y = rect.top + (rect.bottom - rect.top - height) / 2;
+        } else if (format & kDtBottom) {
+            *y = rect.bottom - height;
+        }
+    }
+}
+
+uint8_t mix(uint32_t under, uint32_t over, int coverage) {
+    return uint8_t((under * uint32_t(255 - coverage) + over * uint32_t(coverage) + 127) / 255);
+}
+
+// The text colour laid over each pixel in proportion to the glyphs' coverage of it.
+ColorRef blend(ColorRef under, ColorRef over, int coverage) {
+    if (coverage >= 255) return over;
+    ColorRef result = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        result |= ColorRef(mix((under >> shift) & 0xFF, (over >> shift) & 0xFF, coverage)) << shift;
+    return result;
+}
+
 }  // namespace
 
 using namespace raster;
@@ -58,31 +90,37 @@ int DrawTextA(HDc handle, const char* text, int length, RectRec* rect, uint32_t 
     if (!dc || !text || !rect) return 0;
     if (length < 0) length = int(std::strlen(text));
     const std::string shown = visibleText(text, length, (format & kDtNoPrefix) != 0);
+    const bool clip = (format & kDtNoClip) == 0;
+    BitmapObject& surface = *dc->bitmap;
+    auto inRect = [&](int px, int py) {
+        return !clip || (px >= rect->left && px < rect->right && py >= rect->top && py < rect->bottom);
+    };
+
+    TextImage image;
+    GlyphSource* source = glyphSource();
+    if (source && source->layout(dc->font->description, shown, &image)) {
+        int x, y;
+        placeCell(*rect, format, image.width, image.height, &x, &y);
+        for (int cy = 0; cy < image.height; cy++)
+            for (int cx = 0; cx < image.width; cx++) {
+                const int px = x + cx, py = y + cy;
+                if (!inRect(px, py) || !inside(surface, px, py)) continue;
+                if (dc->bkMode == kOpaque) plot(surface, px, py, dc->bkColor);
+                const int coverage = image.coverage[size_t(cy) * image.width + cx];
+                const ColorRef under = surface.pixels[size_t(py) * surface.width + px];
+                if (coverage) plot(surface, px, py, blend(under, dc->textColor, coverage));
+            }
+        return image.height;
+    }
+
     const Metrics metrics = metricsOf(*dc->font);
     const int textWidth = int(shown.size()) * metrics.advance;
     if (shown.empty()) return metrics.height;
 
-    int x = rect->left;
-    if (format & kDtCenter) {
-        x = rect->left + (rect->right - rect->left - textWidth) / 2;
-    } else if (format & kDtRight) {
-        x = rect->right - textWidth;
-    }
-    int y = rect->top;
-    if (format & kDtSingleLine) {
-        if (format & kDtVCenter) {
-            y = rect->top + (rect->bottom - rect->top - metrics.height) / 2;
-        } else if (format & kDtBottom) {
-            y = rect->bottom - metrics.height;
-        }
-    }
-
-    const bool clip = (format & kDtNoClip) == 0;
-    BitmapObject& surface = *dc->bitmap;
+    int x, y;
+    placeCell(*rect, format, textWidth, metrics.height, &x, &y);
     auto paint = [&](int px, int py, ColorRef color) {
-        if (clip && (px < rect->left || px >= rect->right || py < rect->top || py >= rect->bottom))
-            return;
-        plot(surface, px, py, color);
+        if (inRect(px, py)) plot(surface, px, py, color);
     };
 
     if (dc->bkMode == kOpaque)

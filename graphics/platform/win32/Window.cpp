@@ -104,6 +104,8 @@ bool dispatchOnePaintMessage() {
     return true;
 }
 
+void dispatchWindowEvents(WindowHandle) {}
+
 uint32_t getTickCount() { return GetTickCount(); }
 
 void sleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }

@@ -266,6 +266,62 @@ TEST_F(StandInFrame, EveryMouseButtonPressReachesTheViewUnderItWithClientCoordin
     EXPECT_EQ(testdouble::outstandingWindowDCs(), 0);
 }
 
+namespace {
+// Records the keys and wheel turns it is given; answers keys only when asked to.
+class InputView : public View {
+public:
+    InputView(const Rect& size, bool takesKeys) : View(size), takesKeys(takesKeys) {}
+    int32_t onKeyDown(VstKeyCode& key) override {
+        keys.push_back(key);
+        return takesKeys ? 1 : -1;
+    }
+    bool onWheel(DrawContext* context, const Point&, float distance) override {
+        wheel.push_back(distance);
+        return context != nullptr;
+    }
+    bool takesKeys;
+    std::vector<VstKeyCode> keys;
+    std::vector<float> wheel;
+};
+}  // namespace
+
+// On Linux keys and the wheel arrive at the panel's window (the X11 layer posts them as the
+// frame's private messages), not at the host.
+TEST_F(StandInFrame, KeysAndWheelTurnsAtTheWindowReachTheFocusViewAndTheViewUnderTheCursor) {
+    open();
+    auto* left = new InputView(Rect(10, 10, 50, 50), true);
+    auto* right = new InputView(Rect(100, 10, 140, 50), false);
+    frame->addView(left);
+    frame->addView(right);
+    testdouble::dispatchPending();
+
+    // Up with Shift: without a focus view, the views from the last added on until one takes it.
+    testdouble::sendMessage(frame->getWindow(), kMessageKey, 12 | (1 << 8), 0);
+    ASSERT_EQ(right->keys.size(), 1u);
+    ASSERT_EQ(left->keys.size(), 1u);
+    EXPECT_EQ(left->keys[0].virt, 12);
+    EXPECT_EQ(left->keys[0].modifier, 1);
+    // With the focus on a view that takes keys, no other view sees them.
+    frame->setFocusView(left);
+    testdouble::sendMessage(frame->getWindow(), kMessageKey, 0, 'a');
+    EXPECT_EQ(right->keys.size(), 1u);
+    ASSERT_EQ(left->keys.size(), 2u);
+    EXPECT_EQ(left->keys[1].character, 'a');
+    frame->setFocusView(nullptr);
+
+    // Wheel notches go to the view under the cursor (window at 300, 200 on the screen), with a
+    // context of the window, signed.
+    testdouble::setCursorPos(300 + 120, 200 + 30);
+    testdouble::sendMessage(frame->getWindow(), kMessageWheel, static_cast<uintptr_t>(-1), 0);
+    testdouble::setCursorPos(300 + 20, 200 + 30);
+    testdouble::sendMessage(frame->getWindow(), kMessageWheel, 1, 0);
+    ASSERT_EQ(right->wheel.size(), 1u);
+    EXPECT_EQ(right->wheel[0], -1.0f);
+    ASSERT_EQ(left->wheel.size(), 1u);
+    EXPECT_EQ(left->wheel[0], 1.0f);
+    EXPECT_EQ(testdouble::outstandingWindowDCs(), 0);
+}
+
 TEST_F(StandInFrame, AfterTheHostDestroysItsWindowTheFrameIsClosed) {
     open();
     RecordingView* view = add(Rect(0, 0, 10, 10));
