@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # The checking run: a clang tree with AddressSanitizer and UndefinedBehaviorSanitizer
 # (float-cast-overflow included, every report fatal) runs every unit test, the X11 editor
-# tests, the validator's
-# suites 1-6 against the sanitized plug-in, and the libFuzzer target over dispatcher and
-# parameter sequences for a bounded time. With --tsan, a ThreadSanitizer tree then runs the
+# tests, the validator's suites 1-6 against the sanitized plug-in, and the libFuzzer target
+# over dispatcher and parameter sequences for a bounded time. With --tsan, a ThreadSanitizer tree then runs the
 # validator's threads and editor suites.
 #   scripts/sanitize.sh [--fuzz-seconds N] [--thread-seconds S] [--tsan] [--jobs N]
 # Build trees: build/asan and build/tsan. Exit status 0 only when everything ran clean.
