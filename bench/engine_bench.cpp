@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 #include "vocoder/VocoderEngine.h"
 
 namespace {

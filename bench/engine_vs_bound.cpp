@@ -19,8 +19,8 @@
 
 #include "BoundChains.h"
 #include "editor/VocoderEditor.h"
-#include "vocoder/VocoderEffect.h"
-#include "vocoder/VocoderProgram.h"
+#include "plugin/VocoderEffect.h"
+#include "plugin/VocoderProgram.h"
 
 namespace {
 

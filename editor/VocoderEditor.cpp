@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "graphics/Bitmap.h"
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #include "host/EffectBase.h"
 #include "toolkit/FilmStripKnob.h"
 #include "toolkit/ToggleButton.h"

@@ -1,7 +1,7 @@
 #include "graphics/Bitmap.h"
 
 #include "graphics/DrawContext.h"
-#include "host/ModuleState.h"
+#include "graphics/ModuleHandle.h"
 
 platform::TransparentBltProc transparentBltEntry = nullptr;
 

@@ -20,8 +20,8 @@ const FontTableEntry kFontTable[8] = {
 
 }  // namespace
 
-DrawContext::DrawContext(Frame* frame, platform::HDc deviceContext, platform::HWnd window)
-    : deviceContext(deviceContext), window(window), frame(frame),
+DrawContext::DrawContext(platform::HDc deviceContext, platform::HWnd window)
+    : deviceContext(deviceContext), window(window),
       fontColor(kWhiteColor), frameColor(kWhiteColor), fillColor(kBlackColor) {
     if (window) {
         platform::RectRec bounds = {};

@@ -12,17 +12,15 @@
 #include "graphics/Rect.h"
 #include "graphics/platform/Gdi.h"
 
-class Frame;
-
 // Process-wide: the system's mouse buttons are swapped (GetSystemMetrics(SM_SWAPBUTTON) > 0).
 // The frame reads it when it registers its window class; getMouseButtons honours it.
 extern bool buttonsSwapped;
 
 class DrawContext {
 public:
-    // Any of the three may be null. Without a device context the context only answers mouse
+    // Either may be null. Without a device context the context only answers mouse
     // queries; without a window the mouse location stays in screen coordinates.
-    DrawContext(Frame* frame, platform::HDc deviceContext, platform::HWnd window);
+    DrawContext(platform::HDc deviceContext, platform::HWnd window);
     DrawContext(const DrawContext&) = delete;
     DrawContext& operator=(const DrawContext&) = delete;
 
@@ -47,7 +45,6 @@ public:
     ButtonState getMouseButtons();         // the state now, not at the start of the occasion
     void getMouseLocation(Point& where);   // cursor in window coordinates
 
-    Frame* getFrame() const { return frame; }
     platform::HDc getDeviceContext() const { return deviceContext; }
     platform::HWnd getWindow() const { return window; }
     Point getWindowOrigin() const { return windowOrigin; }
@@ -62,7 +59,6 @@ private:
     Point windowOrigin;
     platform::HDc deviceContext;
     platform::HWnd window;
-    Frame* frame;
     int32_t fontSize = 0;
     int32_t fontId = 0;
     Color fontColor;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 #include "host/EffectEntries.h"
 #include "host/TextFormat.h"
 

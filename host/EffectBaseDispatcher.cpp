@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 #include "host/EffectBase.h"
 #include "host/PinnedConversion.h"
 

@@ -1,6 +1,6 @@
 // Opcodes 25 to 76; everything else goes to the first layer's dispatcher.
 
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 #include "host/EffectExtended.h"
 #include "host/PinnedConversion.h"
 

@@ -4,7 +4,7 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #include "toolkit/ControlListener.h"
 
 namespace {
@@ -12,7 +12,7 @@ const double kTwoPi = 6.283185307179586;
 const int32_t kLinearKnobMode = 2;
 const int32_t kDragPixels = 200;  // a plain linear drag over this many pixels spans the range
 
-// Virtual key codes and modifier bit of VstKeyCode.
+// Virtual key codes and modifier bit of KeyCode.
 const uint8_t kVKeyLeft = 11;
 const uint8_t kVKeyUp = 12;
 const uint8_t kVKeyRight = 13;
@@ -271,7 +271,7 @@ bool Knob::onWheel(DrawContext* context, const Point&, float distance) {
     return true;
 }
 
-int32_t Knob::onKeyDown(VstKeyCode& key) {
+int32_t Knob::onKeyDown(KeyCode& key) {
     float direction;
     switch (key.virt) {
         case kVKeyLeft:

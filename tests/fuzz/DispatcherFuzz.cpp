@@ -12,7 +12,7 @@
 #include "host/AEffect.h"
 #include "tools/validate/GuardedBuffer.h"
 #include "tools/validate/HostArguments.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 namespace {
 

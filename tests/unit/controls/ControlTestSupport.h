@@ -7,7 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "host/ModuleState.h"
+#include "graphics/ModuleHandle.h"
 inline void useOwnModule() { moduleInstance = GetModuleHandleA(nullptr); }
 #else
 inline void useOwnModule() {}

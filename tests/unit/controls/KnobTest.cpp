@@ -8,7 +8,7 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #include "toolkit/FilmStripKnob.h"
 #include "toolkit/Knob.h"
 #include "unit/controls/ControlTestSupport.h"
@@ -42,7 +42,7 @@ struct KnobBench : ::testing::Test {
     void press(Knob* knob, const Point& at, ButtonState held) {
         applyMouse(at.x, at.y, held);
         knob->setDirty(false);  // as the frame leaves it after drawing
-        DrawContext context(&frame, nullptr, nullptr);
+        DrawContext context(nullptr, nullptr);
         knob->mouse(&context, at);
     }
 
@@ -246,8 +246,8 @@ TEST_F(KnobBench, ControlClickResetsOnlyWithExactlyLeftAndControl) {
 
 TEST_F(KnobBench, ArrowKeysAndWheelStepTheValueWithinItsRange) {
     Knob* knob = addKnob(Rect(100, 100, 132, 132), 0.5f);
-    VstKeyCode up{0, 12, 0}, right{0, 13, 0}, down{0, 14, 0}, left{0, 11, 0};
-    VstKeyCode shiftUp{0, 12, 1}, other{0, 20, 0};
+    KeyCode up{0, 12, 0}, right{0, 13, 0}, down{0, 14, 0}, left{0, 11, 0};
+    KeyCode shiftUp{0, 12, 1}, other{0, 20, 0};
     EXPECT_EQ(knob->onKeyDown(up), 1);
     EXPECT_NEAR(knob->getValue(), 0.6f, 1e-6);
     EXPECT_EQ(listener.contexts.back(), nullptr);
@@ -268,7 +268,7 @@ TEST_F(KnobBench, ArrowKeysAndWheelStepTheValueWithinItsRange) {
     EXPECT_EQ(listener.values.size(), reports);
 
     // Keys do not look at the mouse flag; the wheel does.
-    DrawContext context(&frame, nullptr, nullptr);
+    DrawContext context(nullptr, nullptr);
     knob->setMouseEnabled(false);
     EXPECT_EQ(knob->onKeyDown(down), 1);
     EXPECT_NEAR(knob->getValue(), 0.9f, 1e-6);
@@ -329,8 +329,8 @@ TEST(FilmStripKnob, DrawsTheChosenPictureOfTheStrip) {
 
     Surface drawn(64, 64), expected(64, 64);
     for (float v : {0.0f, 0.5f, 1.0f}) {
-        DrawContext onDrawn(nullptr, drawn.dc, nullptr);
-        DrawContext onExpected(nullptr, expected.dc, nullptr);
+        DrawContext onDrawn(drawn.dc, nullptr);
+        DrawContext onExpected(expected.dc, nullptr);
         knob.setValue(v);
         EXPECT_TRUE(knob.isDirty());
         knob.draw(&onDrawn);
@@ -341,7 +341,7 @@ TEST(FilmStripKnob, DrawsTheChosenPictureOfTheStrip) {
     // Different values really give different pictures.
     Surface other(64, 64);
     {
-        DrawContext onOther(nullptr, other.dc, nullptr);
+        DrawContext onOther(other.dc, nullptr);
         knob.setValue(0.0f);
         knob.draw(&onOther);
     }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "editor/GuiEditorBase.h"
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #include "host/EffectExtended.h"
 #include "toolkit/View.h"
 
@@ -57,8 +57,8 @@ public:
 class KeyView : public View {
 public:
     explicit KeyView(const Rect& size) : View(size) {}
-    int32_t onKeyDown(VstKeyCode& key) override { return key.character == 'k' ? 11 : -1; }
-    int32_t onKeyUp(VstKeyCode&) override { return 12; }
+    int32_t onKeyDown(KeyCode& key) override { return key.character == 'k' ? 11 : -1; }
+    int32_t onKeyUp(KeyCode&) override { return 12; }
     bool onWheel(DrawContext*, const Point&, float distance) override {
         wheel = distance;
         return true;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "graphics/DropTarget.h"
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #include "graphics/platform/Gdi.h"
 #include "platform_double/PlatformDouble.h"
 #include "unit/toolkit/RecordingView.h"

@@ -10,10 +10,10 @@
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #include "graphics/DropTarget.h"
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #include "graphics/platform/Gdi.h"
 #include "platform_double/PlatformDouble.h"
-#include "host/ModuleState.h"
+#include "graphics/ModuleHandle.h"
 #include "unit/frame/FrameTestSupport.h"
 #include "graphics/platform/raster/RasterControls.h"
 
@@ -149,7 +149,7 @@ TEST_F(StandInFrame, APartialPaintRestoresOnlyTheDamagedBackgroundAndOverlapping
     // What the background looks like, drawn on a surface of its own.
     platform::HDc reference = platform::createRasterDC(368, 412);
     {
-        DrawContext context(nullptr, reference, nullptr);
+        DrawContext context(reference, nullptr);
         background->draw(&context, Rect(0, 0, 368, 412), Point(0, 0));
     }
     platform::HDc surface = testdouble::windowSurface(frame->getWindow());
@@ -216,7 +216,7 @@ TEST_F(StandInFrame, RedrawAllBeforeTheFirstPaintDrawsEverythingAndUnblocksIdle)
     // The background is on the window.
     platform::HDc reference = platform::createRasterDC(368, 412);
     {
-        DrawContext context(nullptr, reference, nullptr);
+        DrawContext context(reference, nullptr);
         background->draw(&context, Rect(0, 0, 368, 412), Point(0, 0));
     }
     EXPECT_EQ(pixel(200, 300), platform::GetPixel(reference, 200, 300));

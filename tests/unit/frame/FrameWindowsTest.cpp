@@ -16,8 +16,8 @@
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #include "graphics/DropTarget.h"
-#include "graphics/Frame.h"
-#include "host/ModuleState.h"
+#include "toolkit/Frame.h"
+#include "graphics/ModuleHandle.h"
 #include "unit/frame/FrameTestSupport.h"
 
 namespace {
@@ -193,7 +193,7 @@ TEST_F(WindowsFrame, ARealPaintMessageRestoresTheDamagedRectangleOnly) {
     HBITMAP picture = CreateCompatibleBitmap(dc, 368, 412);
     HGDIOBJ old = SelectObject(reference, picture);
     {
-        DrawContext context(nullptr, reinterpret_cast<platform::HDc>(reference), nullptr);
+        DrawContext context(reinterpret_cast<platform::HDc>(reference), nullptr);
         background->draw(&context, Rect(0, 0, 368, 412), Point(0, 0));
     }
     int mismatches = 0, outsideTouched = 0;

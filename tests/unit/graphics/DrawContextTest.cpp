@@ -34,7 +34,7 @@ platform::LogFontRec currentFont(platform::HDc dc) {
 // Draws text through a DrawContext, or straight through DrawTextA with the same settings.
 void drawText(Surface& surface, const Rect& rect, int alignment, bool throughContext,
               uint32_t rawFormat = 0, int rawLeftShift = 0) {
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     context.setFont(3);
     context.setFontColor(kWhiteColor);
     context.setFillColor(Color(0, 0, 255));
@@ -51,7 +51,7 @@ void drawText(Surface& surface, const Rect& rect, int alignment, bool throughCon
 
 TEST(DrawContextShapes, OutlineAndFillCoverTheBoxExactlyOnce) {
     Surface surface(40, 40);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     context.setFrameColor(Color(255, 0, 0));
     context.drawRect(Rect(10, 10, 20, 20));
     context.setFillColor(Color(0, 255, 0));
@@ -70,7 +70,7 @@ TEST(DrawContextShapes, OutlineAndFillCoverTheBoxExactlyOnce) {
 
 TEST(DrawContextShapes, LinesLeaveOutTheirEndPixel) {
     Surface surface(30, 30);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     context.setFrameColor(Color(255, 0, 0, 99));  // the fourth byte does not reach the pen
     context.moveTo(Point(5, 5));
     context.lineTo(Point(15, 5));
@@ -100,7 +100,7 @@ TEST(DrawContextShapes, SlopedLinesBreakTiesLikeGdi) {
     };
     for (const Case& c : cases) {
         Surface surface(24, 24);
-        DrawContext context(nullptr, surface.dc, nullptr);
+        DrawContext context(surface.dc, nullptr);
         context.setFrameColor(Color(255, 0, 0));
         context.moveTo(c.from);
         context.lineTo(c.to);
@@ -151,7 +151,7 @@ TEST(DrawContextText, OpaqueBoxIsPlacedByAlignmentAndCentredVertically) {
     for (int alignment : {0, 1, 2}) {
         for (int fontId : {1, 3, 6}) {
             Surface surface(140, 52);
-            DrawContext context(nullptr, surface.dc, nullptr);
+            DrawContext context(surface.dc, nullptr);
             context.setFont(fontId);
             context.setFillColor(Color(0, 0, 255));
             context.drawString("Ostra 42", box, true, alignment);
@@ -182,7 +182,7 @@ TEST(DrawContextText, OpaqueBoxIsPlacedByAlignmentAndCentredVertically) {
 
 TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) {
     Surface surface(120, 40);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     context.setFillColor(Color(0, 0, 255));
     context.setFontColor(Color(255, 0, 0));
     context.setFont(1);
@@ -198,7 +198,7 @@ TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) 
 
     // Text is clipped to its rectangle.
     Surface clipped(120, 40);
-    DrawContext clipping(nullptr, clipped.dc, nullptr);
+    DrawContext clipping(clipped.dc, nullptr);
     clipping.setFont(1);
     clipping.drawString("WWWWWWWWWWWW", Rect(20, 5, 40, 35), true, 0);
     for (int y = 0; y < 40; y++)
@@ -219,7 +219,7 @@ TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) 
 
 TEST(DrawContextFonts, TableFallbacksAndStyleBits) {
     Surface surface(8, 8);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
 
     context.setFont(9, 0, 0);  // out of range: font 0, always bold
     EXPECT_EQ(0, context.getFontId());
@@ -265,7 +265,7 @@ TEST(DrawContextLifecycle, StartsWithDefaultsAndRestoresTheDeviceContext) {
     platform::HGdiObj brush = platform::GetCurrentObject(surface.dc, platform::kObjBrush);
     platform::HGdiObj font = platform::GetCurrentObject(surface.dc, platform::kObjFont);
     {
-        DrawContext context(nullptr, surface.dc, nullptr);
+        DrawContext context(surface.dc, nullptr);
         EXPECT_EQ(platform::kTransparent, platform::GetBkMode(surface.dc));
         EXPECT_EQ(0xFFFFFFu, platform::GetTextColor(surface.dc));
         EXPECT_EQ(0u, platform::GetBkColor(surface.dc));
@@ -309,7 +309,7 @@ TEST(DrawContextLifecycle, HoldsAtMostOneOwnPenBrushAndFontAndDeletesThem) {
         Surface surface(8, 8);
         const platform::raster::ObjectCounts withSurface = platform::raster::objectCounts();
         for (int pass = 0; pass < 50; pass++) {
-            DrawContext context(nullptr, surface.dc, nullptr);
+            DrawContext context(surface.dc, nullptr);
             for (int change = 0; change < 5; change++) {
                 context.setFrameColor(Color(uint8_t(change), 0, 0));
                 context.setFillColor(Color(0, uint8_t(change), 0));
@@ -335,7 +335,7 @@ TEST(DrawContextLifecycle, FailedCreationsKeepThePreviousObjects) {
     const platform::raster::ObjectCounts start = platform::raster::objectCounts();
     {
         Surface surface(30, 30);
-        DrawContext context(nullptr, surface.dc, nullptr);
+        DrawContext context(surface.dc, nullptr);
         context.setFont(2);
         platform::HGdiObj font = platform::GetCurrentObject(surface.dc, platform::kObjFont);
 
@@ -373,7 +373,7 @@ bool windowAt200x100(platform::HWnd, platform::RectRec* rect) {
 
 TEST(DrawContextMouse, ButtonsFollowThePrimaryButtonAndLocationIsInWindowCoordinates) {
     platform::testdouble::releaseAllKeys();
-    DrawContext context(nullptr, nullptr, nullptr);  // mouse queries need no device context
+    DrawContext context(nullptr, nullptr);  // mouse queries need no device context
     EXPECT_EQ(0, context.getMouseButtons());
     platform::testdouble::setKeyDown(platform::kVkLButton, true);
     EXPECT_EQ(kLButton, context.getMouseButtons());
@@ -409,7 +409,7 @@ TEST(DrawContextMouse, ButtonsFollowThePrimaryButtonAndLocationIsInWindowCoordin
 
     platform::testdouble::WindowRectHook previous = platform::testdouble::setWindowRectHook(&windowAt200x100);
     platform::HWnd fakeWindow = reinterpret_cast<platform::HWnd>(&where);
-    DrawContext inWindow(nullptr, nullptr, fakeWindow);
+    DrawContext inWindow(nullptr, fakeWindow);
     EXPECT_EQ(Point(200, 100), inWindow.getWindowOrigin());
     inWindow.getMouseLocation(where);
     EXPECT_EQ(Point(50, 30), where);
@@ -438,7 +438,7 @@ void sendKey(WORD key, bool down) {
 }  // namespace
 
 TEST(DrawContextMouse, ButtonsAndLocationFromTheSystem) {
-    DrawContext context(nullptr, nullptr, nullptr);
+    DrawContext context(nullptr, nullptr);
     sendMouse(MOUSEEVENTF_LEFTDOWN);
     EXPECT_EQ(kLButton, context.getMouseButtons());
     buttonsSwapped = true;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TestEffect.h"
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 
 namespace {
 intptr_t send(EffectBase& effect, int32_t opcode, int32_t index = 0, intptr_t value = 0,

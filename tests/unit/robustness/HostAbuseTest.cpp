@@ -14,7 +14,7 @@
 
 #include "host/AEffect.h"
 #include "vocoder/ParameterTable.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 namespace {
 const int kMaxFrames = 512;

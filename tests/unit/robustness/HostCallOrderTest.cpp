@@ -18,7 +18,7 @@
 
 #include "host/AEffect.h"
 #include "vocoder/ParameterTable.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 namespace {
 const float kRate = 48000.0f;

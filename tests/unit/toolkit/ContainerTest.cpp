@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #include "unit/toolkit/RecordingView.h"
 
 #ifndef _WIN32
@@ -145,7 +145,7 @@ TEST_F(Container, KeysGoToTheFocusViewThenChildrenFromTheLast) {
     RecordingView* first = add(Rect(0, 0, 1, 1), 7);
     RecordingView* second = add(Rect(0, 0, 1, 1), -1);
     RecordingView* third = add(Rect(0, 0, 1, 1), -1);
-    VstKeyCode key{0, 0, 0};
+    KeyCode key{0, 0, 0};
     EXPECT_EQ(frame.onKeyDown(key), 7);
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].view, third);
@@ -173,7 +173,7 @@ TEST_F(Container, RemovingTheFocusViewClearsTheFocus) {
     frame.setFocusView(focus);
     frame.removeView(focus, true);  // destroyed: the frame must not keep pointing at it
     EXPECT_EQ(frame.getFocusView(), nullptr);
-    VstKeyCode key{0, 0, 0};
+    KeyCode key{0, 0, 0};
     EXPECT_EQ(frame.onKeyDown(key), -1);
     frame.mouse(nullptr, Point(5, 5));
     EXPECT_EQ(events(), std::vector<std::string>{"removed"});  // no focusLost to a dead view

@@ -35,11 +35,11 @@ public:
         note("mouse", where);
         mouseContext = context;
     }
-    int32_t onKeyDown(VstKeyCode&) override {
+    int32_t onKeyDown(KeyCode&) override {
         note("keyDown");
         return keyAnswer;
     }
-    int32_t onKeyUp(VstKeyCode&) override {
+    int32_t onKeyUp(KeyCode&) override {
         note("keyUp");
         return keyAnswer;
     }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/AEffect.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 struct EffectUnderTest {
     EffectUnderTest() : effect(new VocoderEffect(nullptr)), record(effect->getAeffect()) {}

@@ -7,7 +7,7 @@
 
 #include "host/ModuleState.h"
 #include "unit/vocoder/EffectFixture.h"
-#include "vocoder/VocoderProgram.h"
+#include "plugin/VocoderProgram.h"
 
 namespace {
 bool failNextArrayAllocation = false;

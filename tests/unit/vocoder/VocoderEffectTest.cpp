@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 #include "unit/vocoder/EffectFixture.h"
 
 namespace {

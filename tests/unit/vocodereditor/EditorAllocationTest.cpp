@@ -8,7 +8,7 @@
 #include "editor/VocoderEditor.h"
 #include "host/ModuleState.h"
 #include "unit/controls/ControlTestSupport.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 namespace {
 bool refuseEditor = false;

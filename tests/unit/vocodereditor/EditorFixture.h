@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "editor/VocoderEditor.h"
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #ifndef _WIN32
 #include "platform_double/PlatformDouble.h"
 #endif
 #include "host/AEffect.h"
 #include "toolkit/ValueDisplay.h"
 #include "unit/controls/ControlTestSupport.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 struct HostCall {
     int32_t opcode;

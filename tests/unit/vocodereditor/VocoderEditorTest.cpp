@@ -339,7 +339,7 @@ TEST(VocoderEditor, HostSetParameterRedrawsTheKnobWithItsStripPictureAtTheNextId
     Surface frame50(32, 32, 0xFFFFFF);
     {
         Bitmap* strip = new Bitmap(129);
-        DrawContext context(nullptr, frame50.dc, nullptr);
+        DrawContext context(frame50.dc, nullptr);
         strip->draw(&context, Rect(0, 0, 32, 32), Point(0, 50 * 32));
         strip->release();
     }

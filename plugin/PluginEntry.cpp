@@ -3,8 +3,9 @@
 #include <new>
 
 #include "host/AEffect.h"
+#include "graphics/ModuleHandle.h"
 #include "host/ModuleState.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,14 +1,13 @@
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 
 #include <cstdio>
 #include <new>
 
-#include "editor/GuiEditorBase.h"
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #include "graphics/DropTarget.h"
-#include "host/EffectExtended.h"
-#include "host/ModuleState.h"
+#include "graphics/ModuleHandle.h"
+#include "toolkit/FrameOwner.h"
 
 namespace {
 // Process-wide, shared by every instance in the process; touched on the UI thread only.
@@ -26,7 +25,7 @@ public:
     explicit TemporaryContext(Frame* frame)
         : window(frame->window),
           dc(window ? platform::getWindowDC(window) : nullptr),
-          context(new DrawContext(frame, dc, window)) {}
+          context(new DrawContext(dc, window)) {}
     ~TemporaryContext() {
         delete context;  // selects the device context's objects back before it is released
         if (dc) platform::releaseWindowDC(window, dc);
@@ -43,9 +42,9 @@ private:
     DrawContext* context;
 };
 
-Frame::Frame(const Rect& rect, void* parent, GuiEditorBase* owner)
+Frame::Frame(const Rect& rect, void* parent, FrameOwner* frameOwner)
     : View(rect),
-      editor(owner),
+      owner(frameOwner),
       parentWindow(static_cast<platform::WindowHandle>(parent)),
       background(nullptr),
       childCount(0),
@@ -150,7 +149,7 @@ void Frame::paint(platform::WindowHandle target) {
     platform::PaintRecord record{};
     platform::DeviceContext dc = platform::beginPaint(target, &record);
     {
-        DrawContext context(this, dc, target);
+        DrawContext context(dc, target);
         const platform::WindowRect& r = record.paintRect;
         drawRect(&context, Rect(r.left, r.top, r.right, r.bottom));
     }
@@ -163,7 +162,7 @@ void Frame::click(platform::WindowHandle target, intptr_t lParam) {
     retain();
     platform::DeviceContext dc = platform::getWindowDC(target);
     {
-        DrawContext context(this, dc, target);
+        DrawContext context(dc, target);
         // Client coordinates, both taken as unsigned 16-bit values.
         Point where(static_cast<int32_t>(lParam & 0xFFFF),
                     static_cast<int32_t>((static_cast<uintptr_t>(lParam) >> 16) & 0xFFFF));
@@ -248,8 +247,8 @@ namespace {
 
 // Key dispatch: the focus view first, then the children from the last added to the first; the
 // first answer other than -1 (not handled) wins.
-int32_t dispatchKey(View* focusView, View* const* children, int32_t childCount, VstKeyCode& key,
-                    int32_t (View::*handler)(VstKeyCode&)) {
+int32_t dispatchKey(View* focusView, View* const* children, int32_t childCount, KeyCode& key,
+                    int32_t (View::*handler)(KeyCode&)) {
     if (focusView) {
         int32_t answer = (focusView->*handler)(key);
         if (answer != -1) return answer;
@@ -263,11 +262,11 @@ int32_t dispatchKey(View* focusView, View* const* children, int32_t childCount, 
 
 }  // namespace
 
-int32_t Frame::onKeyDown(VstKeyCode& key) {
+int32_t Frame::onKeyDown(KeyCode& key) {
     return dispatchKey(focusView, children, childCount, key, &View::onKeyDown);
 }
 
-int32_t Frame::onKeyUp(VstKeyCode& key) {
+int32_t Frame::onKeyUp(KeyCode& key) {
     return dispatchKey(focusView, children, childCount, key, &View::onKeyUp);
 }
 
@@ -296,7 +295,7 @@ bool Frame::onDrop(void** items, int32_t count, int32_t type, const Point& where
     return false;
 }
 
-GuiEditorBase* Frame::getEditor() const { return editor; }
+FrameOwner* Frame::getEditor() const { return owner; }
 
 // ---- Child list ------------------------------------------------------------------------------
 
@@ -362,17 +361,15 @@ View* Frame::getView(int32_t index) const {
 // ---- Services for controls -------------------------------------------------------------------
 
 void Frame::beginEdit(int32_t index) {
-    if (!editor) return;
-    if (auto* effect = dynamic_cast<EffectExtended*>(editor->getEffect())) effect->beginEdit(index);
+    if (owner) owner->beginEdit(index);
 }
 
 void Frame::endEdit(int32_t index) {
-    if (!editor) return;
-    if (auto* effect = dynamic_cast<EffectExtended*>(editor->getEffect())) effect->endEdit(index);
+    if (owner) owner->endEdit(index);
 }
 
 void Frame::runEditorIdle() {
-    if (editor) editor->runIdleWork();
+    if (owner) owner->runIdleWork();
 }
 
 void Frame::setFocusView(View* view) {
@@ -412,7 +409,7 @@ void Frame::setDropEnabled(bool enable) {
     } else {
         // A drag still in progress may keep the target alive after the revocation; it must not
         // reach this frame any more.
-        if (dropTarget) dropTarget->detachFrame();
+        if (dropTarget) dropTarget->detachReceiver();
         dropTarget = nullptr;
         platform::revokeDragDrop(window);
         dropEnabled = false;

@@ -1,4 +1,4 @@
-#include "vocoder/VocoderProgram.h"
+#include "plugin/VocoderProgram.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 #include <cstring>
 #include <new>
@@ -7,7 +7,7 @@
 #include "host/ModuleState.h"
 #include "vocoder/DenormalGuard.h"
 #include "vocoder/FiniteCheck.h"
-#include "vocoder/VocoderProgram.h"
+#include "plugin/VocoderProgram.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ void VocoderEffect::applyParameter(int32_t index, float value) {
 void VocoderEffect::notifyEditor(int32_t index, float value) {
     if (!editor) return;
     editor->requestUpdate();
-    if (auto* panel = dynamic_cast<GuiEditorBase*>(editor)) panel->parameterChanged(index, value);
+    editor->parameterChanged(index, value);
 }
 
 float VocoderEffect::getParameter(int32_t index) {
