@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ResourcePicture.h"
+#include "parameters/ParameterTable.h"
 
 namespace {
 
@@ -15,19 +16,21 @@ struct Box {
   int left, top, right, bottom;  // right and bottom exclusive
 };
 
-const Box kKnobs[] = {
-    {276, 68, 308, 100}, {276, 124, 308, 156}, {276, 184, 308, 216}, {276, 240, 308, 272},
-    {276, 296, 308, 328}, {276, 352, 308, 384}, {24, 64, 56, 96},    {88, 64, 120, 96},
-    {144, 64, 176, 96},  {208, 64, 240, 96},   {24, 144, 56, 176},  {144, 144, 176, 176},
-    {208, 144, 240, 176}, {192, 244, 224, 276}, {20, 264, 52, 296},  {92, 264, 124, 296},
-    {20, 336, 52, 368},  {92, 336, 124, 368},  {192, 332, 224, 364}};
-const Box kDisplays[] = {
-    {311, 76, 359, 92},   {311, 132, 359, 148}, {311, 191, 359, 207}, {311, 247, 359, 263},
-    {311, 303, 359, 319}, {311, 359, 359, 375}, {16, 100, 64, 116},   {80, 100, 128, 116},
-    {136, 100, 184, 116}, {200, 100, 248, 116}, {16, 180, 64, 196},   {136, 180, 184, 196},
-    {200, 180, 248, 196}, {184, 279, 232, 295}, {12, 299, 60, 315},   {84, 299, 132, 315},
-    {12, 371, 60, 387},   {84, 371, 132, 387},  {184, 367, 232, 383}};
-const Box kSwitch = {132, 227, 148, 243};
+Box boxOf(const PanelBox& b) { return {b.left, b.top, b.right, b.bottom}; }
+
+// The places the editor puts its controls, from the parameter table the artwork is drawn from.
+std::vector<Box> placesOf(ControlKind kind, bool displays = false) {
+  std::vector<Box> places;
+  for (int32_t slot = 0; slot < kParameterSlots; ++slot) {
+    const ParameterInfo& info = slotInfo(slot);
+    if (info.control == kind) places.push_back(boxOf(displays ? info.displayBox : info.controlBox));
+  }
+  return places;
+}
+
+const std::vector<Box> kKnobs = placesOf(ControlKind::knob);
+const std::vector<Box> kDisplays = placesOf(ControlKind::knob, true);
+const std::vector<Box> kSwitches = placesOf(ControlKind::onOffSwitch);
 
 constexpr int kFrameSize = 32;
 constexpr int kFrames = 101;
@@ -162,10 +165,12 @@ TEST(Panel, ControlPlacesArePlainAndDisplaysOutlinedInBlack) {
   ResourcePicture panel = loadResourcePicture(128);
   ASSERT_EQ(panel.error, "");
   // Nothing is drawn where a knob or the switch sits: no lettering, no box lines.
+  ASSERT_EQ(kKnobs.size(), 19u);
   for (const Box& k : kKnobs) {
     EXPECT_TRUE(plain(panel, k)) << "knob at " << k.left << "," << k.top;
   }
-  EXPECT_TRUE(plain(panel, kSwitch));
+  ASSERT_FALSE(kSwitches.empty());
+  for (const Box& s : kSwitches) EXPECT_TRUE(plain(panel, s));
   const Rgb black{0, 0, 0};
   for (const Box& d : kDisplays) {
     for (int x = d.left; x < d.right; ++x) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "host/AEffect.h"
-#include "vocoder/ParameterTable.h"
+#include "parameters/ParameterTable.h"
 #include "plugin/VocoderEffect.h"
 
 namespace {
