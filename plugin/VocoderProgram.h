@@ -9,7 +9,6 @@ public:
 
     // Named "Init", with the parameters' default values.
     VocoderProgram();
-    virtual ~VocoderProgram();
 
     float values[kParameterSlots];
     char name[kNameSize];

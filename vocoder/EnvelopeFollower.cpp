@@ -11,8 +11,6 @@ EnvelopeFollower::EnvelopeFollower()
     updateCoefficients();
 }
 
-EnvelopeFollower::~EnvelopeFollower() = default;
-
 void EnvelopeFollower::setSampleRate(double newRate) {
     if (newRate > 0.0) rate = newRate;
     updateCoefficients();

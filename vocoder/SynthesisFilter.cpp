@@ -6,8 +6,6 @@
 
 SynthesisFilter::SynthesisFilter() : laidOut(kMaxOrder), feedback(1.0), written(0) { clear(); }
 
-SynthesisFilter::~SynthesisFilter() = default;
-
 void SynthesisFilter::setAmount(double a) {
     if (a >= 0.0 && a <= 1.0) feedback = a;
 }

@@ -16,8 +16,6 @@ VocoderEngine::VocoderEngine()
       whitenedLevel(decibelsToGain(-96.0)), masterLevel(1.0), emphasis(portableTanh(3.0)),
       modulatorBefore(0.0), whiten(false), envelopeShare(1.0) {}
 
-VocoderEngine::~VocoderEngine() = default;
-
 void VocoderEngine::setVocodedGain(double dB) { vocodedLevel = decibelsToGain(dB); }
 void VocoderEngine::setErrorGain(double dB) { errorLevel = decibelsToGain(dB); }
 void VocoderEngine::setModulatorGain(double dB) { modulatorLevel = decibelsToGain(dB); }

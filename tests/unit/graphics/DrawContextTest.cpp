@@ -461,7 +461,7 @@ TEST(DrawContextMouse, ButtonsAndLocationFromTheSystem) {
     HWND window = CreateWindowExA(0, "STATIC", "origin", WS_POPUP | WS_VISIBLE, 120, 90, 200,
                                   100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, window);
-    DrawContext inWindow(nullptr, nullptr, reinterpret_cast<platform::HWnd>(window));
+    DrawContext inWindow(nullptr, reinterpret_cast<platform::HWnd>(window));
     EXPECT_EQ(Point(120, 90), inWindow.getWindowOrigin());
     inWindow.getMouseLocation(where);
     EXPECT_EQ(Point(180, 110), where);
