@@ -28,17 +28,17 @@ ScratchDirectory::ScratchDirectory() {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = name.data();
+    root = name.data();
 }
 
 ScratchDirectory::~ScratchDirectory() {
     for (const std::string& name : list()) unlink(file(name).c_str());
-    rmdir(path_.c_str());
+    rmdir(root.c_str());
 }
 
 std::vector<std::string> ScratchDirectory::list() const {
     std::vector<std::string> names;
-    DIR* directory = opendir(path_.c_str());
+    DIR* directory = opendir(root.c_str());
     if (directory == nullptr) return names;
     while (dirent* entry = readdir(directory)) {
         std::string name = entry->d_name;
