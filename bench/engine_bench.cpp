@@ -48,10 +48,11 @@ std::vector<std::vector<float>> outputBuffers() {
 }
 
 void setCounters(benchmark::State& state, int64_t frames) {
-    state.counters["ns_per_sample"] = benchmark::Counter(
-        static_cast<double>(frames) * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(frames) / kRate,
-                                                      benchmark::Counter::kIsRate);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter(static_cast<double>(frames) * 1e-9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(frames) / kRate, benchmark::Counter::kIsRate);
 }
 
 // One second of noise per iteration through an engine with the default settings, then
@@ -78,7 +79,8 @@ void Defaults(benchmark::State& state) {
 
 // Hosts with low latency pass small blocks; the per-block work must stay small beside them.
 void DefaultsBlocksOf32(benchmark::State& state) {
-    runSetting(state, [](VocoderEngine&) {}, 32);
+    runSetting(
+        state, [](VocoderEngine&) {}, 32);
 }
 
 void Orders201Whitening(benchmark::State& state) {
@@ -150,8 +152,8 @@ void SilenceAfterLoudNoiseUnguarded(benchmark::State& state) {
             const auto start = std::chrono::steady_clock::now();
             for (size_t k = 0; k < parts[p]->carrier.size(); ++k)
                 engine->process(&parts[p]->carrier[k], &parts[p]->modulator[k], places, 1);
-            seconds[p] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                             .count();
+            seconds[p] =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
         benchmark::DoNotOptimize(sink[0]);
         noiseTotal += seconds[0];

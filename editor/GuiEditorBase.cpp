@@ -1,8 +1,8 @@
 #include "editor/GuiEditorBase.h"
 
-#include "toolkit/Frame.h"
 #include "graphics/platform/Window.h"
 #include "host/EffectExtended.h"
+#include "toolkit/Frame.h"
 
 namespace {
 const uint32_t kIdleInterval = 100;  // ms between runs of the idle work

@@ -84,8 +84,8 @@ int32_t VocoderEditor::open(void* parent) {
 
     const int32_t width = background ? background->width : 0;
     const int32_t height = background ? background->height : 0;
-    frame = new (std::nothrow) Frame(Rect(0, 0, width, height),
-                                     static_cast<platform::WindowHandle>(parent), this);
+    frame = new (std::nothrow)
+        Frame(Rect(0, 0, width, height), static_cast<platform::WindowHandle>(parent), this);
     if (frame) {
         frame->setBackground(background);
         // A control that cannot be created or added is left out; the rest of the panel works.

@@ -28,9 +28,9 @@ public:
     virtual ~DrawContext();
 
     void moveTo(const Point& where);
-    void lineTo(const Point& where);    // the end pixel itself is not painted
-    void drawRect(const Rect& rect);    // outline on all four edges, right and bottom included
-    void fillRect(const Rect& rect);    // strictly inside the outline drawRect paints
+    void lineTo(const Point& where);  // the end pixel itself is not painted
+    void drawRect(const Rect& rect);  // outline on all four edges, right and bottom included
+    void fillRect(const Rect& rect);  // strictly inside the outline drawRect paints
 
     void setFrameColor(const Color& color);
     void setFillColor(const Color& color);
@@ -39,11 +39,10 @@ public:
     // 1 bold, 2 italic, 4 underline.
     void setFont(int32_t fontId, int32_t size = 0, int32_t style = 0);
     // alignment: 0 left (inset by one pixel), 1 centre, 2 right; one line, vertically centred.
-    void drawString(const char* text, const Rect& rect, bool opaque = false,
-                    int32_t alignment = 0);
+    void drawString(const char* text, const Rect& rect, bool opaque = false, int32_t alignment = 0);
 
-    ButtonState getMouseButtons();         // the state now, not at the start of the occasion
-    void getMouseLocation(Point& where);   // cursor in window coordinates
+    ButtonState getMouseButtons();        // the state now, not at the start of the occasion
+    void getMouseLocation(Point& where);  // cursor in window coordinates
 
     platform::HDc getDeviceContext() const { return deviceContext; }
     platform::HWnd getWindow() const { return window; }

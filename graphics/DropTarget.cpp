@@ -71,8 +71,7 @@ platform::ComResult DropTarget::DragOver(uint32_t keyState, platform::ScreenPoin
 
 platform::ComResult DropTarget::DragLeave() { return platform::kComOk; }
 
-platform::ComResult DropTarget::Drop(void* dataObject, uint32_t, platform::ScreenPoint,
-                                     uint32_t*) {
+platform::ComResult DropTarget::Drop(void* dataObject, uint32_t, platform::ScreenPoint, uint32_t*) {
     if (receiver && dataObject) {
         platform::DropMedium medium{nullptr, nullptr};
         // Text wins when the data offers both.
@@ -142,10 +141,10 @@ void DropTarget::dropText(void* global) {
 namespace platform {
 
 // The two interfaces the drop target answers for, as the platform defines them.
-const InterfaceId kIidUnknown = {0x00000000, 0x0000, 0x0000,
-                                 {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const InterfaceId kIidDropTarget = {0x00000122, 0x0000, 0x0000,
-                                    {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const InterfaceId kIidUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const InterfaceId kIidDropTarget = {
+    0x00000122, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 bool sameInterfaceId(const InterfaceId& a, const InterfaceId& b) {
     return std::memcmp(&a, &b, sizeof(InterfaceId)) == 0;

@@ -1,6 +1,7 @@
 #include "host/EditorBase.h"
 
-EditorBase::EditorBase(EffectBase* effect) : effect(effect), parentWindow(nullptr), updatePending(0) {}
+EditorBase::EditorBase(EffectBase* effect)
+    : effect(effect), parentWindow(nullptr), updatePending(0) {}
 
 EditorBase::~EditorBase() = default;
 

@@ -9,6 +9,7 @@ namespace {
 
 // One row per parameter that carries a value, in index order (the storage slot is the row).
 // Controls are created in this order; the panel places are also drawn into the artwork.
+// clang-format off
 const ParameterInfo kParameters[kParameterSlots] = {
     {kVocodedVolume, "Voco-Vol", "dB", ParameterMapping::decibels, 0.0, 0.8f,
      ControlKind::knob, PanelText::decibels, {276, 68, 308, 100}, {311, 76, 359, 92}},
@@ -51,6 +52,7 @@ const ParameterInfo kParameters[kParameterSlots] = {
     {kFilterAmount, "Filt-Amt", "%", ParameterMapping::linear, 100.0, 1.0f,
      ControlKind::knob, PanelText::percent, {192, 332, 224, 364}, {184, 367, 232, 383}},
 };
+// clang-format on
 
 }  // namespace
 
@@ -80,16 +82,11 @@ int32_t orderFromValue(float x) {
 double parameterDisplayValue(const ParameterInfo& info, float x) {
     const double value = x;
     switch (info.mapping) {
-        case ParameterMapping::decibels:
-            return 120.0 * value - 96.0;
-        case ParameterMapping::tanh3:
-            return portableTanh(3.0 * value);
-        case ParameterMapping::order:
-            return orderFromValue(x);
-        case ParameterMapping::linear:
-            return info.scale * value;
-        case ParameterMapping::onOff:
-            return value >= 0.5 ? 1.0 : 0.0;
+        case ParameterMapping::decibels: return 120.0 * value - 96.0;
+        case ParameterMapping::tanh3: return portableTanh(3.0 * value);
+        case ParameterMapping::order: return orderFromValue(x);
+        case ParameterMapping::linear: return info.scale * value;
+        case ParameterMapping::onOff: return value >= 0.5 ? 1.0 : 0.0;
     }
     return 0.0;
 }

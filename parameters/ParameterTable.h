@@ -47,7 +47,7 @@ enum class ParameterMapping {
 
 // The control that shows a parameter on the panel.
 enum class ControlKind {
-    knob,      // a film-strip knob with a value display below or beside it
+    knob,         // a film-strip knob with a value display below or beside it
     onOffSwitch,  // a two-state button
 };
 

@@ -114,32 +114,29 @@ void Frame::unregisterWindowClass() {
 
 // Runs on the thread that created the window (the host's UI thread), also re-entered for
 // painting while a control tracks a drag inside a button-down message.
-intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message,
-                                uintptr_t wParam, intptr_t lParam) {
+intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t lParam) {
     Frame* frame = static_cast<Frame*>(platform::getWindowUserData(window));
     if (frame) {
         switch (message) {
-        case platform::kMessageDestroy:
-            frame->open = false;
-            // The host destroys its window before closing the editor: revoke while the
-            // window handle is still valid, or OLE keeps the target and its registration.
-            frame->setDropEnabled(false);
-            break;
-        case platform::kMessagePaint: {
-            platform::WindowRect damaged;
-            if (platform::getUpdateRect(window, &damaged)) {
-                frame->paint(window);
-                return 0;
+            case platform::kMessageDestroy:
+                frame->open = false;
+                // The host destroys its window before closing the editor: revoke while the
+                // window handle is still valid, or OLE keeps the target and its registration.
+                frame->setDropEnabled(false);
+                break;
+            case platform::kMessagePaint: {
+                platform::WindowRect damaged;
+                if (platform::getUpdateRect(window, &damaged)) {
+                    frame->paint(window);
+                    return 0;
+                }
+                break;
             }
-            break;
-        }
-        case platform::kMessageLeftButtonDown:
-        case platform::kMessageRightButtonDown:
-        case platform::kMessageMiddleButtonDown:
-            frame->click(window, lParam);
-            return 0;
-        default:
-            break;
+            case platform::kMessageLeftButtonDown:
+            case platform::kMessageRightButtonDown:
+            case platform::kMessageMiddleButtonDown: frame->click(window, lParam); return 0;
+            default: break;
         }
     }
     return platform::defaultWindowProcedure(window, message, wParam, lParam);

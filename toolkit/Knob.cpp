@@ -4,8 +4,8 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
-#include "toolkit/Frame.h"
 #include "toolkit/ControlListener.h"
+#include "toolkit/Frame.h"
 
 namespace {
 const double kTwoPi = 6.283185307179586;
@@ -40,8 +40,8 @@ Knob::Knob(const Rect& rect, ControlListener* owner, int32_t controlTag, Bitmap*
       radius(static_cast<float>(rect.right - rect.left) * 0.5f),
       fineFactor(1.5f) {
     if (handleBitmap) handleBitmap->retain();
-    setStartAngle(3.9269907f);   // 5/4 pi: the minimum at the lower left
-    setRangeAngle(-4.712389f);   // 3/2 pi clockwise
+    setStartAngle(3.9269907f);  // 5/4 pi: the minimum at the lower left
+    setRangeAngle(-4.712389f);  // 3/2 pi clockwise
     fineFactor = 1.5f;
 }
 

@@ -43,8 +43,7 @@ double SynthesisFilter::process(double excitation, const double* coefficients, i
 }
 
 bool SynthesisFilter::isFinite() const {
-    return allFinite(ring.window(), laidOut) &&
-           allFinite(beyond + laidOut, kMaxOrder - laidOut);
+    return allFinite(ring.window(), laidOut) && allFinite(beyond + laidOut, kMaxOrder - laidOut);
 }
 
 bool SynthesisFilter::recentStateIsFinite() {

@@ -201,8 +201,8 @@ void OutputFile::discard() {
 std::string OutputFile::description() const {
     std::string layout = channelCount == 1   ? "mono"
                          : channelCount == 2 ? "stereo"
-                                          : std::to_string(channelCount) + "-channel";
+                                             : std::to_string(channelCount) + "-channel";
     std::string sample = bitDepth == 0 ? (formatName == "OGG" ? "Vorbis" : "32-bit float")
-                                    : std::to_string(bitDepth) + "-bit";
+                                       : std::to_string(bitDepth) + "-bit";
     return layout + " " + sample + " " + formatName;
 }

@@ -19,8 +19,7 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // bits: 0 for 32-bit float (24-bit PCM where the format has no float), 16 or 24.
-    bool open(const std::string& path, int channels, int sampleRate, int bits,
-              std::string& error);
+    bool open(const std::string& path, int channels, int sampleRate, int bits, std::string& error);
     // Writes `frames` interleaved frames.
     bool write(const float* interleaved, int64_t frames, std::string& error);
     // Finishes the file and moves it to the requested name.

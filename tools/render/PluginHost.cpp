@@ -29,14 +29,11 @@ intptr_t VSTCALLBACK PluginHost::callback(AEffect* effect, int32_t opcode, int32
                            ? static_cast<PluginHost*>(effect->user)
                            : hostBeingLoaded;
     switch (opcode) {
-        case audioMasterVersion:
-            return kHostVersion;
-        case audioMasterAutomate:
-            return 0;  // nothing records automation offline
+        case audioMasterVersion: return kHostVersion;
+        case audioMasterAutomate: return 0;  // nothing records automation offline
         case audioMasterGetSampleRate:
             return host != nullptr ? static_cast<intptr_t>(host->rate) : 0;
-        case audioMasterGetBlockSize:
-            return host != nullptr ? host->blockFrames : 0;
+        case audioMasterGetBlockSize: return host != nullptr ? host->blockFrames : 0;
         case audioMasterGetVendorString:
             if (ptr != nullptr) std::strcpy(static_cast<char*>(ptr), "Ostraquelle");
             return 1;
@@ -46,10 +43,8 @@ intptr_t VSTCALLBACK PluginHost::callback(AEffect* effect, int32_t opcode, int32
         case audioMasterGetVendorVersion:  // 1.0.0 answers 1000
             return OSTRAQUELLE_VERSION_MAJOR * 1000 + OSTRAQUELLE_VERSION_MINOR * 100 +
                    OSTRAQUELLE_VERSION_PATCH;
-        case audioMasterCanDo:
-            return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
-        default:
-            return 0;
+        case audioMasterCanDo: return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
+        default: return 0;
     }
 }
 
@@ -115,8 +110,7 @@ void PluginHost::unload() {
     }
 }
 
-intptr_t PluginHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                              float opt) {
+intptr_t PluginHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     return effectRecord->dispatcher(effectRecord, opcode, index, value, ptr, opt);
 }
 
@@ -168,7 +162,8 @@ void PluginHost::process(float** inputs, float** outputs, int frames) {
     for (int channel = 0; channel < effectRecord->numOutputs; ++channel) {
         std::memset(outputs[channel], 0, sizeof(float) * static_cast<size_t>(frames));
     }
-    if ((effectRecord->flags & effFlagsCanReplacing) != 0 && effectRecord->processReplacing != nullptr) {
+    if ((effectRecord->flags & effFlagsCanReplacing) != 0 &&
+        effectRecord->processReplacing != nullptr) {
         effectRecord->processReplacing(effectRecord, inputs, outputs, frames);
     } else {
         effectRecord->process(effectRecord, inputs, outputs, frames);

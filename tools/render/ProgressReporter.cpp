@@ -2,8 +2,7 @@
 
 #include <unistd.h>
 
-ProgressReporter::ProgressReporter(int64_t totalFrames, double sampleRate, bool quiet,
-                                   FILE* stream)
+ProgressReporter::ProgressReporter(int64_t totalFrames, double sampleRate, bool quiet, FILE* stream)
     : frameTotal(totalFrames), out(stream) {
     double seconds = sampleRate > 0.0 ? static_cast<double>(totalFrames) / sampleRate : 0.0;
     active = !quiet && seconds > kMinimumSeconds && isatty(fileno(stream)) == 1;

@@ -9,12 +9,12 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
+#include "platform_double/PlatformDouble.h"
 #include "toolkit/Frame.h"
 #include "toolkit/ToggleButton.h"
 #include "toolkit/ValueDisplay.h"
 #include "unit/controls/ControlTestSupport.h"
 #include "unit/graphics/Surface.h"
-#include "platform_double/PlatformDouble.h"
 
 namespace {
 

@@ -21,9 +21,9 @@ inline void useOwnModule() {}
 #include "editor/GuiEditorBase.h"
 #include "graphics/ButtonState.h"
 #include "graphics/platform/Gdi.h"
+#include "platform_double/PlatformDouble.h"
 #include "toolkit/Control.h"
 #include "toolkit/ControlListener.h"
-#include "platform_double/PlatformDouble.h"
 
 struct MouseStep {
     int32_t x, y;

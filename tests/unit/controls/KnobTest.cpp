@@ -8,12 +8,12 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
-#include "toolkit/Frame.h"
+#include "platform_double/PlatformDouble.h"
 #include "toolkit/FilmStripKnob.h"
+#include "toolkit/Frame.h"
 #include "toolkit/Knob.h"
 #include "unit/controls/ControlTestSupport.h"
 #include "unit/graphics/Surface.h"
-#include "platform_double/PlatformDouble.h"
 
 namespace {
 
@@ -180,13 +180,13 @@ TEST_F(KnobBench, CircularDragFollowsTheAngleAndPinsAtTheGap) {
     Frame::setProcessKnobMode(kCircular);
     Knob* knob = addKnob(Rect(0, 0, 100, 100), 0.5f);
     knob->setValue(knob->pointToValue(Point(50, 5)));  // the click itself changes nothing
-    script.add(95, 50, kLButton);   // three o'clock
-    script.add(82, 82, kLButton);   // the end of the sweep
-    script.add(55, 95, kLButton);   // in the gap, maximum side
-    script.add(45, 95, kLButton);   // across the gap: stays at the maximum
-    script.add(18, 82, kLButton);   // the minimum's end: still pinned
-    script.add(12, 20, kLButton);   // upper left, more than half the range away: pinned
-    script.add(60, 2, kLButton);    // just right of the top: within half the range again
+    script.add(95, 50, kLButton);                      // three o'clock
+    script.add(82, 82, kLButton);                      // the end of the sweep
+    script.add(55, 95, kLButton);                      // in the gap, maximum side
+    script.add(45, 95, kLButton);                      // across the gap: stays at the maximum
+    script.add(18, 82, kLButton);                      // the minimum's end: still pinned
+    script.add(12, 20, kLButton);  // upper left, more than half the range away: pinned
+    script.add(60, 2, kLButton);   // just right of the top: within half the range again
     press(knob, Point(50, 5), kLButton);
     ASSERT_GE(listener.values.size(), 3u);
     EXPECT_NEAR(listener.values[0], 0.8333f, 0.01);
@@ -335,7 +335,8 @@ TEST(FilmStripKnob, DrawsTheChosenPictureOfTheStrip) {
         EXPECT_TRUE(knob.isDirty());
         knob.draw(&onDrawn);
         EXPECT_FALSE(knob.isDirty());
-        strip->draw(&onExpected, Rect(10, 20, 42, 52), Point(0, static_cast<int32_t>(v * 100) * 32));
+        strip->draw(&onExpected, Rect(10, 20, 42, 52),
+                    Point(0, static_cast<int32_t>(v * 100) * 32));
         EXPECT_EQ(drawn.pixels(), expected.pixels()) << v;
     }
     // Different values really give different pictures.

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "editor/GuiEditorBase.h"
-#include "toolkit/Frame.h"
 #include "host/EffectExtended.h"
+#include "toolkit/Frame.h"
 #include "toolkit/View.h"
 
 #ifndef _WIN32

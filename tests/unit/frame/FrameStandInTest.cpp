@@ -10,12 +10,12 @@
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #include "graphics/DropTarget.h"
-#include "toolkit/Frame.h"
-#include "graphics/platform/Gdi.h"
-#include "platform_double/PlatformDouble.h"
 #include "graphics/ModuleHandle.h"
-#include "unit/frame/FrameTestSupport.h"
+#include "graphics/platform/Gdi.h"
 #include "graphics/platform/raster/RasterControls.h"
+#include "platform_double/PlatformDouble.h"
+#include "toolkit/Frame.h"
+#include "unit/frame/FrameTestSupport.h"
 
 using namespace platform;
 
@@ -237,7 +237,7 @@ TEST_F(StandInFrame, EveryMouseButtonPressReachesTheViewUnderItWithClientCoordin
 
     platform::testdouble::setKeyDown(platform::kVkRButton, true);
     testdouble::postMessage(frame->getWindow(), kMessageRightButtonDown, 0,
-                         testdouble::pointParam(80, 55));
+                            testdouble::pointParam(80, 55));
     testdouble::dispatchPending();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].view, target);
@@ -248,10 +248,10 @@ TEST_F(StandInFrame, EveryMouseButtonPressReachesTheViewUnderItWithClientCoordin
     platform::testdouble::setKeyDown(platform::kVkMButton, true);
     platform::testdouble::setKeyDown(platform::kVkControl, true);
     testdouble::postMessage(frame->getWindow(), kMessageMiddleButtonDown, 0,
-                         testdouble::pointParam(40, 40));
+                            testdouble::pointParam(40, 40));
     platform::testdouble::setKeyDown(platform::kVkLButton, true);
     testdouble::postMessage(frame->getWindow(), kMessageLeftButtonDown, 0,
-                         testdouble::pointParam(41, 79));
+                            testdouble::pointParam(41, 79));
     testdouble::dispatchPending();
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[1].where, Point(40, 40));
@@ -260,7 +260,7 @@ TEST_F(StandInFrame, EveryMouseButtonPressReachesTheViewUnderItWithClientCoordin
 
     // A press outside every view reaches none, and no device context stays out.
     testdouble::postMessage(frame->getWindow(), kMessageLeftButtonDown, 0,
-                         testdouble::pointParam(300, 300));
+                            testdouble::pointParam(300, 300));
     testdouble::dispatchPending();
     EXPECT_EQ(log.size(), 3u);
     EXPECT_EQ(testdouble::outstandingWindowDCs(), 0);

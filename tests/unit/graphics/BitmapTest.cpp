@@ -10,9 +10,9 @@
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #include "graphics/ModuleHandle.h"
-#include "unit/graphics/Surface.h"
-#include "platform_double/PlatformDouble.h"
 #include "graphics/platform/raster/RasterControls.h"
+#include "platform_double/PlatformDouble.h"
+#include "unit/graphics/Surface.h"
 
 namespace {
 
@@ -255,7 +255,8 @@ std::vector<platform::ColorRef> drawnPixels(int id, int width, int height) {
 }  // namespace
 
 TEST(BitmapFiles, PalettisedAndTrueColourFilesInEitherRowOrder) {
-    const std::vector<platform::ColorRef> colours = {rgb(1, 2, 3), rgb(250, 128, 7), rgb(0, 255, 64)};
+    const std::vector<platform::ColorRef> colours = {rgb(1, 2, 3), rgb(250, 128, 7),
+                                                     rgb(0, 255, 64)};
     const std::vector<uint32_t> indices = {0, 1, 2, 1, 0,  //
                                            2, 2, 0, 1, 1,  //
                                            1, 0, 0, 0, 2};
@@ -281,16 +282,16 @@ TEST(BitmapFiles, DamagedFilesLoadAsNoBitmap) {
     damaged.push_back(std::vector<unsigned char>(good.begin(), good.end() - 1));  // truncated
     damaged.push_back(std::vector<unsigned char>(good.begin(), good.begin() + 20));
     damaged.push_back(good);
-    damaged.back()[0] = 'X';                                  // not a bitmap file
+    damaged.back()[0] = 'X';  // not a bitmap file
     damaged.push_back(good);
-    damaged.back()[10] = 0xF0;                                // pixels beyond the end
+    damaged.back()[10] = 0xF0;  // pixels beyond the end
     damaged.push_back(good);
-    damaged.back()[18] = 0xFF;                                // width far beyond the bytes
+    damaged.back()[18] = 0xFF;  // width far beyond the bytes
     damaged.back()[19] = 0xFF;
     damaged.push_back(good);
-    damaged.back()[30] = 1;                                   // compressed
+    damaged.back()[30] = 1;  // compressed
     damaged.push_back(good);
-    damaged.back()[14] = 0xFF;                                // header larger than the file
+    damaged.back()[14] = 0xFF;  // header larger than the file
     damaged.back()[17] = 0x7F;
 
     const platform::raster::ObjectCounts start = platform::raster::objectCounts();
@@ -356,7 +357,8 @@ TEST(TransparentBltEntry, ObtainedOnlyFromALoadedLibraryOnNtPlatforms) {
     EXPECT_EQ(loaded + 1, platform::testdouble::loadedLibraryCount());
     platform::FreeLibrary(library);
 
-    platform::testdouble::setPlatformId(1);  // the 9x family: the library loads, the entry stays absent
+    platform::testdouble::setPlatformId(
+        1);  // the 9x family: the library loads, the entry stays absent
     library = obtainTransparentBlt();
     EXPECT_NE(nullptr, library);
     EXPECT_EQ(nullptr, transparentBltEntry);

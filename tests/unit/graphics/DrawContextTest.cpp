@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "graphics/DrawContext.h"
-#include "unit/graphics/Surface.h"
-#include "platform_double/PlatformDouble.h"
 #include "graphics/platform/raster/RasterControls.h"
+#include "platform_double/PlatformDouble.h"
+#include "unit/graphics/Surface.h"
 
 namespace {
 
@@ -27,7 +27,8 @@ platform::LogFontRec currentFont(platform::HDc dc) {
     platform::LogFontRec font;
     std::memset(&font, 0, sizeof font);
     EXPECT_EQ(int(sizeof font),
-              platform::GetObjectA(platform::GetCurrentObject(dc, platform::kObjFont), int(sizeof font), &font));
+              platform::GetObjectA(platform::GetCurrentObject(dc, platform::kObjFont),
+                                   int(sizeof font), &font));
     return font;
 }
 
@@ -94,9 +95,22 @@ TEST(DrawContextShapes, SlopedLinesBreakTiesLikeGdi) {
         {{0, 3}, {6, 0}, {{0, 3}, {1, 2}, {2, 2}, {3, 1}, {4, 1}, {5, 0}}},
         {{0, 0}, {3, 6}, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}}},
         {{3, 0}, {0, 6}, {{3, 0}, {2, 1}, {2, 2}, {1, 3}, {1, 4}, {0, 5}}},
-        {{16, 16}, {2, 23}, {{16, 16}, {15, 16}, {14, 17}, {13, 17}, {12, 18}, {11, 18},
-                             {10, 19}, {9, 19}, {8, 20}, {7, 20}, {6, 21}, {5, 21},
-                             {4, 22}, {3, 22}}},
+        {{16, 16},
+         {2, 23},
+         {{16, 16},
+          {15, 16},
+          {14, 17},
+          {13, 17},
+          {12, 18},
+          {11, 18},
+          {10, 19},
+          {9, 19},
+          {8, 20},
+          {7, 20},
+          {6, 21},
+          {5, 21},
+          {4, 22},
+          {3, 22}}},
     };
     for (const Case& c : cases) {
         Surface surface(24, 24);
@@ -106,8 +120,8 @@ TEST(DrawContextShapes, SlopedLinesBreakTiesLikeGdi) {
         context.lineTo(c.to);
         for (const Point& p : c.painted)
             EXPECT_EQ(kRed, surface.at(p.x, p.y))
-                << "(" << c.from.x << "," << c.from.y << ")-(" << c.to.x << "," << c.to.y
-                << ") at " << p.x << "," << p.y;
+                << "(" << c.from.x << "," << c.from.y << ")-(" << c.to.x << "," << c.to.y << ") at "
+                << p.x << "," << p.y;
         EXPECT_EQ(int(c.painted.size()), surface.count(kRed));
     }
 }
@@ -120,8 +134,9 @@ TEST(DrawContextText, AlignmentFormatsAndTheLeftInset) {
         uint32_t format;
         int shift;
     };
-    for (const Case& c : {Case{0, platform::kDtLeft | common, 1}, Case{1, platform::kDtCenter | common, 0},
-                          Case{2, platform::kDtRight | common, 0}, Case{7, platform::kDtLeft | common, 1}}) {
+    for (const Case& c :
+         {Case{0, platform::kDtLeft | common, 1}, Case{1, platform::kDtCenter | common, 0},
+          Case{2, platform::kDtRight | common, 0}, Case{7, platform::kDtLeft | common, 1}}) {
         Surface viaContext(120, 40), direct(120, 40);
         drawText(viaContext, box, c.alignment, true);
         drawText(direct, box, c.alignment, false, c.format, c.shift);
@@ -279,7 +294,8 @@ TEST(DrawContextLifecycle, StartsWithDefaultsAndRestoresTheDeviceContext) {
         platform::LogPenRec penRecord = {};
         platform::HGdiObj ownPen = platform::GetCurrentObject(surface.dc, platform::kObjPen);
         EXPECT_NE(pen, ownPen);
-        ASSERT_EQ(int(sizeof penRecord), platform::GetObjectA(ownPen, int(sizeof penRecord), &penRecord));
+        ASSERT_EQ(int(sizeof penRecord),
+                  platform::GetObjectA(ownPen, int(sizeof penRecord), &penRecord));
         EXPECT_EQ(platform::kPsSolid, penRecord.lopnStyle);
         EXPECT_EQ(1, penRecord.lopnWidth.x);
         EXPECT_EQ(0xFFFFFFu, penRecord.lopnColor);
@@ -407,7 +423,8 @@ TEST(DrawContextMouse, ButtonsFollowThePrimaryButtonAndLocationIsInWindowCoordin
     context.getMouseLocation(where);
     EXPECT_EQ(Point(250, 130), where);  // no window: screen coordinates
 
-    platform::testdouble::WindowRectHook previous = platform::testdouble::setWindowRectHook(&windowAt200x100);
+    platform::testdouble::WindowRectHook previous =
+        platform::testdouble::setWindowRectHook(&windowAt200x100);
     platform::HWnd fakeWindow = reinterpret_cast<platform::HWnd>(&where);
     DrawContext inWindow(nullptr, fakeWindow);
     EXPECT_EQ(Point(200, 100), inWindow.getWindowOrigin());
@@ -458,8 +475,8 @@ TEST(DrawContextMouse, ButtonsAndLocationFromTheSystem) {
     context.getMouseLocation(where);
     EXPECT_EQ(Point(300, 200), where);  // no window: screen coordinates
 
-    HWND window = CreateWindowExA(0, "STATIC", "origin", WS_POPUP | WS_VISIBLE, 120, 90, 200,
-                                  100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, "STATIC", "origin", WS_POPUP | WS_VISIBLE, 120, 90, 200, 100,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, window);
     DrawContext inWindow(nullptr, reinterpret_cast<platform::HWnd>(window));
     EXPECT_EQ(Point(120, 90), inWindow.getWindowOrigin());

@@ -116,9 +116,9 @@ TEST_F(Container, ClicksGoToTheLastAddedEnabledViewUnderThePoint) {
     RecordingView* disabled = add(Rect(0, 0, 200, 200));
     disabled->setMouseEnabled(false);
 
-    frame.mouse(nullptr, Point(45, 45));  // both overlap here: the later one wins
-    frame.mouse(nullptr, Point(50, 20));  // the first view's right edge, outside the second
-    frame.mouse(nullptr, Point(30, 50));  // and its bottom edge
+    frame.mouse(nullptr, Point(45, 45));    // both overlap here: the later one wins
+    frame.mouse(nullptr, Point(50, 20));    // the first view's right edge, outside the second
+    frame.mouse(nullptr, Point(30, 50));    // and its bottom edge
     frame.mouse(nullptr, Point(150, 150));  // only the disabled view: nobody
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].view, above);
@@ -210,7 +210,8 @@ TEST_F(Container, TheWheelGoesToTheLastViewUnderTheCursorEvenWhenMouseDisabled) 
     RecordingView* above = add(Rect(20, 20, 60, 60));
     above->setMouseEnabled(false);
 
-    platform::testdouble::setCursorPos(30, 30);  // no window: the cursor stays in screen coordinates
+    platform::testdouble::setCursorPos(30,
+                                       30);  // no window: the cursor stays in screen coordinates
     EXPECT_TRUE(frame.onWheel(nullptr, Point(5, 5), 2.5f));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].view, above);

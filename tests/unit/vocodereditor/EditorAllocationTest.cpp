@@ -7,8 +7,8 @@
 
 #include "editor/VocoderEditor.h"
 #include "host/ModuleState.h"
-#include "unit/controls/ControlTestSupport.h"
 #include "plugin/VocoderEffect.h"
+#include "unit/controls/ControlTestSupport.h"
 
 namespace {
 bool refuseEditor = false;
