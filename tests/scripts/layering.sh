@@ -13,9 +13,9 @@ source_dir=$2 platform=$3
 [ -d "$source_dir/vocoder" ] || { echo "no sources at $source_dir"; exit 77; }
 cd "$source_dir" || exit 1
 
-# folder: the folders its quoted includes may name. More specific folders first.
+# folder: the folders its quoted includes may name (the first rule that matches applies).
+# The platform layer (graphics/platform/) belongs to the graphics layer.
 rules=(
-  "graphics/platform: graphics/platform resources"
   "vocoder: vocoder"
   "parameters: parameters vocoder"
   "host: host"
