@@ -1,5 +1,5 @@
-// Cost of the vocoder per sample and its real-time factor at 44.1 kHz, through the effect's
-// processing entry in 512-frame blocks, and the cost of silence after loud input (denormals).
+// Cost of the vocoder per sample and its real-time factor at 44.1 kHz, through the engine's
+// block processing in 512-frame blocks as the effect runs it, and the cost of silence after loud input (denormals).
 //
 // Counters: ns_per_sample (CPU time per frame in nanoseconds; the library prints inverted
 // rates with an "s" suffix), x_realtime (seconds of 44.1 kHz audio
@@ -13,8 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "vocoder/VocoderEffect.h"
-#include "vocoder/VocoderEngine.h"
+#include "EngineSetup.h"
 
 namespace {
 
@@ -33,15 +32,14 @@ struct Signal {
     }
 };
 
-void render(AEffect* record, Signal& signal, std::vector<std::vector<float>>& out,
+void render(VocoderEngine& engine, Signal& signal, std::vector<std::vector<float>>& out,
             int block = kBlock) {
     float* outputs[8];
     const int frames = static_cast<int>(signal.carrier.size());
     for (int start = 0; start < frames; start += block) {
         const int n = frames - start < block ? frames - start : block;
-        float* inputs[2] = {&signal.carrier[start], &signal.modulator[start]};
         for (int c = 0; c < 8; ++c) outputs[c] = out[c].data();
-        record->processReplacing(record, inputs, outputs, n);
+        processBlock(engine, &signal.carrier[start], &signal.modulator[start], outputs, n);
     }
 }
 
@@ -50,23 +48,25 @@ std::vector<std::vector<float>> outputBuffers() {
 }
 
 void setCounters(benchmark::State& state, int64_t frames) {
-    state.counters["ns_per_sample"] = benchmark::Counter(
-        static_cast<double>(frames) * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(frames) / kRate,
-                                                      benchmark::Counter::kIsRate);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter(static_cast<double>(frames) * 1e-9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(frames) / kRate, benchmark::Counter::kIsRate);
 }
 
-// One second of noise per iteration through an effect set up by configure.
+// One second of noise per iteration through an engine with the default settings, then
+// changed by configure.
 template <typename Configure>
 void runSetting(benchmark::State& state, Configure configure, int block = kBlock) {
-    std::unique_ptr<VocoderEffect> effect(new VocoderEffect(nullptr));
-    AEffect* record = effect->getAeffect();
-    configure(record);
+    std::unique_ptr<VocoderEngine> engine(new VocoderEngine());
+    applyDefaultSettings(*engine);
+    configure(*engine);
     Signal signal(kRate, 0.5f, 1);
     auto out = outputBuffers();
     int64_t frames = 0;
     for (auto _ : state) {
-        render(record, signal, out, block);
+        render(*engine, signal, out, block);
         benchmark::DoNotOptimize(out[0].data());
         frames += kRate;
     }
@@ -74,41 +74,42 @@ void runSetting(benchmark::State& state, Configure configure, int block = kBlock
 }
 
 void Defaults(benchmark::State& state) {
-    runSetting(state, [](AEffect*) {});
+    runSetting(state, [](VocoderEngine&) {});
 }
 
 // Hosts with low latency pass small blocks; the per-block work must stay small beside them.
 void DefaultsBlocksOf32(benchmark::State& state) {
-    runSetting(state, [](AEffect*) {}, 32);
+    runSetting(
+        state, [](VocoderEngine&) {}, 32);
 }
 
 void Orders201Whitening(benchmark::State& state) {
-    runSetting(state, [](AEffect* record) {
-        record->setParameter(record, 7, 1.0f);
-        record->setParameter(record, 15, 1.0f);
-        record->setParameter(record, 14, 1.0f);
+    runSetting(state, [](VocoderEngine& engine) {
+        engine.setModulatorOrder(201);
+        engine.setCarrierOrder(201);
+        engine.setWhitening(true);
     });
 }
 
 void Order1024(benchmark::State& state) {
-    runSetting(state, [](AEffect* record) { record->setParameter(record, 7, -0.5f); });
+    runSetting(state, [](VocoderEngine& engine) { engine.setModulatorOrder(1024); });
 }
 
 void Orders1024Whitening(benchmark::State& state) {
-    runSetting(state, [](AEffect* record) {
-        record->setParameter(record, 7, -0.5f);
-        record->setParameter(record, 15, 2.0f);
-        record->setParameter(record, 14, 1.0f);
+    runSetting(state, [](VocoderEngine& engine) {
+        engine.setModulatorOrder(1024);
+        engine.setCarrierOrder(1024);
+        engine.setWhitening(true);
     });
 }
 
-double secondsOf(AEffect* record, Signal& signal, std::vector<std::vector<float>>& out) {
+double secondsOf(VocoderEngine& engine, Signal& signal, std::vector<std::vector<float>>& out) {
     const auto start = std::chrono::steady_clock::now();
-    render(record, signal, out);
+    render(engine, signal, out);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Each iteration: a fresh effect processes 10 s of loud noise, then 10 s of silence. The
+// Each iteration: a fresh engine processes 10 s of loud noise, then 10 s of silence. The
 // iteration's time is the silence; the ratio compares it with the noise before it.
 void SilenceAfterLoudNoise(benchmark::State& state) {
     Signal noise(10 * kRate, 0.99f, 3);
@@ -116,10 +117,10 @@ void SilenceAfterLoudNoise(benchmark::State& state) {
     auto out = outputBuffers();
     double noiseTotal = 0.0, silenceTotal = 0.0;
     for (auto _ : state) {
-        std::unique_ptr<VocoderEffect> effect(new VocoderEffect(nullptr));
-        AEffect* record = effect->getAeffect();
-        noiseTotal += secondsOf(record, noise, out);
-        const double quiet = secondsOf(record, silence, out);
+        std::unique_ptr<VocoderEngine> engine(new VocoderEngine());
+        applyDefaultSettings(*engine);
+        noiseTotal += secondsOf(*engine, noise, out);
+        const double quiet = secondsOf(*engine, silence, out);
         silenceTotal += quiet;
         state.SetIterationTime(quiet);
     }
@@ -128,7 +129,7 @@ void SilenceAfterLoudNoise(benchmark::State& state) {
     state.counters["silence_s"] = silenceTotal / state.iterations();
 }
 
-// The same material through the bare engine, without the flush-to-zero guard of the effect:
+// The same material through the bare engine, without the flush-to-zero guard:
 // what the guard saves.
 void SilenceAfterLoudNoiseUnguarded(benchmark::State& state) {
     Signal noise(10 * kRate, 0.99f, 3);
@@ -151,8 +152,8 @@ void SilenceAfterLoudNoiseUnguarded(benchmark::State& state) {
             const auto start = std::chrono::steady_clock::now();
             for (size_t k = 0; k < parts[p]->carrier.size(); ++k)
                 engine->process(&parts[p]->carrier[k], &parts[p]->modulator[k], places, 1);
-            seconds[p] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                             .count();
+            seconds[p] =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
         benchmark::DoNotOptimize(sink[0]);
         noiseTotal += seconds[0];

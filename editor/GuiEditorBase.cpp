@@ -1,8 +1,8 @@
 #include "editor/GuiEditorBase.h"
 
-#include "graphics/Frame.h"
 #include "graphics/platform/Window.h"
-#include "host/EffectBase.h"
+#include "host/EffectExtended.h"
+#include "toolkit/Frame.h"
 
 namespace {
 const uint32_t kIdleInterval = 100;  // ms between runs of the idle work
@@ -52,14 +52,21 @@ void GuiEditorBase::idle() {
     if (frame) frame->idle();
 }
 
+namespace {
+// The host's key record and the views' one carry the same fields.
+KeyCode viewKey(const VstKeyCode& key) { return KeyCode{key.character, key.virt, key.modifier}; }
+}  // namespace
+
 int32_t GuiEditorBase::onKeyDown(VstKeyCode* keyCode) {
     if (!frame || !keyCode) return -1;
-    return frame->onKeyDown(*keyCode);
+    KeyCode key = viewKey(*keyCode);
+    return frame->onKeyDown(key);
 }
 
 int32_t GuiEditorBase::onKeyUp(VstKeyCode* keyCode) {
     if (!frame || !keyCode) return -1;
-    return frame->onKeyUp(*keyCode);
+    KeyCode key = viewKey(*keyCode);
+    return frame->onKeyUp(key);
 }
 
 int32_t GuiEditorBase::setKnobMode(int32_t mode) {
@@ -93,4 +100,12 @@ void GuiEditorBase::runIdleWork() {
     inIdleWork = true;
     if (effect) effect->hostIdle();
     inIdleWork = false;
+}
+
+void GuiEditorBase::beginEdit(int32_t index) {
+    if (auto* extended = dynamic_cast<EffectExtended*>(effect)) extended->beginEdit(index);
+}
+
+void GuiEditorBase::endEdit(int32_t index) {
+    if (auto* extended = dynamic_cast<EffectExtended*>(effect)) extended->endEdit(index);
 }

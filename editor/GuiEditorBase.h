@@ -5,11 +5,12 @@
 
 #include <cstdint>
 
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
+#include "toolkit/FrameOwner.h"
 
 class Frame;
 
-class GuiEditorBase : public EditorBase {
+class GuiEditorBase : public EditorBase, public FrameOwner {
 public:
     // Registers with the effect (setEditor) and initialises OLE for the calling thread.
     explicit GuiEditorBase(EffectBase* effect);
@@ -32,15 +33,21 @@ public:
     // No host opcode reaches this; the Frame's wheel dispatch at the cursor position.
     bool onWheel(float distance) override;
 
-    // Appended virtual operations, in slot order.
-    // The effect calls this after every parameter set (host or editor), after requestUpdate.
-    virtual void parameterChanged(int32_t index, float value);
+    // The effect's parameter changes: requests an update.
+    void parameterChanged(int32_t index, float value) override;
+
     // Redraws everything now; the rectangle is ignored.
     virtual void draw(ERect* rect);
+
+    // The frame's owner.
     // Called by controls on every pass of a mouse-drag loop: at most one run of the idle work
     // (update, dirty redraw, one pending paint message, the host's idle service) per ~100 ms,
     // sleeping 4 ms on the calls in between so the loop does not spin.
-    virtual void runIdleWork();
+    void runIdleWork() override;
+
+    // Edit gestures of the controls: audioMasterBeginEdit / audioMasterEndEdit through the effect.
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
 
     Frame* getFrame() const { return frame; }
 

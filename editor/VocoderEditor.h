@@ -1,6 +1,6 @@
 #pragma once
-// The plug-in's panel: a 368 x 412 background with one film-strip knob and one value display
-// for each parameter that carries a value, and an on/off button for the whitening switch.
+// The plug-in's panel: a 368 x 412 background and the controls the parameter table places on
+// it (a film-strip knob with a value display, or an on/off button).
 // User changes go to the effect as automated parameter changes; parameter changes reported by
 // the effect move the matching knob and display.
 
@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "editor/GuiEditorBase.h"
+#include "parameters/ParameterTable.h"
 #include "toolkit/ControlListener.h"
 
 class Bitmap;
@@ -17,17 +18,13 @@ class ValueDisplay;
 
 class VocoderEditor : public GuiEditorBase, public ControlListener {
 public:
-    static const int32_t kKnobCount = 19;
-    static const int32_t kSwitchIndex = 14;
-    static const int32_t kViewCount = 2 * kKnobCount + 1;
-
     // Created by the effect's constructor; loads the background and sets the editor rectangle.
     explicit VocoderEditor(EffectBase* effect);
     // Runs when the effect is destroyed. A host may close the effect with the editor still
     // open: the frame and its window are destroyed here first, since they call back into us.
     ~VocoderEditor() override;
 
-    // effEditOpen (UI thread): builds the frame in the host's window and all 39 controls.
+    // effEditOpen (UI thread): builds the frame in the host's window and the controls.
     int32_t open(void* parentWindow) override;
     // effEditClose (UI thread): destroys the frame with its window and controls.
     void close() override;
@@ -46,17 +43,18 @@ public:
     // index has none of that kind).
     FilmStripKnob* getKnob(int32_t index) const;
     ValueDisplay* getDisplay(int32_t index) const;
-    ToggleButton* getSwitch() const { return opened ? toggle : nullptr; }
+    // The whitening switch while the editor is open.
+    ToggleButton* getSwitch() const { return getToggle(kWhiten); }
     Bitmap* getBackgroundBitmap() const { return background; }
 
 private:
-    // Position in the knob and display arrays of a parameter index, -1 for 14, 19 and others.
-    static int32_t controlSlot(int32_t index);
+    ToggleButton* getToggle(int32_t index) const;
     void destroyFrame();
 
-    FilmStripKnob* knobs[kKnobCount];
-    ToggleButton* toggle;
-    ValueDisplay* displays[kKnobCount];
+    // By parameter index; null where the index has no control of that kind.
+    FilmStripKnob* knobs[kParameterCount];
+    ToggleButton* toggles[kParameterCount];
+    ValueDisplay* displays[kParameterCount];
     Bitmap* background;
     std::atomic<bool> opened;
     std::atomic<int32_t> changesInProgress;  // parameterChanged calls past their open check

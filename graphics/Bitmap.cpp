@@ -1,13 +1,13 @@
 #include "graphics/Bitmap.h"
 
 #include "graphics/DrawContext.h"
-#include "host/ModuleState.h"
+#include "graphics/ModuleHandle.h"
 
 platform::TransparentBltProc transparentBltEntry = nullptr;
 
-Bitmap::Bitmap(int32_t resourceId)
-    : resourceId(resourceId), transparentColor(kTransparentColor) {
-    handle = platform::LoadBitmapA(static_cast<platform::HModule>(moduleInstance), resourceId & 0xFFFF);
+Bitmap::Bitmap(int32_t resourceId) : resourceId(resourceId), transparentColor(kTransparentColor) {
+    handle =
+        platform::LoadBitmapA(static_cast<platform::HModule>(moduleInstance), resourceId & 0xFFFF);
     if (!handle) return;
     platform::BitmapRec description = {};
     if (platform::GetObjectA(handle, int(sizeof description), &description)) {
@@ -50,7 +50,7 @@ void copyFromMemoryContext(platform::HBitmap handle, DrawContext* context, Copy 
 void Bitmap::draw(DrawContext* context, const Rect& rect, const Point& offset) {
     copyFromMemoryContext(handle, context, [&](platform::HDc dest, platform::HDc source) {
         platform::BitBlt(dest, rect.left, rect.top, rect.width(), rect.height(), source, offset.x,
-                    offset.y, platform::kSrcCopy);
+                         offset.y, platform::kSrcCopy);
     });
 }
 
@@ -65,8 +65,8 @@ void transparentCopy(platform::HDc dest, int32_t left, int32_t top, int32_t widt
                      platform::HDc source, const Point& sourceOffset, platform::ColorRef key) {
     if (width <= 0 || height <= 0) return;
     if (transparentBltEntry) {
-        transparentBltEntry(dest, left, top, width, height, source, sourceOffset.x,
-                            sourceOffset.y, width, height, key);
+        transparentBltEntry(dest, left, top, width, height, source, sourceOffset.x, sourceOffset.y,
+                            width, height, key);
         return;
     }
     maskedCopy(dest, left, top, width, height, source, sourceOffset, key);
@@ -94,12 +94,12 @@ void maskedCopy(platform::HDc dest, int32_t left, int32_t top, int32_t width, in
     // Mask = 1 where the source has the key colour (the source's background colour).
     const platform::ColorRef savedSourceBack = platform::SetBkColor(source, key);
     platform::BitBlt(maskDc, 0, 0, width, height, source, sourceOffset.x, sourceOffset.y,
-                platform::kSrcCopy);
+                     platform::kSrcCopy);
     platform::BitBlt(dest, left, top, width, height, source, sourceOffset.x, sourceOffset.y,
-                platform::kSrcInvert);
+                     platform::kSrcInvert);
     platform::BitBlt(dest, left, top, width, height, maskDc, 0, 0, platform::kSrcAnd);
     platform::BitBlt(dest, left, top, width, height, source, sourceOffset.x, sourceOffset.y,
-                platform::kSrcInvert);
+                     platform::kSrcInvert);
     platform::SetBkColor(source, savedSourceBack);
 
     platform::SelectObject(maskDc, previousMask);
@@ -115,7 +115,8 @@ platform::HModule obtainTransparentBlt() {
     if (!library) return nullptr;
     platform::OsVersionInfoRec version = {};
     version.dwOSVersionInfoSize = sizeof version;
-    if (platform::GetVersionExA(&version) && version.dwPlatformId >= platform::kVerPlatformWin32Nt) {
+    if (platform::GetVersionExA(&version) &&
+        version.dwPlatformId >= platform::kVerPlatformWin32Nt) {
         transparentBltEntry = reinterpret_cast<platform::TransparentBltProc>(
             platform::GetProcAddress(library, "TransparentBlt"));
     }

@@ -7,9 +7,9 @@
 typedef int32_t ButtonState;
 
 enum ButtonStateBits : int32_t {
-    kLButton = 1,   // primary button
+    kLButton = 1,  // primary button
     kMButton = 2,
-    kRButton = 4,   // secondary button
+    kRButton = 4,  // secondary button
     kShift = 8,
     kControl = 16,
     kAlt = 32,

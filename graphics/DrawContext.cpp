@@ -13,16 +13,18 @@ struct FontTableEntry {
 
 const FontTableEntry kFontTable[8] = {
     {"Arial", 12},  // id 0 is always bold
-    {"Arial", 18}, {"Arial", 14}, {"Arial", 12}, {"Arial", 11},
-    {"Arial", 10}, {"Arial", 9},
-    {"Symbol", 13},  // decorative family
+    {"Arial", 18}, {"Arial", 14}, {"Arial", 12},  {"Arial", 11},
+    {"Arial", 10}, {"Arial", 9},  {"Symbol", 13},  // decorative family
 };
 
 }  // namespace
 
-DrawContext::DrawContext(Frame* frame, platform::HDc deviceContext, platform::HWnd window)
-    : deviceContext(deviceContext), window(window), frame(frame),
-      fontColor(kWhiteColor), frameColor(kWhiteColor), fillColor(kBlackColor) {
+DrawContext::DrawContext(platform::HDc deviceContext, platform::HWnd window)
+    : deviceContext(deviceContext),
+      window(window),
+      fontColor(kWhiteColor),
+      frameColor(kWhiteColor),
+      fillColor(kBlackColor) {
     if (window) {
         platform::RectRec bounds = {};
         if (platform::GetWindowRect(window, &bounds)) windowOrigin = Point(bounds.left, bounds.top);
@@ -83,7 +85,8 @@ void DrawContext::fillRect(const Rect& rect) {
 void DrawContext::setFrameColor(const Color& color) {
     frameColor = color;
     if (!deviceContext) return;
-    platform::LogPenRec description = {platform::kPsSolid, {penWidth, penWidth}, color.toColorRef()};
+    platform::LogPenRec description = {
+        platform::kPsSolid, {penWidth, penWidth}, color.toColorRef()};
     platform::HPen created = platform::CreatePenIndirect(&description);
     // Without a new pen the old one stays: deleting it while selected would fail and leak it.
     if (!created) return;
@@ -139,8 +142,7 @@ void DrawContext::setFont(int32_t newFontId, int32_t size, int32_t style) {
     font = created;
 }
 
-void DrawContext::drawString(const char* text, const Rect& rect, bool opaque,
-                             int32_t alignment) {
+void DrawContext::drawString(const char* text, const Rect& rect, bool opaque, int32_t alignment) {
     if (!text || !deviceContext) return;
     // Opaque cells are backed with the background colour that setFillColor installed.
     platform::SetBkMode(deviceContext, opaque ? platform::kOpaque : platform::kTransparent);

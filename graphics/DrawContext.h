@@ -12,17 +12,15 @@
 #include "graphics/Rect.h"
 #include "graphics/platform/Gdi.h"
 
-class Frame;
-
 // Process-wide: the system's mouse buttons are swapped (GetSystemMetrics(SM_SWAPBUTTON) > 0).
 // The frame reads it when it registers its window class; getMouseButtons honours it.
 extern bool buttonsSwapped;
 
 class DrawContext {
 public:
-    // Any of the three may be null. Without a device context the context only answers mouse
+    // Either may be null. Without a device context the context only answers mouse
     // queries; without a window the mouse location stays in screen coordinates.
-    DrawContext(Frame* frame, platform::HDc deviceContext, platform::HWnd window);
+    DrawContext(platform::HDc deviceContext, platform::HWnd window);
     DrawContext(const DrawContext&) = delete;
     DrawContext& operator=(const DrawContext&) = delete;
 
@@ -30,9 +28,9 @@ public:
     virtual ~DrawContext();
 
     void moveTo(const Point& where);
-    void lineTo(const Point& where);    // the end pixel itself is not painted
-    void drawRect(const Rect& rect);    // outline on all four edges, right and bottom included
-    void fillRect(const Rect& rect);    // strictly inside the outline drawRect paints
+    void lineTo(const Point& where);  // the end pixel itself is not painted
+    void drawRect(const Rect& rect);  // outline on all four edges, right and bottom included
+    void fillRect(const Rect& rect);  // strictly inside the outline drawRect paints
 
     void setFrameColor(const Color& color);
     void setFillColor(const Color& color);
@@ -41,13 +39,11 @@ public:
     // 1 bold, 2 italic, 4 underline.
     void setFont(int32_t fontId, int32_t size = 0, int32_t style = 0);
     // alignment: 0 left (inset by one pixel), 1 centre, 2 right; one line, vertically centred.
-    void drawString(const char* text, const Rect& rect, bool opaque = false,
-                    int32_t alignment = 0);
+    void drawString(const char* text, const Rect& rect, bool opaque = false, int32_t alignment = 0);
 
-    ButtonState getMouseButtons();         // the state now, not at the start of the occasion
-    void getMouseLocation(Point& where);   // cursor in window coordinates
+    ButtonState getMouseButtons();        // the state now, not at the start of the occasion
+    void getMouseLocation(Point& where);  // cursor in window coordinates
 
-    Frame* getFrame() const { return frame; }
     platform::HDc getDeviceContext() const { return deviceContext; }
     platform::HWnd getWindow() const { return window; }
     Point getWindowOrigin() const { return windowOrigin; }
@@ -62,7 +58,6 @@ private:
     Point windowOrigin;
     platform::HDc deviceContext;
     platform::HWnd window;
-    Frame* frame;
     int32_t fontSize = 0;
     int32_t fontId = 0;
     Color fontColor;

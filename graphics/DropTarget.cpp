@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "graphics/Frame.h"
+#include "graphics/DropReceiver.h"
 
 namespace {
 constexpr uint32_t kNameBufferSize = 1024;
@@ -22,7 +22,7 @@ bool isShortcutName(const char* name) {
 }
 }  // namespace
 
-DropTarget::DropTarget(Frame* owner) : referenceCount(0), accept(false), frame(owner) {}
+DropTarget::DropTarget(DropReceiver* owner) : referenceCount(0), accept(false), receiver(owner) {}
 
 DropTarget::~DropTarget() = default;
 
@@ -71,9 +71,8 @@ platform::ComResult DropTarget::DragOver(uint32_t keyState, platform::ScreenPoin
 
 platform::ComResult DropTarget::DragLeave() { return platform::kComOk; }
 
-platform::ComResult DropTarget::Drop(void* dataObject, uint32_t, platform::ScreenPoint,
-                                     uint32_t*) {
-    if (frame && dataObject) {
+platform::ComResult DropTarget::Drop(void* dataObject, uint32_t, platform::ScreenPoint, uint32_t*) {
+    if (receiver && dataObject) {
         platform::DropMedium medium{nullptr, nullptr};
         // Text wins when the data offers both.
         bool isText = platform::getDropData(dataObject, platform::kFormatText, &medium);
@@ -112,8 +111,8 @@ void DropTarget::dropFiles(void* drop) {
         names[collected++] = copy;
     }
     Point where;
-    frame->getCursorLocation(where);
-    frame->onDrop(reinterpret_cast<void**>(names), collected, 0, where);
+    receiver->getCursorLocation(where);
+    receiver->onDrop(reinterpret_cast<void**>(names), collected, 0, where);
     for (int32_t i = 0; i < collected; i++) delete[] names[i];
     delete[] names;
 }
@@ -131,8 +130,8 @@ void DropTarget::dropText(void* global) {
             text[size] = '\0';
             void* items[1] = {text};
             Point where;
-            frame->getCursorLocation(where);
-            frame->onDrop(items, static_cast<int32_t>(size), 1, where);
+            receiver->getCursorLocation(where);
+            receiver->onDrop(items, static_cast<int32_t>(size), 1, where);
             delete[] text;
         }
     }
@@ -142,10 +141,10 @@ void DropTarget::dropText(void* global) {
 namespace platform {
 
 // The two interfaces the drop target answers for, as the platform defines them.
-const InterfaceId kIidUnknown = {0x00000000, 0x0000, 0x0000,
-                                 {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const InterfaceId kIidDropTarget = {0x00000122, 0x0000, 0x0000,
-                                    {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const InterfaceId kIidUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const InterfaceId kIidDropTarget = {
+    0x00000122, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 bool sameInterfaceId(const InterfaceId& a, const InterfaceId& b) {
     return std::memcmp(&a, &b, sizeof(InterfaceId)) == 0;

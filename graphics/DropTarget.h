@@ -1,6 +1,6 @@
 #pragma once
-// The frame's OLE drop target: accepts text and file lists dragged onto the frame's window and
-// hands them to the frame's drop dispatch. Its slots are laid out as the platform's
+// A window's OLE drop target: accepts text and file lists dragged onto the window and hands
+// them to its receiver (the frame's drop dispatch). Its slots are laid out as the platform's
 // IDropTarget (IUnknown's three, then the four drag slots), the destructor last, so the object
 // itself is what RegisterDragDrop receives.
 
@@ -8,12 +8,12 @@
 
 #include "graphics/platform/DragDrop.h"
 
-class Frame;
+class DropReceiver;
 
 class DropTarget {
 public:
     // Starts with no reference: RegisterDragDrop takes the first one.
-    explicit DropTarget(Frame* frame);
+    explicit DropTarget(DropReceiver* receiver);
     DropTarget(const DropTarget&) = delete;
     DropTarget& operator=(const DropTarget&) = delete;
 
@@ -33,9 +33,9 @@ public:
                                                   platform::ScreenPoint point, uint32_t* effect);
     virtual ~DropTarget();
 
-    // The frame cuts the link before it revokes the registration: a drop that still arrives
-    // afterwards reaches no frame.
-    void detachFrame() { frame = nullptr; }
+    // The receiver cuts the link before it revokes the registration: a drop that still
+    // arrives afterwards reaches nobody.
+    void detachReceiver() { receiver = nullptr; }
     bool isAccepting() const { return accept; }
 
 private:
@@ -44,5 +44,5 @@ private:
 
     int32_t referenceCount;
     bool accept;
-    Frame* frame;
+    DropReceiver* receiver;
 };

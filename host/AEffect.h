@@ -16,9 +16,8 @@ struct AEffect;
 
 typedef intptr_t(VSTCALLBACK* audioMasterCallback)(AEffect* effect, int32_t opcode, int32_t index,
                                                    intptr_t value, void* ptr, float opt);
-typedef intptr_t(VSTCALLBACK* AEffectDispatcherProc)(AEffect* effect, int32_t opcode,
-                                                     int32_t index, intptr_t value, void* ptr,
-                                                     float opt);
+typedef intptr_t(VSTCALLBACK* AEffectDispatcherProc)(AEffect* effect, int32_t opcode, int32_t index,
+                                                     intptr_t value, void* ptr, float opt);
 typedef void(VSTCALLBACK* AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs,
                                               int32_t sampleFrames);
 typedef void(VSTCALLBACK* AEffectSetParameterProc)(AEffect* effect, int32_t index, float value);
@@ -95,6 +94,8 @@ enum VstAEffectFlags : int32_t {
 };
 
 // Opcodes the host sends through the dispatcher.
+// Several opcodes to a line: the order gives the numbers.
+// clang-format off
 enum AEffectOpcodes : int32_t {
     effOpen = 0, effClose, effSetProgram, effGetProgram, effSetProgramName, effGetProgramName,
     effGetParamLabel, effGetParamDisplay, effGetParamName, effGetVu, effSetSampleRate,
@@ -115,8 +116,11 @@ enum AEffectOpcodes : int32_t {
     effStopProcess, effSetTotalSampleToProcess, effSetPanLaw, effBeginLoadBank,
     effBeginLoadProgram,
 };
+// clang-format on
 
 // Opcodes the effect sends through the host callback.
+// Several opcodes to a line: the order gives the numbers.
+// clang-format off
 enum AudioMasterOpcodes : int32_t {
     audioMasterAutomate = 0, audioMasterVersion = 1, audioMasterCurrentId = 2, audioMasterIdle = 3,
     audioMasterPinConnected = 4, audioMasterWantMidi = 6, audioMasterGetTime = 7,
@@ -137,6 +141,7 @@ enum AudioMasterOpcodes : int32_t {
     audioMasterEndEdit = 44, audioMasterOpenFileSelector = 45,
     audioMasterGetInputSpeakerArrangement = 49,
 };
+// clang-format on
 
 enum VstPlugCategory : int32_t { kPlugCategUnknown = 0, kPlugCategEffect = 1, kPlugCategSynth = 2 };
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 #include "host/EffectEntries.h"
 #include "host/TextFormat.h"
 
@@ -100,8 +100,7 @@ void EffectBase::setInitialDelay(int32_t delay) { effectRecord.initialDelay = de
 float EffectBase::getSampleRate() { return sampleRate; }
 int32_t EffectBase::getBlockSize() { return blockSize; }
 
-intptr_t EffectBase::callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                              float opt) {
+intptr_t EffectBase::callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     if (!hostCallback) return 0;
     return hostCallback(&effectRecord, opcode, index, value, ptr, opt);
 }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 #include "host/EffectBase.h"
 #include "host/PinnedConversion.h"
 
@@ -38,8 +38,7 @@ intptr_t EffectBase::dispatcher(int32_t opcode, int32_t index, intptr_t value, v
             else
                 resume();
             return 0;
-        case effEditGetRect:
-            return editor ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
+        case effEditGetRect: return editor ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
         case effEditOpen: return editor ? editor->open(ptr) : 0;
         case effEditClose:
             if (editor) editor->close();

@@ -2,8 +2,8 @@
 
 #include "host/EffectBase.h"
 
-intptr_t VSTCALLBACK dispatcherEntry(AEffect* record, int32_t opcode, int32_t index,
-                                     intptr_t value, void* ptr, float opt) {
+intptr_t VSTCALLBACK dispatcherEntry(AEffect* record, int32_t opcode, int32_t index, intptr_t value,
+                                     void* ptr, float opt) {
     EffectBase* effect = EffectBase::fromRecord(record);
     if (opcode == effClose) {
         // The effect's own close runs first; then the effect (and its editor) is gone, and

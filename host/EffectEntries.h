@@ -4,8 +4,8 @@
 
 #include "host/AEffect.h"
 
-intptr_t VSTCALLBACK dispatcherEntry(AEffect* record, int32_t opcode, int32_t index,
-                                     intptr_t value, void* ptr, float opt);
+intptr_t VSTCALLBACK dispatcherEntry(AEffect* record, int32_t opcode, int32_t index, intptr_t value,
+                                     void* ptr, float opt);
 void VSTCALLBACK processEntry(AEffect* record, float** inputs, float** outputs,
                               int32_t sampleFrames);
 void VSTCALLBACK setParameterEntry(AEffect* record, int32_t index, float value);

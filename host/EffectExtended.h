@@ -73,8 +73,7 @@ public:
     virtual void* hostGetDirectory();
     virtual bool hostUpdateDisplay();
     virtual bool processVarIo(VstVariableIo* io);
-    virtual bool setSpeakerArrangement(VstSpeakerArrangement* input,
-                                       VstSpeakerArrangement* output);
+    virtual bool setSpeakerArrangement(VstSpeakerArrangement* input, VstSpeakerArrangement* output);
     virtual bool getSpeakerArrangement(VstSpeakerArrangement** input,
                                        VstSpeakerArrangement** output);
     virtual void setBlockSizeAndSampleRate(int32_t newBlockSize, float newSampleRate);

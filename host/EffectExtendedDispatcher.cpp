@@ -1,6 +1,6 @@
 // Opcodes 25 to 76; everything else goes to the first layer's dispatcher.
 
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 #include "host/EffectExtended.h"
 #include "host/PinnedConversion.h"
 
@@ -23,21 +23,25 @@ intptr_t EffectExtended::dispatcher(int32_t opcode, int32_t index, intptr_t valu
             return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
         case effGetPlugCategory: return getPlugCategory();
         case effGetCurrentPosition: return getCurrentPosition();
-        case effGetDestinationBuffer:
-            return reinterpret_cast<intptr_t>(getDestinationBuffer());
+        case effGetDestinationBuffer: return reinterpret_cast<intptr_t>(getDestinationBuffer());
         case effOfflineNotify:
             return offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<int32_t>(value),
-                                 index != 0) ? 1 : 0;
+                                 index != 0)
+                       ? 1
+                       : 0;
         case effOfflinePrepare:
-            return offlinePrepare(static_cast<VstOfflineTask*>(ptr),
-                                  static_cast<int32_t>(value)) ? 1 : 0;
+            return offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<int32_t>(value))
+                       ? 1
+                       : 0;
         case effOfflineRun:
-            return offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<int32_t>(value))
-                       ? 1 : 0;
+            return offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<int32_t>(value)) ? 1
+                                                                                              : 0;
         case effProcessVarIo: return processVarIo(static_cast<VstVariableIo*>(ptr)) ? 1 : 0;
         case effSetSpeakerArrangement:
             return setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
-                                         static_cast<VstSpeakerArrangement*>(ptr)) ? 1 : 0;
+                                         static_cast<VstSpeakerArrangement*>(ptr))
+                       ? 1
+                       : 0;
         case effSetBlockSizeAndSampleRate:
             setBlockSizeAndSampleRate(static_cast<int32_t>(value), opt);
             return 1;
@@ -52,11 +56,9 @@ intptr_t EffectExtended::dispatcher(int32_t opcode, int32_t index, intptr_t valu
         case effGetTailSize: return getTailSize();
         case effIdle: return effectIdle();
         case effGetIcon: return reinterpret_cast<intptr_t>(getIcon());
-        case effSetViewPosition:
-            return setViewPosition(index, static_cast<int32_t>(value)) ? 1 : 0;
+        case effSetViewPosition: return setViewPosition(index, static_cast<int32_t>(value)) ? 1 : 0;
         case effGetParameterProperties:
-            return getParameterProperties(index, static_cast<VstParameterProperties*>(ptr))
-                       ? 1 : 0;
+            return getParameterProperties(index, static_cast<VstParameterProperties*>(ptr)) ? 1 : 0;
         case effKeysRequired: return keysRequired() ? 0 : 1;  // the published sense is inverted
         case effGetVstVersion: return getVstVersion();
         case effEditKeyDown:
@@ -84,7 +86,9 @@ intptr_t EffectExtended::dispatcher(int32_t opcode, int32_t index, intptr_t valu
         case effEndSetProgram: return endSetProgram() ? 1 : 0;
         case effGetSpeakerArrangement:
             return getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
-                                         static_cast<VstSpeakerArrangement**>(ptr)) ? 1 : 0;
+                                         static_cast<VstSpeakerArrangement**>(ptr))
+                       ? 1
+                       : 0;
         case effShellGetNextPlugin: return shellGetNextPlugin(text);
         case effStartProcess: return startProcess();
         case effStopProcess: return stopProcess();

@@ -76,8 +76,7 @@ bool EffectExtended::hostOfflineWrite(VstOfflineTask* task, int32_t option) {
     return nonZero(callHost(audioMasterOfflineWrite, 0, option, task));
 }
 
-bool EffectExtended::hostOfflineStart(VstAudioFile* files, int32_t numFiles,
-                                      int32_t numNewFiles) {
+bool EffectExtended::hostOfflineStart(VstAudioFile* files, int32_t numFiles, int32_t numNewFiles) {
     return nonZero(callHost(audioMasterOfflineStart, numNewFiles, numFiles, files));
 }
 
@@ -113,8 +112,7 @@ bool EffectExtended::hostGetProductString(char* text) {
 
 intptr_t EffectExtended::hostGetVendorVersion() { return callHost(audioMasterGetVendorVersion); }
 
-intptr_t EffectExtended::hostVendorSpecific(int32_t index, intptr_t value, void* ptr,
-                                            float opt) {
+intptr_t EffectExtended::hostVendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) {
     return callHost(audioMasterVendorSpecific, index, value, ptr, opt);
 }
 

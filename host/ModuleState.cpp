@@ -1,4 +1,3 @@
 #include "host/ModuleState.h"
 
-void* moduleInstance = nullptr;
 unsigned char outOfMemory = 0;

@@ -25,7 +25,8 @@ bool EffectExtended::allocateArrangement(VstSpeakerArrangement** arrangement, in
     }
     if (channels < 0) return false;
     // A count whose byte size would wrap around (32-bit builds) must not become a small block.
-    if (static_cast<size_t>(channels) > (SIZE_MAX - kArrangementHeader) / sizeof(VstSpeakerProperties))
+    if (static_cast<size_t>(channels) >
+        (SIZE_MAX - kArrangementHeader) / sizeof(VstSpeakerProperties))
         return false;
     void* block = std::calloc(1, arrangementBytes(channels));
     if (!block) return false;

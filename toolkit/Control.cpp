@@ -1,7 +1,7 @@
 #include "toolkit/Control.h"
 
 #include "graphics/Bitmap.h"
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 
 Control::Control(const Rect& rect, ControlListener* owner, int32_t controlTag, Bitmap* bitmap)
     : View(rect),

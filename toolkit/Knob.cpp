@@ -4,15 +4,15 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
-#include "graphics/Frame.h"
 #include "toolkit/ControlListener.h"
+#include "toolkit/Frame.h"
 
 namespace {
 const double kTwoPi = 6.283185307179586;
 const int32_t kLinearKnobMode = 2;
 const int32_t kDragPixels = 200;  // a plain linear drag over this many pixels spans the range
 
-// Virtual key codes and modifier bit of VstKeyCode.
+// Virtual key codes and modifier bit of KeyCode.
 const uint8_t kVKeyLeft = 11;
 const uint8_t kVKeyUp = 12;
 const uint8_t kVKeyRight = 13;
@@ -40,8 +40,8 @@ Knob::Knob(const Rect& rect, ControlListener* owner, int32_t controlTag, Bitmap*
       radius(static_cast<float>(rect.right - rect.left) * 0.5f),
       fineFactor(1.5f) {
     if (handleBitmap) handleBitmap->retain();
-    setStartAngle(3.9269907f);   // 5/4 pi: the minimum at the lower left
-    setRangeAngle(-4.712389f);   // 3/2 pi clockwise
+    setStartAngle(3.9269907f);  // 5/4 pi: the minimum at the lower left
+    setRangeAngle(-4.712389f);  // 3/2 pi clockwise
     fineFactor = 1.5f;
 }
 
@@ -271,7 +271,7 @@ bool Knob::onWheel(DrawContext* context, const Point&, float distance) {
     return true;
 }
 
-int32_t Knob::onKeyDown(VstKeyCode& key) {
+int32_t Knob::onKeyDown(KeyCode& key) {
     float direction;
     switch (key.virt) {
         case kVKeyLeft:

@@ -21,7 +21,7 @@ public:
     // until the button is released, pumping the editor's idle work meanwhile.
     void mouse(DrawContext* context, const Point& where) override;
     // effEditKeyDown through the frame (UI thread): the arrow keys step the value.
-    int32_t onKeyDown(VstKeyCode& key) override;
+    int32_t onKeyDown(KeyCode& key) override;
     bool onWheel(DrawContext* context, const Point& where, float distance) override;
 
     // Appended operations, in slot order.

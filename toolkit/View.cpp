@@ -1,6 +1,6 @@
 #include "toolkit/View.h"
 
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 
 const char* const kMsgCheckIfViewContainer = "kMsgCheckIfViewContainer";
 
@@ -36,9 +36,9 @@ void View::update(DrawContext* context) {
 
 int32_t View::notify(View*, const char*) { return 0; }
 
-int32_t View::onKeyDown(VstKeyCode&) { return -1; }
+int32_t View::onKeyDown(KeyCode&) { return -1; }
 
-int32_t View::onKeyUp(VstKeyCode&) { return -1; }
+int32_t View::onKeyUp(KeyCode&) { return -1; }
 
 bool View::onDrop(void**, int32_t, int32_t, const Point&) { return false; }
 
@@ -82,7 +82,7 @@ void View::setParentView(View* parent) { parentView = parent; }
 
 void View::setParentFrame(Frame* parent) { parentFrame = parent; }
 
-GuiEditorBase* View::getEditor() const { return parentFrame ? parentFrame->getEditor() : nullptr; }
+FrameOwner* View::getEditor() const { return parentFrame ? parentFrame->getEditor() : nullptr; }
 
 bool View::onRemoved(View*) { return true; }
 

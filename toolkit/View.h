@@ -8,11 +8,11 @@
 #include "graphics/ButtonState.h"
 #include "graphics/Point.h"
 #include "graphics/Rect.h"
-#include "host/AEffect.h"
+#include "toolkit/KeyCode.h"
 
 class DrawContext;
 class Frame;
-class GuiEditorBase;
+class FrameOwner;
 
 // The message text views may exchange through notify; no view of this system sends it.
 extern const char* const kMsgCheckIfViewContainer;
@@ -31,8 +31,8 @@ public:
     virtual void mouse(DrawContext* context, const Point& where);
     virtual void update(DrawContext* context);
     virtual int32_t notify(View* sender, const char* message);
-    virtual int32_t onKeyDown(VstKeyCode& key);
-    virtual int32_t onKeyUp(VstKeyCode& key);
+    virtual int32_t onKeyDown(KeyCode& key);
+    virtual int32_t onKeyUp(KeyCode& key);
     // items: a list of `count` zero-terminated paths (type 0), or one pointer to a text block
     // of `count` bytes (type 1); the list lives only for the duration of the call.
     virtual bool onDrop(void** items, int32_t count, int32_t type, const Point& where);
@@ -52,7 +52,7 @@ public:
     virtual void getViewSize(Rect& out) const;
     virtual void setParentView(View* parent);
     virtual void setParentFrame(Frame* parent);
-    virtual GuiEditorBase* getEditor() const;
+    virtual FrameOwner* getEditor() const;
     virtual bool onRemoved(View* parent);
     virtual bool onAttached(View* parent);
     virtual void release();

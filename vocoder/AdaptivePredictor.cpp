@@ -10,8 +10,6 @@ AdaptivePredictor::AdaptivePredictor()
     clear();
 }
 
-AdaptivePredictor::~AdaptivePredictor() = default;
-
 void AdaptivePredictor::setOrder(int32_t n) {
     orderInUse = (n < 1 || n > kMaxOrder) ? kMaxOrder : n;
     clear();

@@ -12,7 +12,6 @@ public:
     static constexpr int32_t kMaxOrder = 1024;
 
     AdaptivePredictor();
-    virtual ~AdaptivePredictor();
 
     // Orders below 1 or above kMaxOrder become kMaxOrder. Clears all adaptive state on every
     // call, also when the order does not change.

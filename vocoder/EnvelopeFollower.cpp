@@ -6,12 +6,14 @@
 #include "vocoder/PortableMath.h"
 
 EnvelopeFollower::EnvelopeFollower()
-    : rate(44100.0), attackSeconds(0.01), releaseSeconds(0.05), attackCoeff(0.0),
-      releaseCoeff(0.0), env(0.0) {
+    : rate(44100.0),
+      attackSeconds(0.01),
+      releaseSeconds(0.05),
+      attackCoeff(0.0),
+      releaseCoeff(0.0),
+      env(0.0) {
     updateCoefficients();
 }
-
-EnvelopeFollower::~EnvelopeFollower() = default;
 
 void EnvelopeFollower::setSampleRate(double newRate) {
     if (newRate > 0.0) rate = newRate;

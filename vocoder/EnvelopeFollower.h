@@ -6,7 +6,6 @@
 class EnvelopeFollower {
 public:
     EnvelopeFollower();
-    virtual ~EnvelopeFollower();
 
     // Stores a rate above 0 only; recomputes both coefficients in every case.
     void setSampleRate(double rate);

@@ -16,17 +16,17 @@
 
 // One predictor's part of the pass.
 struct PredictorLane {
-    double* w;              // coefficients, updated in place
-    double* v;              // update memory, updated in place
-    const double* older;    // history the update reads (before this sample's input)
-    const double* newer;    // history after this sample's input: the next prediction's
-    const double* ahead;    // history one input later still: the energy two samples ahead
+    double* w;            // coefficients, updated in place
+    double* v;            // update memory, updated in place
+    const double* older;  // history the update reads (before this sample's input)
+    const double* newer;  // history after this sample's input: the next prediction's
+    const double* ahead;  // history one input later still: the energy two samples ahead
     // newer[0] and ahead[0], just stored: the first pair takes them from registers, because a
     // 16-byte load that overlaps a just-stored 8-byte value waits until that store retires.
     double newest, aheadNewest;
     double mu, g, e, rho, leak;
-    double prediction;      // out: the next sample's prediction
-    double energy;          // out: the history energy two samples ahead
+    double prediction;  // out: the next sample's prediction
+    double energy;      // out: the history energy two samples ahead
 };
 
 namespace fusedpass {
@@ -34,8 +34,12 @@ namespace fusedpass {
 struct LaneRegisters {
     __m128d mu, g, e, rho, leak, sums;  // sums holds {prediction, energy}
     explicit LaneRegisters(const PredictorLane& lane)
-        : mu(_mm_set1_pd(lane.mu)), g(_mm_set1_pd(lane.g)), e(_mm_set1_pd(lane.e)),
-          rho(_mm_set1_pd(lane.rho)), leak(_mm_set1_pd(lane.leak)), sums(_mm_setzero_pd()) {}
+        : mu(_mm_set1_pd(lane.mu)),
+          g(_mm_set1_pd(lane.g)),
+          e(_mm_set1_pd(lane.e)),
+          rho(_mm_set1_pd(lane.rho)),
+          leak(_mm_set1_pd(lane.leak)),
+          sums(_mm_setzero_pd()) {}
 };
 
 // Entries i and i + 1: v = ((x mu) g) e + rho v, w = leak w + v; then prediction += x' w and

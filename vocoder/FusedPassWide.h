@@ -17,14 +17,17 @@ namespace fusedpass {
 struct WideRegisters {
     __m256d mu, g, e, rho, leak;
     __attribute__((target("avx"))) explicit WideRegisters(const PredictorLane& lane)
-        : mu(_mm256_set1_pd(lane.mu)), g(_mm256_set1_pd(lane.g)), e(_mm256_set1_pd(lane.e)),
-          rho(_mm256_set1_pd(lane.rho)), leak(_mm256_set1_pd(lane.leak)) {}
+        : mu(_mm256_set1_pd(lane.mu)),
+          g(_mm256_set1_pd(lane.g)),
+          e(_mm256_set1_pd(lane.e)),
+          rho(_mm256_set1_pd(lane.rho)),
+          leak(_mm256_set1_pd(lane.leak)) {}
 };
 
 // Entries i to i + 3; the sums in r take entry i's terms first.
 __attribute__((target("avx"))) inline __m256d stepQuad(const PredictorLane& lane,
-                                                        const WideRegisters& q,
-                                                        LaneRegisters& r, int32_t i) {
+                                                       const WideRegisters& q, LaneRegisters& r,
+                                                       int32_t i) {
     // Both loads before either store: the arrays are 8 KiB apart, and a load behind a store
     // to the same address modulo 4 KiB may wait for it.
     const __m256d x = _mm256_loadu_pd(lane.older + i);
@@ -50,7 +53,7 @@ __attribute__((target("avx"))) inline __m256d stepQuad(const PredictorLane& lane
 
 // y = y + (s[i] w[i]) a for entries i to i + 3, in that order.
 __attribute__((target("avx"))) inline __m128d synthesisQuad(__m128d y, const double* state,
-                                                             __m256d w, __m256d a, int32_t i) {
+                                                            __m256d w, __m256d a, int32_t i) {
     const __m256d term = _mm256_mul_pd(_mm256_mul_pd(_mm256_loadu_pd(state + i), w), a);
     const __m128d low = _mm256_castpd256_pd128(term);
     const __m128d high = _mm256_extractf128_pd(term, 1);
@@ -89,8 +92,8 @@ __attribute__((target("avx"))) inline __m128d modulatorFromWide(
 }
 
 __attribute__((target("avx"))) inline void carrierFromWide(PredictorLane& lane, LaneRegisters& c,
-                                                            const WideRegisters& cw, int32_t nc,
-                                                            int32_t start) {
+                                                           const WideRegisters& cw, int32_t nc,
+                                                           int32_t start) {
     int32_t j = start;
     for (; j + 3 < nc; j += 4) stepQuad(lane, cw, c, j);
     for (; j + 1 < nc; j += 2) stepPair(lane, c, j);
@@ -100,9 +103,11 @@ __attribute__((target("avx"))) inline void carrierFromWide(PredictorLane& lane, 
 }  // namespace fusedpass
 
 // runFusedPass, four entries at a time. Call only where the processor has AVX.
-__attribute__((target("avx"))) inline double runFusedPassWide(
-    PredictorLane& modulator, int32_t n, const double* state, double previousOutput, double a,
-    double excitation, PredictorLane* carrier, int32_t nc) {
+__attribute__((target("avx"))) inline double runFusedPassWide(PredictorLane& modulator, int32_t n,
+                                                              const double* state,
+                                                              double previousOutput, double a,
+                                                              double excitation,
+                                                              PredictorLane* carrier, int32_t nc) {
     using namespace fusedpass;
     LaneRegisters m(modulator);
     const WideRegisters mw(modulator);

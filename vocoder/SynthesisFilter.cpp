@@ -6,8 +6,6 @@
 
 SynthesisFilter::SynthesisFilter() : laidOut(kMaxOrder), feedback(1.0), written(0) { clear(); }
 
-SynthesisFilter::~SynthesisFilter() = default;
-
 void SynthesisFilter::setAmount(double a) {
     if (a >= 0.0 && a <= 1.0) feedback = a;
 }
@@ -45,8 +43,7 @@ double SynthesisFilter::process(double excitation, const double* coefficients, i
 }
 
 bool SynthesisFilter::isFinite() const {
-    return allFinite(ring.window(), laidOut) &&
-           allFinite(beyond + laidOut, kMaxOrder - laidOut);
+    return allFinite(ring.window(), laidOut) && allFinite(beyond + laidOut, kMaxOrder - laidOut);
 }
 
 bool SynthesisFilter::recentStateIsFinite() {

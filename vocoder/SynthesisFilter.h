@@ -16,7 +16,6 @@ public:
     static constexpr int32_t kMaxOrder = 1024;
 
     SynthesisFilter();
-    virtual ~SynthesisFilter();
 
     // Stored only if 0 <= a <= 1 (both ends included).
     void setAmount(double a);

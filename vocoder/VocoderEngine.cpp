@@ -11,12 +11,17 @@
 // (0 dB for the vocoded and master gains, -96 dB for the others, tanh 3), so that an engine
 // used on its own behaves like a freshly constructed effect.
 VocoderEngine::VocoderEngine()
-    : rate(44100.0), vocodedLevel(1.0), errorLevel(decibelsToGain(-96.0)),
-      modulatorLevel(decibelsToGain(-96.0)), carrierLevel(decibelsToGain(-96.0)),
-      whitenedLevel(decibelsToGain(-96.0)), masterLevel(1.0), emphasis(portableTanh(3.0)),
-      modulatorBefore(0.0), whiten(false), envelopeShare(1.0) {}
-
-VocoderEngine::~VocoderEngine() = default;
+    : rate(44100.0),
+      vocodedLevel(1.0),
+      errorLevel(decibelsToGain(-96.0)),
+      modulatorLevel(decibelsToGain(-96.0)),
+      carrierLevel(decibelsToGain(-96.0)),
+      whitenedLevel(decibelsToGain(-96.0)),
+      masterLevel(1.0),
+      emphasis(portableTanh(3.0)),
+      modulatorBefore(0.0),
+      whiten(false),
+      envelopeShare(1.0) {}
 
 void VocoderEngine::setVocodedGain(double dB) { vocodedLevel = decibelsToGain(dB); }
 void VocoderEngine::setErrorGain(double dB) { errorLevel = decibelsToGain(dB); }
@@ -31,9 +36,7 @@ void VocoderEngine::setPreEmphasis(double p) {
 
 void VocoderEngine::setModulatorOrder(int32_t n) { modulatorAnalysis.setOrder(n); }
 void VocoderEngine::setModulatorLearningRate(double v) { modulatorAnalysis.setLearningRate(v); }
-void VocoderEngine::setModulatorForgettingRate(double v) {
-    modulatorAnalysis.setForgettingRate(v);
-}
+void VocoderEngine::setModulatorForgettingRate(double v) { modulatorAnalysis.setForgettingRate(v); }
 void VocoderEngine::setModulatorSmoothing(double v) { modulatorAnalysis.setSmoothing(v); }
 void VocoderEngine::setAttack(double ms) { envelopeFollower.setAttack(ms); }
 void VocoderEngine::setRelease(double ms) { envelopeFollower.setRelease(ms); }
@@ -112,8 +115,7 @@ PredictorPipeline startPipeline(AdaptivePredictor& predictor, int32_t n, double 
 struct PredictorRates {
     double mu, rho, leak;
     explicit PredictorRates(const AdaptivePredictor& predictor)
-        : mu(predictor.learningRate()), rho(predictor.smoothing()),
-          leak(predictor.leakFactor()) {}
+        : mu(predictor.learningRate()), rho(predictor.smoothing()), leak(predictor.leakFactor()) {}
 };
 
 // Pushes the input, writes the next one ahead and sets up the lane of this sample's step.
@@ -180,15 +182,14 @@ struct VocoderEngine::WidePath {
     __attribute__((target("avx"), flatten)) static void run(VocoderEngine& engine,
                                                             const float* carrier,
                                                             const float* modulator,
-                                                            float* const* outputs,
-                                                            int32_t frames) {
+                                                            float* const* outputs, int32_t frames) {
         engine.processBlock<true>(carrier, modulator, outputs, frames);
     }
 #endif
 };
 
-void VocoderEngine::process(const float* carrier, const float* modulator,
-                            float* const* outputs, int32_t frames) {
+void VocoderEngine::process(const float* carrier, const float* modulator, float* const* outputs,
+                            int32_t frames) {
     if (frames <= 0 || !carrier || !modulator || !outputs) return;
 #if OSTRAQUELLE_WIDE_PASS
     if (wideAllowed && wideAvailable()) {
@@ -202,7 +203,6 @@ void VocoderEngine::process(const float* carrier, const float* modulator,
 template <bool Wide>
 void VocoderEngine::processBlock(const float* carrier, const float* modulator,
                                  float* const* outputs, int32_t frames) {
-
     // Settings once per block: each is a single store on the setting thread.
     const int32_t n = modulatorAnalysis.order();
     const int32_t nc = carrierWhitening.order();
@@ -249,8 +249,8 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
         const double emphasisedNext = modulatorNext - p * m;
 
         const double env = envelopeFollower.process(m);
-        PredictorLane modulatorLane = laneFor(modulatorAnalysis, modulatorRates, analysis, emphasised,
-                                                emphasisedNext);
+        PredictorLane modulatorLane =
+            laneFor(modulatorAnalysis, modulatorRates, analysis, emphasised, emphasisedNext);
         const double e = modulatorLane.e;
 
         double w = 0.0;

@@ -18,7 +18,6 @@ public:
     static constexpr int kOutputCount = 8;
 
     VocoderEngine();
-    virtual ~VocoderEngine();
 
     // Gains in decibels; each becomes the linear gain 10^(0.05 dB).
     void setVocodedGain(double dB);

@@ -38,8 +38,8 @@ struct ScreenPoint {
 
 // Clipboard formats offered by a drop.
 enum ClipboardFormat : uint16_t {
-    kFormatText = 1,   // CF_TEXT
-    kFormatFiles = 15, // CF_HDROP
+    kFormatText = 1,    // CF_TEXT
+    kFormatFiles = 15,  // CF_HDROP
 };
 
 // Key-state and effect bits of a drag.

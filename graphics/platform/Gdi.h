@@ -193,7 +193,7 @@ ColorRef GetTextColor(HDc dc);
 
 // ---- Drawing ---------------------------------------------------------------------------------
 int MoveToEx(HDc dc, int x, int y, PointRec* previous);
-int LineTo(HDc dc, int x, int y);  // the end pixel is not painted
+int LineTo(HDc dc, int x, int y);                         // the end pixel is not painted
 int FillRect(HDc dc, const RectRec* rect, HBrush brush);  // right and bottom exclusive
 int DrawTextA(HDc dc, const char* text, int length, RectRec* rect, uint32_t format);
 int BitBlt(HDc dest, int x, int y, int width, int height, HDc source, int sourceX, int sourceY,
@@ -203,8 +203,8 @@ ColorRef SetPixel(HDc dc, int x, int y, ColorRef color);
 
 // TransparentBlt of msimg32.dll, obtained at run time through LoadLibraryA/GetProcAddress.
 typedef int(GDI_STDCALL* TransparentBltProc)(HDc dest, int x, int y, int width, int height,
-                                             HDc source, int sourceX, int sourceY,
-                                             int sourceWidth, int sourceHeight, uint32_t key);
+                                             HDc source, int sourceX, int sourceY, int sourceWidth,
+                                             int sourceHeight, uint32_t key);
 
 // ---- Library loading (KERNEL32) --------------------------------------------------------------
 HModule LoadLibraryA(const char* name);
@@ -216,7 +216,7 @@ int GetVersionExA(OsVersionInfoRec* info);
 int16_t GetAsyncKeyState(int virtualKey);  // negative while the key is down
 int16_t GetKeyState(int virtualKey);
 int GetSystemMetrics(int index);
-int GetCursorPos(PointRec* where);  // screen coordinates
+int GetCursorPos(PointRec* where);              // screen coordinates
 int GetWindowRect(HWnd window, RectRec* rect);  // screen coordinates
 int ScreenToClient(HWnd window, PointRec* where);
 
@@ -225,6 +225,5 @@ int ScreenToClient(HWnd window, PointRec* where);
 // black; deleteRasterDC deletes both.
 HDc createRasterDC(int width, int height);
 void deleteRasterDC(HDc dc);
-
 
 }  // namespace platform

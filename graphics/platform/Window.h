@@ -12,8 +12,8 @@ class DropTarget;
 
 namespace platform {
 
-using WindowHandle = platform::HWnd;   // HWND
-using DeviceContext = platform::HDc;   // HDC
+using WindowHandle = platform::HWnd;  // HWND
+using DeviceContext = platform::HDc;  // HDC
 
 // Cursor position and window rectangles come from Gdi.h (GetCursorPos, GetWindowRect).
 

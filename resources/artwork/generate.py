@@ -22,8 +22,8 @@ import sys
 
 from PIL import Image, ImageDraw, ImageFont
 
-from layout import (BOXES, DISPLAYS, FOOTER_TEXT, KNOBS, LABELS, PANEL_H, PANEL_W, SWITCH,
-                    TITLE_TEXT, BOX_TITLES)
+from layout import (BOXES, DISPLAYS, FOOTER_TEXT, KNOB_DEFAULTS, KNOBS, LABELS, PANEL_H,
+                    PANEL_W, SWITCH, TITLE_TEXT, BOX_TITLES)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.dirname(HERE)
@@ -266,16 +266,12 @@ def to_palette(img):
     return out
 
 
-# Knob positions at the parameters' defaults, in the order of KNOBS.
-DEFAULTS = [0.8, 0.0, 0.0, 0.0, 0.0, 0.8, 1.0, 0.25, 0.1, 0.1, 0.5, 0.1, 0.1, 1.0,
-            0.25, 0.1, 0.1, 0.5, 1.0]
-
-
 def preview(panel, strip, switch, path):
     """The panel roughly as the editor shows it: knobs keyed on white, black displays."""
     out = panel.convert("RGB")
     key = strip.point(lambda v: 0 if v == WHITE else 255)
-    for (l, t, _, _), value in zip(KNOBS, DEFAULTS):
+    # Knob positions at the parameters' defaults.
+    for (l, t, _, _), value in zip(KNOBS, KNOB_DEFAULTS):
         top = int(value * (KNOB_FRAMES - 1) + 0.5) * KNOB_SIZE
         box = (0, top, KNOB_SIZE, top + KNOB_SIZE)
         out.paste(strip.crop(box).convert("RGB"), (l, t), key.crop(box))

@@ -1,6 +1,10 @@
 """Where everything sits on the 368 x 412 panel. Control rectangles are (left, top, right,
 bottom) with right and bottom exclusive, as the editor creates them; boxes are outlines with
-inclusive corners."""
+inclusive corners. The controls' places come from the parameter table the editor builds its
+controls from; the rest is the artwork's own."""
+
+import os
+import re
 
 PANEL_W, PANEL_H = 368, 412
 
@@ -35,20 +39,34 @@ LABELS = [
     ("whCar", 292, 283), ("Vol", 292, 339),
 ]
 
-KNOBS = [
-    (276, 68, 308, 100), (276, 124, 308, 156), (276, 184, 308, 216), (276, 240, 308, 272),
-    (276, 296, 308, 328), (276, 352, 308, 384), (24, 64, 56, 96), (88, 64, 120, 96),
-    (144, 64, 176, 96), (208, 64, 240, 96), (24, 144, 56, 176), (144, 144, 176, 176),
-    (208, 144, 240, 176), (192, 244, 224, 276), (20, 264, 52, 296), (92, 264, 124, 296),
-    (20, 336, 52, 368), (92, 336, 124, 368), (192, 332, 224, 364),
-]
 
-DISPLAYS = [
-    (311, 76, 359, 92), (311, 132, 359, 148), (311, 191, 359, 207), (311, 247, 359, 263),
-    (311, 303, 359, 319), (311, 359, 359, 375), (16, 100, 64, 116), (80, 100, 128, 116),
-    (136, 100, 184, 116), (200, 100, 248, 116), (16, 180, 64, 196), (136, 180, 184, 196),
-    (200, 180, 248, 196), (184, 279, 232, 295), (12, 299, 60, 315), (84, 299, 132, 315),
-    (12, 371, 60, 387), (84, 371, 132, 387), (184, 367, 232, 383),
-]
+def _controls():
+    """The panel places of the parameter table (parameters/ParameterTable.cpp), in table order:
+    the knobs, their displays and their defaults, and the switch."""
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "parameters",
+                          "ParameterTable.cpp")
+    with open(source, encoding="utf-8") as f:
+        text = f.read()
+    box = r"\{\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)\s*\}"
+    row = re.compile(r"([-0-9.]+)f,\s*ControlKind::(\w+),\s*PanelText::\w+,\s*" + box +
+                     r",\s*" + box)
+    knobs, displays, defaults, switches = [], [], [], []
+    for m in row.finditer(text):
+        default, kind = float(m.group(1)), m.group(2)
+        control = tuple(int(v) for v in m.group(3, 4, 5, 6))
+        display = tuple(int(v) for v in m.group(7, 8, 9, 10))
+        if kind == "knob":
+            knobs.append(control)
+            displays.append(display)
+            defaults.append(default)
+        elif kind == "onOffSwitch":
+            switches.append(control)
+        else:
+            raise ValueError("unknown control kind %s in %s" % (kind, source))
+    if not knobs or len(switches) != 1:
+        raise ValueError("%s: found %d knobs and %d switches" % (source, len(knobs),
+                                                                  len(switches)))
+    return knobs, displays, defaults, switches[0]
 
-SWITCH = (132, 227, 148, 243)
+
+KNOBS, DISPLAYS, KNOB_DEFAULTS, SWITCH = _controls()

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "host/AEffect.h"
+#include "plugin/VocoderEffect.h"
 #include "tools/validate/GuardedBuffer.h"
 #include "tools/validate/HostArguments.h"
-#include "vocoder/VocoderEffect.h"
 
 namespace {
 
@@ -82,8 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     for (size_t i = 0; i < length; i++) text[i] = static_cast<char>(in.byte() | 1);
                     text[length] = '\0';
                 }
-                value = shapeValue(opcode, value, (pointerChoice & 2) ? nullptr : valueBuffer.data(),
-                                   static_cast<intptr_t>(GuardedBuffer::kSize));
+                value =
+                    shapeValue(opcode, value, (pointerChoice & 2) ? nullptr : valueBuffer.data(),
+                               static_cast<intptr_t>(GuardedBuffer::kSize));
                 record->dispatcher(record, opcode, index, value, ptr, opt);
                 require(buffer.frontIntact() && buffer.backIntact() && valueBuffer.frontIntact() &&
                             valueBuffer.backIntact(),

@@ -35,7 +35,9 @@ struct CheckCounter {
             std::printf("FAIL: %s (got %lld, want %lld)\n", what, got, want);
         }
     }
-    void expectEq(long long got, long long want, const char* what) { expect(got == want, what, got, want); }
+    void expectEq(long long got, long long want, const char* what) {
+        expect(got == want, what, got, want);
+    }
     int finish(const char* name) {
         std::printf("%s: %d checks, %d failed\n", name, checks, failures);
         return failures == 0 ? 0 : 1;

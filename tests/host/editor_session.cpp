@@ -60,8 +60,8 @@ bool exists(const std::string& name) {
     return GetFileAttributesA((sessionDir + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-intptr_t VSTCALLBACK hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t,
-                                  void*, float opt) {
+intptr_t VSTCALLBACK hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void*,
+                                  float opt) {
     if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterIdle) return 0;
     calls.push_back({effect, opcode, index, opt});
@@ -95,8 +95,8 @@ HWND createHostWindow(int x, int y) {
         RegisterClassA(&wc);
         registered = true;
     }
-    return CreateWindowExA(0, "OstraquelleTestHost", "Ostraquelle editor", WS_POPUP | WS_VISIBLE,
-                           x, y, kWidth, kHeight, nullptr, nullptr, GetModuleHandleA(nullptr),
+    return CreateWindowExA(0, "OstraquelleTestHost", "Ostraquelle editor", WS_POPUP | WS_VISIBLE, x,
+                           y, kWidth, kHeight, nullptr, nullptr, GetModuleHandleA(nullptr),
                            nullptr);
 }
 
@@ -281,8 +281,8 @@ void mouseSteps(Plugin& p, HMODULE module) {
     }
     check.expect(p.get(14) == 1.0f, "switch click: parameter 14 is 1.0");
     seen = callsOf(p);
-    check.expect(seen.size() == 1 && seen[0].opcode == audioMasterAutomate &&
-                     seen[0].index == 14 && seen[0].value == 1.0f,
+    check.expect(seen.size() == 1 && seen[0].opcode == audioMasterAutomate && seen[0].index == 14 &&
+                     seen[0].value == 1.0f,
                  "switch click: one audioMasterAutomate(14, 1.0)", seen.size(), 1);
     check.expect(switchPixels(p) == on, "switch shows the on picture");
 }
@@ -382,14 +382,16 @@ int main(int argc, char** argv) {
         second.set(7, 1.0f);
         pump(200);
         check.expect(first.get(7) == 0.25f && second.get(7) == 1.0f, "instances independent");
-        check.expect(display7(first) != display7(second), "the two panels differ where they should");
+        check.expect(display7(first) != display7(second),
+                     "the two panels differ where they should");
 
         // The host closes the second effect without closing its editor first.
         HWND orphan = second.panel();
         second.send(effClose);
         second.effect = nullptr;
         plugins.pop_back();
-        check.expect(!IsWindow(orphan), "an effect closed with its editor open takes the window down");
+        check.expect(!IsWindow(orphan),
+                     "an effect closed with its editor open takes the window down");
         pump(200);
         DestroyWindow(second.hostWindow);
     }

@@ -35,10 +35,10 @@ struct Layout {
         numInputs, numOutputs, flags, resvd1, resvd2, initialDelay, realQualities, offQualities,
         ioRatio, object, user, uniqueID, version, processReplacing, future;
 };
-const Layout kLayout = sizeof(void*) == 4
-    ? Layout{0, 4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48, 52, 56, 60, 64, 68, 72, 76, 80, 84}
-    : Layout{0, 8, 16, 24, 32, 40, 44, 48, 52, 56, 64, 72, 80, 84, 88, 92, 96, 104, 112, 116,
-             120, 128};
+const Layout kLayout = sizeof(void*) == 4 ? Layout{0,  4,  8,  12, 16, 20, 24, 28, 32, 36, 40,
+                                                   44, 48, 52, 56, 60, 64, 68, 72, 76, 80, 84}
+                                          : Layout{0,  8,  16, 24, 32, 40, 44,  48,  52,  56,  64,
+                                                   72, 80, 84, 88, 92, 96, 104, 112, 116, 120, 128};
 
 #ifdef _WIN32
 // The names in the module's export directory, read from the loaded image.
@@ -60,8 +60,8 @@ std::set<std::string> exportedNames(HMODULE module) {
 }
 #endif
 
-intptr_t send(AEffectDispatcherProc dispatcher, AEffect* record, int32_t opcode,
-              int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f) {
+intptr_t send(AEffectDispatcherProc dispatcher, AEffect* record, int32_t opcode, int32_t index = 0,
+              intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f) {
     return dispatcher(record, opcode, index, value, ptr, opt);
 }
 }  // namespace
@@ -79,8 +79,9 @@ int main(int argc, char** argv) {
 
 #ifdef _WIN32
     std::set<std::string> names = exportedNames(module);
-    std::set<std::string> wanted = sizeof(void*) == 4 ? std::set<std::string>{"main"}
-                                                      : std::set<std::string>{"VSTPluginMain", "main"};
+    std::set<std::string> wanted = sizeof(void*) == 4
+                                       ? std::set<std::string>{"main"}
+                                       : std::set<std::string>{"VSTPluginMain", "main"};
     check.expect(names == wanted, "export table holds exactly the entry names",
                  static_cast<long long>(names.size()), static_cast<long long>(wanted.size()));
     for (const std::string& name : names) std::printf("export: %s\n", name.c_str());
@@ -99,9 +100,9 @@ int main(int argc, char** argv) {
     AEffect* record = pluginMain(hostCallback);
     check.expect(record != nullptr, "main answers a record");
     if (!record) return check.finish("record_check");
-    check.expect(!hostOpcodes.empty() && hostOpcodes[0] == audioMasterVersion &&
-                     hostEffects[0] == nullptr,
-                 "main asks for the host version first, with a null record");
+    check.expect(
+        !hostOpcodes.empty() && hostOpcodes[0] == audioMasterVersion && hostEffects[0] == nullptr,
+        "main asks for the host version first, with a null record");
 
     const Layout& l = kLayout;
     check.expectEq(readAt<int32_t>(record, l.magic), 0x56737450, "magic");
@@ -125,12 +126,14 @@ int main(int argc, char** argv) {
     check.expect(readAt<void*>(record, l.user) == nullptr, "user is left to the host");
     check.expectEq(readAt<int32_t>(record, l.uniqueID), 0x6C51734F, "uniqueID 'OsQl'");
     check.expect(std::memcmp(static_cast<const char*>(static_cast<void*>(record)) + l.uniqueID,
-                             "OsQl", 4) == 0, "uniqueID bytes in memory order");
+                             "OsQl", 4) == 0,
+                 "uniqueID bytes in memory order");
     check.expectEq(readAt<int32_t>(record, l.version), 1, "version");
     check.expect(readAt<AEffectProcessProc>(record, l.processReplacing) != nullptr,
                  "processReplacing entry");
     bool futureZero = true;
-    for (size_t i = 0; i < 60; ++i) futureZero = futureZero && readAt<char>(record, l.future + i) == 0;
+    for (size_t i = 0; i < 60; ++i)
+        futureZero = futureZero && readAt<char>(record, l.future + i) == 0;
     check.expect(futureZero, "future is 60 zero bytes");
 
     // The editor bit is set exactly when the effect has an editor that answers a rectangle.

@@ -54,8 +54,8 @@ void makeMaterial(std::vector<float>& carrier, std::vector<float>& modulator) {
     for (int k = 0; k < kFrames; ++k) {
         sawA += 13000000u;  // ~134 Hz
         sawB += 19500000u;  // ~200 Hz
-        const double saw = (static_cast<int32_t>(sawA) + 0.5 * static_cast<int32_t>(sawB)) /
-                           2147483648.0;
+        const double saw =
+            (static_cast<int32_t>(sawA) + 0.5 * static_cast<int32_t>(sawB)) / 2147483648.0;
         carrier[k] = static_cast<float>(0.4 * saw + 0.05 * random.noise());
 
         tone += 45000000u + (wobble >> 22);
@@ -65,7 +65,7 @@ void makeMaterial(std::vector<float>& carrier, std::vector<float>& modulator) {
         double m = envelope * (0.3 * random.noise() + 0.3 * parabolicSine(tone));
         const double seconds = static_cast<double>(k) / kRate;
         if (seconds >= 1.5 && seconds < 1.75) m = 0.98 * random.noise();  // loud burst
-        if (seconds >= 1.75 && seconds < 2.25) m = 0.0;                    // silence
+        if (seconds >= 1.75 && seconds < 2.25) m = 0.0;                   // silence
         modulator[k] = static_cast<float>(m);
     }
     // A stretch of silence on the carrier too.
@@ -73,8 +73,8 @@ void makeMaterial(std::vector<float>& carrier, std::vector<float>& modulator) {
 }
 
 struct Change {
-    int frame;         // applied before the first block that starts at or after it
-    int32_t index;     // parameter index, or -1 for an opcode
+    int frame;      // applied before the first block that starts at or after it
+    int32_t index;  // parameter index, or -1 for an opcode
     float value;
     int32_t opcode;
     intptr_t opValue;
@@ -83,25 +83,25 @@ struct Change {
 // Parameter changes between blocks: whitening, orders (also 1024 through a value outside
 // 0..1), other host values outside 0..1, a program change, a sample-rate change, suspend.
 const Change kChanges[] = {
-    {4000, 14, 1.0f, 0, 0},         // whitening on
+    {4000, 14, 1.0f, 0, 0},  // whitening on
     {9000, 16, 0.6f, 0, 0},
-    {12000, 7, 0.6f, 0, 0},         // 121 taps
-    {15000, 15, 1.0f, 0, 0},        // 201 taps
-    {20000, 0, 1.3f, 0, 0},         // above +24 dB
-    {22000, 8, 2.5f, 0, 0},         // learning rate out of range: ignored
+    {12000, 7, 0.6f, 0, 0},   // 121 taps
+    {15000, 15, 1.0f, 0, 0},  // 201 taps
+    {20000, 0, 1.3f, 0, 0},   // above +24 dB
+    {22000, 8, 2.5f, 0, 0},   // learning rate out of range: ignored
     {26000, 13, 0.4f, 0, 0},
     {30000, 20, 0.7f, 0, 0},
     {34000, 6, 0.3f, 0, 0},
     {38000, 10, 0.9f, 0, 0},
-    {42000, 7, -0.5f, 0, 0},        // order 1024
+    {42000, 7, -0.5f, 0, 0},  // order 1024
     {50000, 12, 0.02f, 0, 0},
     {56000, 7, 0.1f, 0, 0},
-    {60000, 1, 0.9f, 0, 0},         // error into the mix
+    {60000, 1, 0.9f, 0, 0},  // error into the mix
     {64000, 2, 0.6f, 0, 0},
     {68000, 3, 0.6f, 0, 0},
     {72000, 4, 0.85f, 0, 0},
-    {76000, 11, 0.0f, 0, 0},        // one-sample attack
-    {80000, 14, 0.0f, 0, 0},        // whitening off: carrier predictor frozen
+    {76000, 11, 0.0f, 0, 0},  // one-sample attack
+    {80000, 14, 0.0f, 0, 0},  // whitening off: carrier predictor frozen
     {84000, -1, 0.0f, effSetSampleRate, 0},
     {90000, 14, 0.7f, 0, 0},
     {96000, 9, 1.0f, 0, 0},
@@ -109,13 +109,13 @@ const Change kChanges[] = {
     {104000, 18, 0.0f, 0, 0},
     {108000, -1, 0.0f, effMainsChanged, 0},  // suspend: engine cleared
     {108000, -1, 0.0f, effMainsChanged, 1},
-    {116000, 20, 1.2f, 0, 0},       // amount above 1: ignored
+    {116000, 20, 1.2f, 0, 0},  // amount above 1: ignored
     {120000, 5, 0.6f, 0, 0},
     {126000, -1, 0.0f, effSetProgram, 3},
     {130000, 14, 1.0f, 0, 0},
     {134000, 15, 0.05f, 0, 0},
     {140000, 0, 0.9f, 0, 0},
-    {146000, 6, -1.0f, 0, 0},       // negative pre-emphasis: ignored
+    {146000, 6, -1.0f, 0, 0},  // negative pre-emphasis: ignored
     {152000, 13, 1.0f, 0, 0},
     {160000, 7, 1.0f, 0, 0},
 };
@@ -175,7 +175,8 @@ int main(int argc, char** argv) {
         else
             effect->processReplacing(effect, in, out, n);
         for (int k = 0; k < n; ++k)
-            for (int c = 0; c < 8; ++c) rendered[(static_cast<size_t>(frame) + k) * 8 + c] = out[c][k];
+            for (int c = 0; c < 8; ++c)
+                rendered[(static_cast<size_t>(frame) + k) * 8 + c] = out[c][k];
         frame += n;
         ++blockNumber;
     }
@@ -184,7 +185,8 @@ int main(int argc, char** argv) {
 
     // The file is only worth comparing if the render made sound.
     double energy = 0.0;
-    for (int k = 0; k < kFrames; ++k) energy += static_cast<double>(rendered[k * 8]) * rendered[k * 8];
+    for (int k = 0; k < kFrames; ++k)
+        energy += static_cast<double>(rendered[k * 8]) * rendered[k * 8];
     if (!(energy > 1.0)) {
         std::fprintf(stderr, "the mix is silent or not finite (energy %g)\n", energy);
         return 1;

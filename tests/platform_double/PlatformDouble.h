@@ -103,7 +103,7 @@ struct DataObject {
     std::vector<unsigned char> textBlock;  // the global block's exact bytes
     bool offersFiles = false;
     std::vector<std::string> files;
-    bool nullMemory = false;          // GetData succeeds but hands out a null handle
+    bool nullMemory = false;            // GetData succeeds but hands out a null handle
     bool releaseThroughObject = false;  // the medium names an object responsible for release
 };
 // OLE's side of a drag over the window: the target's DragEnter / DragOver / DragLeave / Drop

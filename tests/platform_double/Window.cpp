@@ -305,7 +305,7 @@ std::vector<WindowHandle> childWindows(WindowHandle parent) {
 WindowInfo windowInfo(WindowHandle window) {
     WindowInfo info{};
     if (WindowRecord* w = find(window)) {
-        info = WindowInfo{w->className, w->windowName, w->style, w->x, w->y,
+        info = WindowInfo{w->className, w->windowName, w->style,  w->x,       w->y,
                           w->width,     w->height,     w->parent, w->instance};
     }
     return info;
@@ -328,7 +328,8 @@ uint32_t classStyle(const std::string& name) {
 }
 
 void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (WindowRecord* w = live(window)) state().queue.push_back(Message{w, message, wParam, lParam});
+    if (WindowRecord* w = live(window))
+        state().queue.push_back(Message{w, message, wParam, lParam});
 }
 
 void invalidate(WindowHandle window, const WindowRect& rect) {
@@ -378,8 +379,7 @@ DropTarget* registeredDropTarget(WindowHandle window) {
     return w ? w->dropTarget : nullptr;
 }
 
-uint32_t dragEnter(WindowHandle window, DataObject* data, uint32_t keyState, int32_t x,
-                   int32_t y) {
+uint32_t dragEnter(WindowHandle window, DataObject* data, uint32_t keyState, int32_t x, int32_t y) {
     uint32_t effect = kDropEffectCopy | kDropEffectMove;
     if (DropTarget* t = registeredDropTarget(window))
         t->DragEnter(data, keyState, ScreenPoint{x, y}, &effect);

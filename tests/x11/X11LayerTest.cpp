@@ -12,7 +12,7 @@
 #include "graphics/platform/raster/Font.h"
 #include "graphics/platform/raster/RasterControls.h"
 #include "host/AEffect.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 // Last: Xlib's macros (None, Bool, Status) would clash with the headers above.
 #include <X11/Xlib.h>

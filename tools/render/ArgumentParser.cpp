@@ -17,12 +17,18 @@ bool parseInteger(const std::string& text, long minimum, long maximum, int& resu
 }
 
 bool parseOutputs(const std::string& text, OutputSelection& result) {
-    if (text == "mix") result = OutputSelection::Mix;
-    else if (text == "error") result = OutputSelection::Error;
-    else if (text == "carrier") result = OutputSelection::Carrier;
-    else if (text == "modulator") result = OutputSelection::Modulator;
-    else if (text == "all") result = OutputSelection::All;
-    else return false;
+    if (text == "mix")
+        result = OutputSelection::Mix;
+    else if (text == "error")
+        result = OutputSelection::Error;
+    else if (text == "carrier")
+        result = OutputSelection::Carrier;
+    else if (text == "modulator")
+        result = OutputSelection::Modulator;
+    else if (text == "all")
+        result = OutputSelection::All;
+    else
+        return false;
     return true;
 }
 
@@ -174,8 +180,8 @@ bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& opt
         } else if (arg == "--outputs") {
             if (!takeValue(text)) return false;
             if (!parseOutputs(text, options.outputs)) {
-                error = "--outputs must be mix, error, carrier, modulator or all, not '" + text +
-                        "'";
+                error =
+                    "--outputs must be mix, error, carrier, modulator or all, not '" + text + "'";
                 return false;
             }
         } else if (arg == "--bits") {
@@ -185,8 +191,7 @@ bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& opt
             } else if (text == "32") {
                 options.bits = 0;  // the float default, spelt out
             } else {
-                error = "--bits must be 16 or 24 (32-bit float is the default), not '" + text +
-                        "'";
+                error = "--bits must be 16 or 24 (32-bit float is the default), not '" + text + "'";
                 return false;
             }
         } else {

@@ -39,8 +39,9 @@ std::vector<BandEnergy::Frame> BandEnergy::analyse(const std::vector<float>& sig
         for (size_t k = 1; k < fftSize / 2; ++k) {
             double hz = static_cast<double>(k) * sampleRate / static_cast<double>(fftSize);
             if (hz < edges[0] || hz >= edges[kBands]) continue;
-            int band = static_cast<int>(std::upper_bound(edges.begin(), edges.end(), hz) -
-                                        edges.begin()) - 1;
+            int band =
+                static_cast<int>(std::upper_bound(edges.begin(), edges.end(), hz) - edges.begin()) -
+                1;
             energies[static_cast<size_t>(band)] += std::norm(spectrum[k]);
         }
         // A floor near -120 dB of full scale keeps silence finite.

@@ -15,10 +15,10 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     bool open(const std::string& path, std::string& error);
-    const std::string& path() const { return path_; }
-    int channels() const { return info_.channels; }
-    int sampleRate() const { return info_.samplerate; }
-    int64_t frames() const { return info_.frames; }
+    const std::string& path() const { return filePath; }
+    int channels() const { return info.channels; }
+    int sampleRate() const { return info.samplerate; }
+    int64_t frames() const { return info.frames; }
 
     // Reads up to `count` frames into `mono` as the average of all channels. Answers the frames
     // read; 0 at the end of the file.
@@ -29,8 +29,8 @@ public:
 private:
     int64_t readInterleaved(int64_t count);
 
-    std::string path_;
-    SNDFILE* file_ = nullptr;
-    SF_INFO info_{};
-    std::vector<float> interleaved_;
+    std::string filePath;
+    SNDFILE* handle = nullptr;
+    SF_INFO info{};
+    std::vector<float> frameBuffer;
 };

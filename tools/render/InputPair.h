@@ -15,19 +15,19 @@ public:
                   std::string& error);
     bool openStereo(const std::string& path, std::string& error);
 
-    int sampleRate() const { return sampleRate_; }
-    int64_t frames() const { return frames_; }
+    int sampleRate() const { return rate; }
+    int64_t frames() const { return length; }
 
     // Fills `count` frames of both signals; past the end of an input, with zeros. Answers the
     // frames that belong to the render (fewer than count only at the end, 0 when done).
     int64_t read(float* carrier, float* modulator, int64_t count);
 
 private:
-    std::unique_ptr<InputFile> carrier_;
-    std::unique_ptr<InputFile> modulator_;  // null in stereo mode
-    int sampleRate_ = 0;
-    int64_t frames_ = 0;
-    int64_t position_ = 0;
-    bool carrierDone_ = false;
-    bool modulatorDone_ = false;
+    std::unique_ptr<InputFile> carrierFile;
+    std::unique_ptr<InputFile> modulatorFile;  // null in stereo mode
+    int rate = 0;
+    int64_t length = 0;
+    int64_t position = 0;
+    bool carrierDone = false;
+    bool modulatorDone = false;
 };

@@ -58,7 +58,7 @@ bool formatAccepted(int format, int channels, int sampleRate) {
 }  // namespace
 
 OutputFile::~OutputFile() {
-    if (!committed_) discard();
+    if (!committed) discard();
 }
 
 int32_t OutputFile::toPcm(float sample, int bits, bool& clipped) {
@@ -78,11 +78,11 @@ int32_t OutputFile::toPcm(float sample, int bits, bool& clipped) {
 
 bool OutputFile::open(const std::string& path, int channels, int sampleRate, int bits,
                       std::string& error) {
-    path_ = path;
-    channels_ = channels;
+    targetPath = path;
+    channelCount = channels;
     std::string extension = lowerExtension(path);
     int major = 0;
-    if (extension.empty() || !majorFormatFor(extension, major, formatName_)) {
+    if (extension.empty() || !majorFormatFor(extension, major, formatName)) {
         error = "cannot tell the output format from the name " + path +
                 " (use an extension such as .wav, .flac, .ogg or .aiff)";
         return false;
@@ -94,30 +94,30 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
             return false;
         }
         format = major | SF_FORMAT_VORBIS;
-        bits_ = 0;
+        bitDepth = 0;
     } else if (bits == 0 && formatAccepted(major | SF_FORMAT_FLOAT, channels, sampleRate)) {
         format = major | SF_FORMAT_FLOAT;
-        bits_ = 0;
+        bitDepth = 0;
     } else {
-        bits_ = bits == 0 ? 24 : bits;
-        format = major | (bits_ == 16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_24);
+        bitDepth = bits == 0 ? 24 : bits;
+        format = major | (bitDepth == 16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_24);
     }
     if (!formatAccepted(format, channels, sampleRate)) {
-        error = formatName_ + " cannot hold " + std::to_string(channels) + " channel(s) at " +
+        error = formatName + " cannot hold " + std::to_string(channels) + " channel(s) at " +
                 std::to_string(sampleRate) + " Hz in the requested sample format";
         return false;
     }
 
-    int descriptor = createTemporaryBeside(path, "", ".ostraquelle-render-", temporaryPath_, error);
+    int descriptor = createTemporaryBeside(path, "", ".ostraquelle-render-", temporaryName, error);
     if (descriptor < 0) return false;
-    RenderSignals::setTemporaryFile(temporaryPath_.c_str());
+    RenderSignals::setTemporaryFile(temporaryName.c_str());
 
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
     info.samplerate = sampleRate;
-    file_ = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
-    if (file_ == nullptr) {
+    handle = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
+    if (handle == nullptr) {
         error = "cannot write " + path + ": " + sf_strerror(nullptr);
         close(descriptor);
         discard();
@@ -127,82 +127,82 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
 }
 
 bool OutputFile::write(const float* interleaved, int64_t frames, std::string& error) {
-    const size_t count = static_cast<size_t>(frames) * static_cast<size_t>(channels_);
+    const size_t count = static_cast<size_t>(frames) * static_cast<size_t>(channelCount);
     for (size_t i = 0; i < count; ++i) {
         float sample = interleaved[i];
         if (!std::isfinite(sample)) {
-            ++nonFinite_;
+            ++nonFiniteCount;
             continue;
         }
         double magnitude = std::fabs(static_cast<double>(sample));
-        if (magnitude > peak_) peak_ = magnitude;
-        if (bits_ == 0 && magnitude > 1.0) ++clipped_;
+        if (magnitude > peakLevel) peakLevel = magnitude;
+        if (bitDepth == 0 && magnitude > 1.0) ++clippedCount;
     }
     sf_count_t written;
-    if (bits_ == 0) {
-        written = sf_writef_float(file_, interleaved, frames);
+    if (bitDepth == 0) {
+        written = sf_writef_float(handle, interleaved, frames);
     } else {
-        if (pcm_.size() < count) pcm_.resize(count);
+        if (pcmBuffer.size() < count) pcmBuffer.resize(count);
         for (size_t i = 0; i < count; ++i) {
             float sample = std::isfinite(interleaved[i]) ? interleaved[i] : 0.0f;
             bool clipped = false;
-            pcm_[i] = toPcm(sample, bits_, clipped);
-            if (clipped) ++clipped_;
+            pcmBuffer[i] = toPcm(sample, bitDepth, clipped);
+            if (clipped) ++clippedCount;
         }
-        written = sf_writef_int(file_, pcm_.data(), frames);
+        written = sf_writef_int(handle, pcmBuffer.data(), frames);
     }
     if (written != frames) {
-        error = "cannot write " + path_ + ": " + sf_strerror(file_);
+        error = "cannot write " + targetPath + ": " + sf_strerror(handle);
         return false;
     }
     return true;
 }
 
 bool OutputFile::commit(std::string& error) {
-    if (file_ == nullptr) {
-        error = "cannot write " + path_ + ": the file is not open";
+    if (handle == nullptr) {
+        error = "cannot write " + targetPath + ": the file is not open";
         return false;
     }
-    sf_write_sync(file_);
-    int closed = sf_close(file_);
-    file_ = nullptr;
+    sf_write_sync(handle);
+    int closed = sf_close(handle);
+    handle = nullptr;
     if (closed != 0) {
-        error = "cannot write " + path_ + ": " + sf_error_number(closed);
+        error = "cannot write " + targetPath + ": " + sf_error_number(closed);
         discard();
         return false;
     }
     // mkstemp creates the file for its owner only; give it the permissions a new file gets.
     mode_t mask = umask(0);
     umask(mask);
-    chmod(temporaryPath_.c_str(), 0666 & ~mask);
-    if (std::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
-        error = "cannot write " + path_ + ": " + std::strerror(errno);
+    chmod(temporaryName.c_str(), 0666 & ~mask);
+    if (std::rename(temporaryName.c_str(), targetPath.c_str()) != 0) {
+        error = "cannot write " + targetPath + ": " + std::strerror(errno);
         discard();
         return false;
     }
     RenderSignals::setTemporaryFile(nullptr);
-    temporaryPath_.clear();
-    committed_ = true;
+    temporaryName.clear();
+    committed = true;
     return true;
 }
 
 void OutputFile::discard() {
-    if (file_ != nullptr) {
-        sf_close(file_);
-        file_ = nullptr;
+    if (handle != nullptr) {
+        sf_close(handle);
+        handle = nullptr;
     }
-    if (!temporaryPath_.empty()) {
+    if (!temporaryName.empty()) {
         RenderSignals::setTemporaryFile(nullptr);
-        unlink(temporaryPath_.c_str());
-        temporaryPath_.clear();
+        unlink(temporaryName.c_str());
+        temporaryName.clear();
     }
 }
 
 std::string OutputFile::description() const {
-    std::string layout = channels_ == 1   ? "mono"
-                         : channels_ == 2 ? "stereo"
-                                          : std::to_string(channels_) + "-channel";
-    std::string sample = bits_ == 0 ? (formatName_ == "OGG" ? "Vorbis" : "32-bit float")
-                                    : std::to_string(bits_) + "-bit";
-    return layout + " " + sample + " " + formatName_;
+    std::string layout = channelCount == 1   ? "mono"
+                         : channelCount == 2 ? "stereo"
+                                             : std::to_string(channelCount) + "-channel";
+    std::string sample = bitDepth == 0 ? (formatName == "OGG" ? "Vorbis" : "32-bit float")
+                                       : std::to_string(bitDepth) + "-bit";
+    return layout + " " + sample + " " + formatName;
 }

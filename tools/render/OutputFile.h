@@ -19,8 +19,7 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // bits: 0 for 32-bit float (24-bit PCM where the format has no float), 16 or 24.
-    bool open(const std::string& path, int channels, int sampleRate, int bits,
-              std::string& error);
+    bool open(const std::string& path, int channels, int sampleRate, int bits, std::string& error);
     // Writes `frames` interleaved frames.
     bool write(const float* interleaved, int64_t frames, std::string& error);
     // Finishes the file and moves it to the requested name.
@@ -30,29 +29,29 @@ public:
 
     // "mono 32-bit float WAV" and the like.
     std::string description() const;
-    const std::string& temporaryPath() const { return temporaryPath_; }
-    bool isFloat() const { return bits_ == 0; }
+    const std::string& temporaryPath() const { return temporaryName; }
+    bool isFloat() const { return bitDepth == 0; }
     // Largest absolute sample value written (before conversion).
-    double peak() const { return peak_; }
+    double peak() const { return peakLevel; }
     // PCM: samples clipped to full scale. Float: samples beyond full scale (kept as they are).
-    int64_t clipped() const { return clipped_; }
+    int64_t clipped() const { return clippedCount; }
     // NaN or infinite samples (written as 0 to PCM files).
-    int64_t nonFinite() const { return nonFinite_; }
+    int64_t nonFinite() const { return nonFiniteCount; }
 
     // Converts one sample to a left-justified 32-bit PCM value of `bits` bits, rounding to the
     // nearest step (full scale 1.0 = 2^(bits-1) steps) and clipping; sets `clipped` if it did.
     static int32_t toPcm(float sample, int bits, bool& clipped);
 
 private:
-    std::string path_;
-    std::string temporaryPath_;
-    std::string formatName_;
-    SNDFILE* file_ = nullptr;
-    int channels_ = 0;
-    int bits_ = 0;
-    bool committed_ = false;
-    double peak_ = 0.0;
-    int64_t clipped_ = 0;
-    int64_t nonFinite_ = 0;
-    std::vector<int32_t> pcm_;
+    std::string targetPath;
+    std::string temporaryName;
+    std::string formatName;
+    SNDFILE* handle = nullptr;
+    int channelCount = 0;
+    int bitDepth = 0;
+    bool committed = false;
+    double peakLevel = 0.0;
+    int64_t clippedCount = 0;
+    int64_t nonFiniteCount = 0;
+    std::vector<int32_t> pcmBuffer;
 };

@@ -48,8 +48,7 @@ std::string ParameterAssignment::validNames(PluginHost& host) {
 }
 
 bool ParameterAssignment::apply(PluginHost& host, int program,
-                                const std::vector<ParameterSetting>& settings,
-                                std::string& error) {
+                                const std::vector<ParameterSetting>& settings, std::string& error) {
     if (program >= 0 && !host.setProgram(program)) {
         error = "no program " + std::to_string(program) + ": the plug-in has programs 0 to " +
                 std::to_string(host.numPrograms() - 1);

@@ -29,14 +29,11 @@ intptr_t VSTCALLBACK PluginHost::callback(AEffect* effect, int32_t opcode, int32
                            ? static_cast<PluginHost*>(effect->user)
                            : hostBeingLoaded;
     switch (opcode) {
-        case audioMasterVersion:
-            return kHostVersion;
-        case audioMasterAutomate:
-            return 0;  // nothing records automation offline
+        case audioMasterVersion: return kHostVersion;
+        case audioMasterAutomate: return 0;  // nothing records automation offline
         case audioMasterGetSampleRate:
-            return host != nullptr ? static_cast<intptr_t>(host->sampleRate_) : 0;
-        case audioMasterGetBlockSize:
-            return host != nullptr ? host->blockSize_ : 0;
+            return host != nullptr ? static_cast<intptr_t>(host->rate) : 0;
+        case audioMasterGetBlockSize: return host != nullptr ? host->blockFrames : 0;
         case audioMasterGetVendorString:
             if (ptr != nullptr) std::strcpy(static_cast<char*>(ptr), "Ostraquelle");
             return 1;
@@ -46,21 +43,19 @@ intptr_t VSTCALLBACK PluginHost::callback(AEffect* effect, int32_t opcode, int32
         case audioMasterGetVendorVersion:  // 1.0.0 answers 1000
             return OSTRAQUELLE_VERSION_MAJOR * 1000 + OSTRAQUELLE_VERSION_MINOR * 100 +
                    OSTRAQUELLE_VERSION_PATCH;
-        case audioMasterCanDo:
-            return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
-        default:
-            return 0;
+        case audioMasterCanDo: return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
+        default: return 0;
     }
 }
 
 bool PluginHost::load(const std::string& path, double sampleRate, int blockSize,
                       std::string& error) {
     unload();
-    sampleRate_ = sampleRate;
-    blockSize_ = blockSize;
+    rate = sampleRate;
+    blockFrames = blockSize;
 
-    library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library_ == nullptr) {
+    library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
         const char* raw = dlerror();
         std::string reason = raw != nullptr ? raw : "unknown reason";
         // dlerror repeats the path in front of its reason.
@@ -70,8 +65,8 @@ bool PluginHost::load(const std::string& path, double sampleRate, int blockSize,
         error = "cannot load plug-in " + path + ": " + reason;
         return false;
     }
-    void* symbol = dlsym(library_, "VSTPluginMain");
-    if (symbol == nullptr) symbol = dlsym(library_, "main");
+    void* symbol = dlsym(library, "VSTPluginMain");
+    if (symbol == nullptr) symbol = dlsym(library, "main");
     if (symbol == nullptr) {
         error = "not a VST 2.x plug-in: " + path + " exports neither VSTPluginMain nor main";
         unload();
@@ -90,34 +85,33 @@ bool PluginHost::load(const std::string& path, double sampleRate, int blockSize,
     }
     if (created->magic != kEffectMagic) {
         error = "plug-in " + path + " returned a record without the VST magic number";
-        effect_ = nullptr;  // not a record we may call into
+        effectRecord = nullptr;  // not a record we may call into
         unload();
         return false;
     }
-    effect_ = created;
-    effect_->user = this;
+    effectRecord = created;
+    effectRecord->user = this;
 
     dispatch(effOpen);
-    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate_));
-    dispatch(effSetBlockSize, 0, blockSize_);
+    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+    dispatch(effSetBlockSize, 0, blockFrames);
     return true;
 }
 
 void PluginHost::unload() {
-    if (effect_ != nullptr) {
+    if (effectRecord != nullptr) {
         stop();
         dispatch(effClose);  // the effect destroys itself; the record is gone
-        effect_ = nullptr;
+        effectRecord = nullptr;
     }
-    if (library_ != nullptr) {
-        dlclose(library_);
-        library_ = nullptr;
+    if (library != nullptr) {
+        dlclose(library);
+        library = nullptr;
     }
 }
 
-intptr_t PluginHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                              float opt) {
-    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+intptr_t PluginHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+    return effectRecord->dispatcher(effectRecord, opcode, index, value, ptr, opt);
 }
 
 std::string PluginHost::text(int32_t opcode, int32_t index) {
@@ -134,16 +128,16 @@ std::string PluginHost::parameterDisplay(int index) { return text(effGetParamDis
 std::string PluginHost::programName() { return text(effGetProgramName, 0); }
 std::string PluginHost::effectName() { return text(effGetEffectName, 0); }
 
-float PluginHost::parameter(int index) { return effect_->getParameter(effect_, index); }
+float PluginHost::parameter(int index) { return effectRecord->getParameter(effectRecord, index); }
 
 void PluginHost::setParameter(int index, float value) {
-    effect_->setParameter(effect_, index, value);
+    effectRecord->setParameter(effectRecord, index, value);
 }
 
 int PluginHost::program() { return static_cast<int>(dispatch(effGetProgram)); }
 
 bool PluginHost::setProgram(int program) {
-    if (program < 0 || program >= effect_->numPrograms) return false;
+    if (program < 0 || program >= effectRecord->numPrograms) return false;
     dispatch(effBeginSetProgram);
     dispatch(effSetProgram, 0, program);
     dispatch(effEndSetProgram);
@@ -151,26 +145,27 @@ bool PluginHost::setProgram(int program) {
 }
 
 void PluginHost::start() {
-    if (running_) return;
+    if (running) return;
     dispatch(effMainsChanged, 0, 1);
     dispatch(effStartProcess);
-    running_ = true;
+    running = true;
 }
 
 void PluginHost::stop() {
-    if (!running_) return;
+    if (!running) return;
     dispatch(effStopProcess);
     dispatch(effMainsChanged, 0, 0);
-    running_ = false;
+    running = false;
 }
 
 void PluginHost::process(float** inputs, float** outputs, int frames) {
-    for (int channel = 0; channel < effect_->numOutputs; ++channel) {
+    for (int channel = 0; channel < effectRecord->numOutputs; ++channel) {
         std::memset(outputs[channel], 0, sizeof(float) * static_cast<size_t>(frames));
     }
-    if ((effect_->flags & effFlagsCanReplacing) != 0 && effect_->processReplacing != nullptr) {
-        effect_->processReplacing(effect_, inputs, outputs, frames);
+    if ((effectRecord->flags & effFlagsCanReplacing) != 0 &&
+        effectRecord->processReplacing != nullptr) {
+        effectRecord->processReplacing(effectRecord, inputs, outputs, frames);
     } else {
-        effect_->process(effect_, inputs, outputs, frames);
+        effectRecord->process(effectRecord, inputs, outputs, frames);
     }
 }

@@ -22,13 +22,13 @@ public:
     // Suspends (if running), closes the effect and unloads the library. Safe to call twice.
     void unload();
 
-    AEffect* effect() const { return effect_; }
-    int numParams() const { return effect_->numParams; }
-    int numPrograms() const { return effect_->numPrograms; }
-    int numInputs() const { return effect_->numInputs; }
-    int numOutputs() const { return effect_->numOutputs; }
-    double sampleRate() const { return sampleRate_; }
-    int blockSize() const { return blockSize_; }
+    AEffect* effect() const { return effectRecord; }
+    int numParams() const { return effectRecord->numParams; }
+    int numPrograms() const { return effectRecord->numPrograms; }
+    int numInputs() const { return effectRecord->numInputs; }
+    int numOutputs() const { return effectRecord->numOutputs; }
+    double sampleRate() const { return rate; }
+    int blockSize() const { return blockFrames; }
 
     std::string parameterName(int index);
     std::string parameterLabel(int index);
@@ -57,9 +57,9 @@ private:
                       float opt = 0.0f);
     std::string text(int32_t opcode, int32_t index);
 
-    void* library_ = nullptr;
-    AEffect* effect_ = nullptr;
-    double sampleRate_ = 44100.0;
-    int blockSize_ = 512;
-    bool running_ = false;
+    void* library = nullptr;
+    AEffect* effectRecord = nullptr;
+    double rate = 44100.0;
+    int blockFrames = 512;
+    bool running = false;
 };

@@ -152,7 +152,8 @@ bool PresetTransfer::saveOptions(PluginHost& host, const RenderOptions& options,
 bool PresetTransfer::writeFile(const std::string& path, const std::vector<uint8_t>& bytes,
                                std::string& error) {
     std::string temporary;
-    int descriptor = createTemporaryBeside(path, "preset ", ".ostraquelle-preset-", temporary, error);
+    int descriptor =
+        createTemporaryBeside(path, "preset ", ".ostraquelle-preset-", temporary, error);
     if (descriptor < 0) return false;
     size_t done = 0;
     while (done < bytes.size()) {

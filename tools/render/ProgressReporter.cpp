@@ -2,11 +2,10 @@
 
 #include <unistd.h>
 
-ProgressReporter::ProgressReporter(int64_t totalFrames, double sampleRate, bool quiet,
-                                   FILE* stream)
-    : total_(totalFrames), stream_(stream) {
+ProgressReporter::ProgressReporter(int64_t totalFrames, double sampleRate, bool quiet, FILE* stream)
+    : frameTotal(totalFrames), out(stream) {
     double seconds = sampleRate > 0.0 ? static_cast<double>(totalFrames) / sampleRate : 0.0;
-    enabled_ = !quiet && seconds > kMinimumSeconds && isatty(fileno(stream)) == 1;
+    active = !quiet && seconds > kMinimumSeconds && isatty(fileno(stream)) == 1;
 }
 
 void ProgressReporter::formatBar(double fraction, char* text, int size) {
@@ -22,19 +21,19 @@ void ProgressReporter::formatBar(double fraction, char* text, int size) {
 }
 
 void ProgressReporter::update(int64_t framesDone) {
-    if (!enabled_ || total_ <= 0) return;
-    double fraction = static_cast<double>(framesDone) / static_cast<double>(total_);
+    if (!active || frameTotal <= 0) return;
+    double fraction = static_cast<double>(framesDone) / static_cast<double>(frameTotal);
     int percent = static_cast<int>(fraction * 100.0);
-    if (percent == lastPercent_) return;
-    lastPercent_ = percent;
+    if (percent == lastPercent) return;
+    lastPercent = percent;
     char text[64];
     formatBar(fraction, text, sizeof(text));
-    std::fprintf(stream_, "\rrendering %s", text);
-    std::fflush(stream_);
+    std::fprintf(out, "\rrendering %s", text);
+    std::fflush(out);
 }
 
 void ProgressReporter::finish() {
-    if (!enabled_ || lastPercent_ < 0) return;
-    std::fprintf(stream_, "\r%60s\r", "");
-    std::fflush(stream_);
+    if (!active || lastPercent < 0) return;
+    std::fprintf(out, "\r%60s\r", "");
+    std::fflush(out);
 }

@@ -10,7 +10,7 @@ public:
     static constexpr double kMinimumSeconds = 5.0;
 
     ProgressReporter(int64_t totalFrames, double sampleRate, bool quiet, FILE* stream = stderr);
-    bool enabled() const { return enabled_; }
+    bool enabled() const { return active; }
     // Redraws the bar when the whole percentage changed.
     void update(int64_t framesDone);
     // Clears the bar's line.
@@ -20,8 +20,8 @@ public:
     static void formatBar(double fraction, char* text, int size);
 
 private:
-    int64_t total_;
-    bool enabled_;
-    FILE* stream_;
-    int lastPercent_ = -1;
+    int64_t frameTotal;
+    bool active;
+    FILE* out;
+    int lastPercent = -1;
 };

@@ -5,6 +5,7 @@
 #include <climits>
 #include <vector>
 
+#include "OstraquelleVersion.h"
 #include "tools/render/ArgumentParser.h"
 #include "tools/render/InputPair.h"
 #include "tools/render/OutputFile.h"
@@ -14,7 +15,6 @@
 #include "tools/render/RenderOptions.h"
 #include "tools/render/Renderer.h"
 #include "tools/render/SummaryLine.h"
-#include "OstraquelleVersion.h"
 
 namespace {
 
@@ -57,8 +57,7 @@ int RenderCommand::run(int argc, const char* const* argv, FILE* out, FILE* err,
         std::fprintf(out, "ostraquelle-render %s\n", OSTRAQUELLE_VERSION);
         return kSuccess;
     }
-    std::string pluginPath =
-        options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
+    std::string pluginPath = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
 
     InputPair input;
     double sampleRate = options.sampleRate > 0.0 ? options.sampleRate : 44100.0;

@@ -76,8 +76,8 @@ bool RenderPipeline::run(PluginHost& host, InputPair& input, OutputFile& output,
     });
 
     // Inputs beyond carrier and modulator (a plug-in with more than two) stay silent.
-    std::vector<std::vector<float>> silence(
-        static_cast<size_t>(std::max(0, host.numInputs() - 2)), std::vector<float>(block, 0.0f));
+    std::vector<std::vector<float>> silence(static_cast<size_t>(std::max(0, host.numInputs() - 2)),
+                                            std::vector<float>(block, 0.0f));
     std::vector<float*> inputs(static_cast<size_t>(std::max(2, host.numInputs())));
     for (size_t i = 2; i < inputs.size(); ++i) inputs[i] = silence[i - 2].data();
     std::vector<std::vector<float>> outputBuffers(static_cast<size_t>(host.numOutputs()),

@@ -6,8 +6,8 @@
 #include "tools/render/ProgressReporter.h"
 #include "tools/render/RenderPipeline.h"
 
-bool Renderer::outputChannels(OutputSelection selection, int numOutputs,
-                              std::vector<int>& channels, std::string& error) {
+bool Renderer::outputChannels(OutputSelection selection, int numOutputs, std::vector<int>& channels,
+                              std::string& error) {
     channels.clear();
     int first = 0;
     const char* name = "mix";
@@ -19,15 +19,27 @@ bool Renderer::outputChannels(OutputSelection selection, int numOutputs,
                 return false;
             }
             return true;
-        case OutputSelection::Mix: first = 0; name = "mix"; break;
-        case OutputSelection::Error: first = 2; name = "error"; break;
-        case OutputSelection::Carrier: first = 4; name = "carrier"; break;
-        case OutputSelection::Modulator: first = 6; name = "modulator"; break;
+        case OutputSelection::Mix:
+            first = 0;
+            name = "mix";
+            break;
+        case OutputSelection::Error:
+            first = 2;
+            name = "error";
+            break;
+        case OutputSelection::Carrier:
+            first = 4;
+            name = "carrier";
+            break;
+        case OutputSelection::Modulator:
+            first = 6;
+            name = "modulator";
+            break;
     }
     if (first + 1 >= numOutputs) {
         error = std::string("the plug-in has ") + std::to_string(numOutputs) +
-                " outputs, too few for the " + name + " pair (outputs " +
-                std::to_string(first) + " and " + std::to_string(first + 1) + ")";
+                " outputs, too few for the " + name + " pair (outputs " + std::to_string(first) +
+                " and " + std::to_string(first + 1) + ")";
         return false;
     }
     channels.push_back(first);

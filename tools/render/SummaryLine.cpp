@@ -21,13 +21,13 @@ std::string SummaryLine::format(const RenderFigures& figures) {
     char speed[64] = "";
     if (factor > 0.0) std::snprintf(speed, sizeof(speed), " (%.1fx real time)", 1.0 / factor);
     char text[512];
-    std::snprintf(text, sizeof(text), "%s: %s, %.2f s at %.0f Hz, real-time factor %.3f%s, "
-                  "peak %s, %lld %s",
-                  figures.outputPath.c_str(), figures.formatDescription.c_str(), seconds,
-                  figures.sampleRate, factor, speed, peakText(figures.peak).c_str(),
-                  static_cast<long long>(figures.clipped),
-                  figures.floatOutput ? "samples above full scale (float, not clipped)"
-                                      : "samples clipped");
+    std::snprintf(
+        text, sizeof(text),
+        "%s: %s, %.2f s at %.0f Hz, real-time factor %.3f%s, "
+        "peak %s, %lld %s",
+        figures.outputPath.c_str(), figures.formatDescription.c_str(), seconds, figures.sampleRate,
+        factor, speed, peakText(figures.peak).c_str(), static_cast<long long>(figures.clipped),
+        figures.floatOutput ? "samples above full scale (float, not clipped)" : "samples clipped");
     std::string line = text;
     if (figures.nonFinite > 0) {
         line += ", " + std::to_string(figures.nonFinite) + " NaN/infinite samples";

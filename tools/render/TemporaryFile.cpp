@@ -18,8 +18,8 @@ std::string directoryOf(const std::string& path) {
 
 }  // namespace
 
-int createTemporaryBeside(const std::string& path, const std::string& what,
-                          const char* namePrefix, std::string& temporary, std::string& error) {
+int createTemporaryBeside(const std::string& path, const std::string& what, const char* namePrefix,
+                          std::string& temporary, std::string& error) {
     struct stat status;
     if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
         error = "cannot write " + what + path + ": it is a directory";

@@ -6,5 +6,5 @@
 // later stays on one file system and is atomic. Refuses a `path` that is a directory. On
 // success returns the open descriptor and sets `temporary`; on failure returns -1 and sets
 // `error` to "cannot write <what><path>: <reason>".
-int createTemporaryBeside(const std::string& path, const std::string& what,
-                          const char* namePrefix, std::string& temporary, std::string& error);
+int createTemporaryBeside(const std::string& path, const std::string& what, const char* namePrefix,
+                          std::string& temporary, std::string& error);

@@ -41,15 +41,18 @@ int main(int argc, char** argv) {
         if (!readAll(argv[i + 1], signals[i], rates[i])) return 1;
     }
     if (rates[0] != rates[1] || rates[0] != rates[2]) {
-        std::fprintf(stderr, "ostraquelle-articulation: the three files differ in sample rate "
-                             "(%d, %d and %d Hz)\n", rates[0], rates[1], rates[2]);
+        std::fprintf(stderr,
+                     "ostraquelle-articulation: the three files differ in sample rate "
+                     "(%d, %d and %d Hz)\n",
+                     rates[0], rates[1], rates[2]);
         return 1;
     }
     auto modulator = BandEnergy::analyse(signals[0], rates[0]);
     double carrier = BandEnergy::correlation(modulator, BandEnergy::analyse(signals[1], rates[0]));
     double output = BandEnergy::correlation(modulator, BandEnergy::analyse(signals[2], rates[0]));
-    std::printf("band-energy correlation with the modulator (%d bands, %.0f ms frames): "
-                "vocoded output %.3f, carrier %.3f\n",
-                BandEnergy::kBands, BandEnergy::kFrameSeconds * 1000.0, output, carrier);
+    std::printf(
+        "band-energy correlation with the modulator (%d bands, %.0f ms frames): "
+        "vocoded output %.3f, carrier %.3f\n",
+        BandEnergy::kBands, BandEnergy::kFrameSeconds * 1000.0, output, carrier);
     return 0;
 }

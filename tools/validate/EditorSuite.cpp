@@ -20,8 +20,8 @@ public:
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "OstraquelleValidateHost";
         RegisterClassA(&windowClass);
-        handle = CreateWindowA("OstraquelleValidateHost", "validate", WS_POPUP | WS_VISIBLE, 200, 300,
-                               600, 600, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        handle = CreateWindowA("OstraquelleValidateHost", "validate", WS_POPUP | WS_VISIBLE, 200,
+                               300, 600, 600, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     ~HostWindow() {
         if (handle) DestroyWindow(handle);
@@ -49,19 +49,22 @@ public:
 // Audio and host automation on another thread while the editor comes and goes.
 class BackgroundAudio {
 public:
-    BackgroundAudio(Effect& effect, uint64_t seed) : effect(effect), worker([this, seed] {
-        AudioBlock block(this->effect.get()->numInputs, this->effect.get()->numOutputs, 128);
-        Random random(seed);
-        const int32_t params = this->effect.get()->numParams;
-        int64_t position = 0;
-        while (!stop.load()) {
-            block.fillMaterial(seed, position);
-            position += block.frames;
-            this->effect.process(block);
-            if (!block.outputsFinite()) badBlocks++;
-            if (params > 0) this->effect.set(random.range(0, params - 1), static_cast<float>(random.unit()));
-        }
-    }) {}
+    BackgroundAudio(Effect& effect, uint64_t seed)
+        : effect(effect), worker([this, seed] {
+              AudioBlock block(this->effect.get()->numInputs, this->effect.get()->numOutputs, 128);
+              Random random(seed);
+              const int32_t params = this->effect.get()->numParams;
+              int64_t position = 0;
+              while (!stop.load()) {
+                  block.fillMaterial(seed, position);
+                  position += block.frames;
+                  this->effect.process(block);
+                  if (!block.outputsFinite()) badBlocks++;
+                  if (params > 0)
+                      this->effect.set(random.range(0, params - 1),
+                                       static_cast<float>(random.unit()));
+              }
+          }) {}
     ~BackgroundAudio() { finish(); }
     long finish() {
         stop = true;

@@ -70,7 +70,8 @@ PluginLibrary::~PluginLibrary() {
 }
 
 AudioBlock::AudioBlock(int32_t inputCount, int32_t outputCount, int32_t frameCount)
-    : frames(0), in(static_cast<size_t>(inputCount > 0 ? inputCount : 0)),
+    : frames(0),
+      in(static_cast<size_t>(inputCount > 0 ? inputCount : 0)),
       out(static_cast<size_t>(outputCount > 0 ? outputCount : 0)) {
     resize(frameCount);
 }

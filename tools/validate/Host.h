@@ -26,8 +26,8 @@ struct HostState {
 };
 extern HostState hostState;
 
-intptr_t VSTCALLBACK validatorHost(AEffect* effect, int32_t opcode, int32_t index,
-                                   intptr_t value, void* ptr, float opt);
+intptr_t VSTCALLBACK validatorHost(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
+                                   void* ptr, float opt);
 
 class PluginLibrary {
 public:

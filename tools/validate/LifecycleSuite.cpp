@@ -88,8 +88,7 @@ void runLifecycleSuite(const PluginLibrary& library, const Options& options, Rep
             r.effect->process(*r.block);
             r.position += r.block->frames;
             for (auto& channel : r.block->out)
-                r.output.insert(r.output.end(), channel.begin(),
-                                channel.begin() + r.block->frames);
+                r.output.insert(r.output.end(), channel.begin(), channel.begin() + r.block->frames);
         }
     }
     for (size_t i = 0; i < running.size(); i++) {
@@ -112,7 +111,8 @@ void runLifecycleSuite(const PluginLibrary& library, const Options& options, Rep
             AudioBlock block(old.get()->numInputs, old.get()->numOutputs, 128);
             block.fillMaterial(options.seed, 0);
             old.process(block);
-            report.check(block.outputsFinite(), "effect made for a version-0 host gives non-finite output");
+            report.check(block.outputsFinite(),
+                         "effect made for a version-0 host gives non-finite output");
         } else {
             report.check(true, "%s", "refused");
         }

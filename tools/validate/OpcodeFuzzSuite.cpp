@@ -13,9 +13,20 @@ namespace {
 
 float randomOpt(Random& random) {
     const float inf = std::numeric_limits<float>::infinity();
-    const float oddValues[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 44100.0f, 1e30f, -1e30f,
-                              2147483648.0f, -2147483904.0f, inf, -inf,
-                              std::numeric_limits<float>::quiet_NaN(), 1e-40f};
+    const float oddValues[] = {0.0f,
+                               -0.0f,
+                               1.0f,
+                               -1.0f,
+                               0.5f,
+                               44100.0f,
+                               1e30f,
+                               -1e30f,
+                               2147483648.0f,
+                               -2147483904.0f,
+                               inf,
+                               -inf,
+                               std::numeric_limits<float>::quiet_NaN(),
+                               1e-40f};
     if (random.chance(0.5))
         return oddValues[random.next() % (sizeof oddValues / sizeof oddValues[0])];
     return static_cast<float>((random.unit() - 0.5) * std::pow(10.0, random.range(-3, 9)));
@@ -46,7 +57,8 @@ struct Identity {
 Identity identityOf(Effect& effect, bool& overrun) {
     AEffect* r = effect.get();
     Identity id{r->magic, r->numPrograms, r->numParams, r->numInputs, r->numOutputs,
-                r->flags, r->uniqueID, r->version, "", "", ""};
+                r->flags, r->uniqueID,    r->version,   "",           "",
+                ""};
     GuardedBuffer text;
     auto read = [&](int32_t opcode, std::string& into) {
         text.reset();
@@ -98,8 +110,8 @@ void runOpcodeFuzzSuite(const PluginLibrary& library, const Options& options, Re
     for (int call = 0; call < options.opcodeCalls; call++) {
         const int32_t opcode = random.range(-5, 100);
         if (endsEffect(opcode)) continue;  // the lifecycle suite covers it
-        int32_t index = random.chance(0.7) ? random.range(-3, 30)
-                                           : static_cast<int32_t>(random.next());
+        int32_t index =
+            random.chance(0.7) ? random.range(-3, 30) : static_cast<int32_t>(random.next());
         intptr_t value = randomValue(random);
         const float opt = randomOpt(random);
         buffer.reset();
@@ -139,7 +151,8 @@ void runOpcodeFuzzSuite(const PluginLibrary& library, const Options& options, Re
     restoreKnownState(fresh, options.seed);
     const std::vector<float> fuzzed = render(effect, options.seed);
     const std::vector<float> reference = render(fresh, options.seed);
-    report.check(fuzzed.size() == reference.size() &&
-                     std::memcmp(fuzzed.data(), reference.data(), fuzzed.size() * sizeof(float)) == 0,
-                 "after the fuzz the effect processes differently from a fresh one");
+    report.check(
+        fuzzed.size() == reference.size() &&
+            std::memcmp(fuzzed.data(), reference.data(), fuzzed.size() * sizeof(float)) == 0,
+        "after the fuzz the effect processes differently from a fresh one");
 }

@@ -10,8 +10,20 @@ void runParameterFuzzSuite(const PluginLibrary& library, const Options& options,
     if (!report.check(effect.valid(), "no effect to fuzz")) return;
     effect.start();
     const float inf = std::numeric_limits<float>::infinity();
-    const float oddValues[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, -1e30f, -1.0f,
-                              -0.0f, 0.0f, 1e-30f, 0.4999f, 0.5f, 1.0f, 1.0000001f, 2.5f, 1e30f};
+    const float oddValues[] = {std::numeric_limits<float>::quiet_NaN(),
+                               inf,
+                               -inf,
+                               -1e30f,
+                               -1.0f,
+                               -0.0f,
+                               0.0f,
+                               1e-30f,
+                               0.4999f,
+                               0.5f,
+                               1.0f,
+                               1.0000001f,
+                               2.5f,
+                               1e30f};
     const size_t oddValueCount = sizeof oddValues / sizeof oddValues[0];
 
     Random random(options.seed * 3 + 7);
@@ -33,9 +45,10 @@ void runParameterFuzzSuite(const PluginLibrary& library, const Options& options,
             effect.process(block);
             // The block right after a non-finite value, and the next, may still carry it.
             if (++blocksSinceNonFinite > 2 && !block.outputsFinite() && nonFiniteOutputs++ < 5)
-                report.check(false, "non-finite output %d blocks after the last non-finite "
-                             "value (last set: index %d = %g)", blocksSinceNonFinite - 1, index,
-                             static_cast<double>(value));
+                report.check(false,
+                             "non-finite output %d blocks after the last non-finite "
+                             "value (last set: index %d = %g)",
+                             blocksSinceNonFinite - 1, index, static_cast<double>(value));
         }
     }
     report.check(nonFiniteOutputs == 0, "%d blocks with non-finite output", nonFiniteOutputs);

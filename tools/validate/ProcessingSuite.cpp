@@ -13,8 +13,10 @@ void checkRecovery(Effect& effect, Report& report, uint64_t seed, const char* wh
     AudioBlock block(effect.get()->numInputs, effect.get()->numOutputs, 256);
     report.check(settlesFinite(effect, block, seed, 2), "%s %g: output not finite two blocks later",
                  what, size);
-    report.check(silentAfterReset(effect, block), "%s %g: silence after suspend/resume is not "
-                 "exact silence", what, size);
+    report.check(silentAfterReset(effect, block),
+                 "%s %g: silence after suspend/resume is not "
+                 "exact silence",
+                 what, size);
 }
 
 }  // namespace
@@ -47,15 +49,16 @@ void runProcessingSuite(const PluginLibrary& library, const Options& options, Re
     }
 
     // Rates from 8 kHz to 384 kHz, and the absurd ones.
-    for (float rate : {8000.0f, 11025.0f, 22050.0f, 48000.0f, 96000.0f, 192000.0f, 384000.0f,
-                       0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(), 1e30f}) {
+    for (float rate : {8000.0f, 11025.0f, 22050.0f, 48000.0f, 96000.0f, 192000.0f, 384000.0f, 0.0f,
+                       -44100.0f, std::numeric_limits<float>::quiet_NaN(), 1e30f}) {
         effect.suspend();
         effect.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
         effect.resume();
         AudioBlock block(ins, outs, 512);
         block.fillMaterial(options.seed, 0);
         effect.process(block);
-        report.check(block.outputsFinite(), "rate %g: non-finite output", static_cast<double>(rate));
+        report.check(block.outputsFinite(), "rate %g: non-finite output",
+                     static_cast<double>(rate));
         checkRecovery(effect, report, options.seed, "rate", rate);
     }
     effect.dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
@@ -98,7 +101,8 @@ void runProcessingSuite(const PluginLibrary& library, const Options& options, Re
             AudioBlock block(ins, outs, 1024);
             for (int b = 0; b < 8; b++) {
                 for (auto& channel : block.in)
-                    for (float& v : channel) v = signal == 0 ? 1.0f : (random.chance(0.5) ? 1.0f : -1.0f);
+                    for (float& v : channel)
+                        v = signal == 0 ? 1.0f : (random.chance(0.5) ? 1.0f : -1.0f);
                 effect.process(block);
             }
             report.check(block.outputsFinite(), "extreme setting %d with %s: non-finite output",

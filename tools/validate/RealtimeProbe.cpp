@@ -49,7 +49,7 @@ bool realtimeProbeAvailable() { return true; }
 #ifdef PROBE_WITH_SANITIZER_HOOKS
 
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
-                                                          void (*)(const volatile void*));
+                                                         void (*)(const volatile void*));
 namespace {
 void onAllocation(const volatile void*, size_t) {
     if (armed) allocations++;

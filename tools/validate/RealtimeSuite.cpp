@@ -1,5 +1,5 @@
-#include "RealtimeProbe.h"
 #include "Random.h"
+#include "RealtimeProbe.h"
 #include "Suites.h"
 
 // The processing entries run on the host's audio thread: no allocation, no free, no lock,

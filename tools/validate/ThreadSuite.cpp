@@ -33,8 +33,8 @@ void runThreadSuite(const PluginLibrary& library, const Options& options, Report
     const int32_t params = effect.get()->numParams;
     const int32_t programs = effect.get()->numPrograms;
     const float rates[] = {22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f};
-    const auto end = std::chrono::steady_clock::now() +
-                     std::chrono::duration<double>(options.threadSeconds);
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(options.threadSeconds);
     while (std::chrono::steady_clock::now() < end) {
         for (int i = 0; i < 200; i++) {
             const int action = random.range(0, 19);
@@ -62,8 +62,10 @@ void runThreadSuite(const PluginLibrary& library, const Options& options, Report
     stop = true;
     audio.join();
     report.check(blocks.load() > 0, "the audio thread processed nothing");
-    report.check(badBlocks.load() == 0, "%ld of %ld blocks had non-finite output during %ld "
-                 "changes", badBlocks.load(), blocks.load(), changes.load());
+    report.check(badBlocks.load() == 0,
+                 "%ld of %ld blocks had non-finite output during %ld "
+                 "changes",
+                 badBlocks.load(), blocks.load(), changes.load());
     AudioBlock block(effect.get()->numInputs, effect.get()->numOutputs, 256);
     report.check(settlesFinite(effect, block, options.seed, 2), "output not finite afterwards");
 }

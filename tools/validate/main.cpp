@@ -82,9 +82,14 @@ int main(int argc, char** argv) {
     std::printf("validating %s with seed %u\n", options.plugin.c_str(),
                 static_cast<unsigned>(options.seed));
     typedef void (*Suite)(const PluginLibrary&, const Options&, Report&);
-    const Suite suites[] = {nullptr,           runLifecycleSuite, runOpcodeFuzzSuite,
-                            runParameterFuzzSuite, runProcessingSuite, runThreadSuite,
-                            runRealtimeSuite,  runEditorSuite};
+    const Suite suites[] = {nullptr,
+                            runLifecycleSuite,
+                            runOpcodeFuzzSuite,
+                            runParameterFuzzSuite,
+                            runProcessingSuite,
+                            runThreadSuite,
+                            runRealtimeSuite,
+                            runEditorSuite};
     for (int s = 1; s <= 7; s++) {
         if (!(options.suites & (1u << s))) continue;
         suites[s](library, options, report);

@@ -20,9 +20,7 @@ std::map<int, std::vector<unsigned char>>& testResources() {
 }
 
 uint32_t read16(const unsigned char* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
-uint32_t read32(const unsigned char* p) {
-    return read16(p) | (read16(p + 2) << 16);
-}
+uint32_t read32(const unsigned char* p) { return read16(p) | (read16(p + 2) << 16); }
 
 HBitmap decode(const unsigned char* data, size_t size) {
     const size_t kFileHeader = 14;
@@ -46,7 +44,8 @@ HBitmap decode(const unsigned char* data, size_t size) {
 
     const unsigned char* palette = data + kFileHeader + headerSize;
     if (bitsPerPixel <= 8) {
-        if (paletteCount == 0 || paletteCount > (1u << bitsPerPixel)) paletteCount = 1u << bitsPerPixel;
+        if (paletteCount == 0 || paletteCount > (1u << bitsPerPixel))
+            paletteCount = 1u << bitsPerPixel;
         if (size_t(palette - data) + size_t(paletteCount) * 4 > size) return nullptr;
     }
     const size_t stride = (size_t(width) * bitsPerPixel + 31) / 32 * 4;
@@ -69,8 +68,8 @@ HBitmap decode(const unsigned char* data, size_t size) {
                     (line[bit / 8] >> (8 - bitsPerPixel - bit % 8)) & ((1u << bitsPerPixel) - 1);
                 if (index < paletteCount) {
                     const unsigned char* entry = palette + index * 4;  // B, G, R, reserved
-                    color = ColorRef(entry[2]) | (ColorRef(entry[1]) << 8) |
-                            (ColorRef(entry[0]) << 16);
+                    color =
+                        ColorRef(entry[2]) | (ColorRef(entry[1]) << 8) | (ColorRef(entry[0]) << 16);
                 }
             }
             target->pixels[size_t(y) * size_t(width) + size_t(x)] = color;

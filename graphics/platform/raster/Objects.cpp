@@ -42,9 +42,9 @@ struct StockObjects {
     }
 
     StockObjects() {
-        for (Object* each : std::initializer_list<Object*>{&whiteBrush, &blackBrush, &nullBrush,
-                                                           &whitePen, &blackPen, &nullPen,
-                                                           &systemFont, &oneByOne})
+        for (Object* each :
+             std::initializer_list<Object*>{&whiteBrush, &blackBrush, &nullBrush, &whitePen,
+                                            &blackPen, &nullPen, &systemFont, &oneByOne})
             liveObjects().insert(each);
     }
 };
@@ -57,14 +57,22 @@ StockObjects& stock() {
 void countCreation(Kind kind, long delta, bool deletion) {
     long raster::ObjectCounts::*field = nullptr;
     switch (kind) {
-        case Kind::Pen: field = deletion ? &raster::ObjectCounts::pensDeleted
-                                         : &raster::ObjectCounts::pensCreated; break;
-        case Kind::Brush: field = deletion ? &raster::ObjectCounts::brushesDeleted
-                                           : &raster::ObjectCounts::brushesCreated; break;
-        case Kind::Font: field = deletion ? &raster::ObjectCounts::fontsDeleted
-                                          : &raster::ObjectCounts::fontsCreated; break;
-        case Kind::Bitmap: field = deletion ? &raster::ObjectCounts::bitmapsDeleted
-                                            : &raster::ObjectCounts::bitmapsCreated; break;
+        case Kind::Pen:
+            field =
+                deletion ? &raster::ObjectCounts::pensDeleted : &raster::ObjectCounts::pensCreated;
+            break;
+        case Kind::Brush:
+            field = deletion ? &raster::ObjectCounts::brushesDeleted
+                             : &raster::ObjectCounts::brushesCreated;
+            break;
+        case Kind::Font:
+            field = deletion ? &raster::ObjectCounts::fontsDeleted
+                             : &raster::ObjectCounts::fontsCreated;
+            break;
+        case Kind::Bitmap:
+            field = deletion ? &raster::ObjectCounts::bitmapsDeleted
+                             : &raster::ObjectCounts::bitmapsCreated;
+            break;
     }
     counts.*field += delta;
 }
@@ -227,8 +235,8 @@ int GetObjectA(HGdiObj handle, int size, void* out) {
             BitmapObject* picture = static_cast<BitmapObject*>(found);
             bitmapRecord.bmWidth = picture->width;
             bitmapRecord.bmHeight = picture->height;
-            bitmapRecord.bmWidthBytes = picture->monochrome() ? (picture->width + 15) / 16 * 2
-                                                               : picture->width * 4;
+            bitmapRecord.bmWidthBytes =
+                picture->monochrome() ? (picture->width + 15) / 16 * 2 : picture->width * 4;
             bitmapRecord.bmPlanes = 1;
             bitmapRecord.bmBitsPixel = uint16_t(picture->bitsPerPixel);
             source = &bitmapRecord;

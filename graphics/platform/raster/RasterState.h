@@ -41,8 +41,11 @@ struct FontObject : Object {
 
 struct BitmapObject : Object {
     BitmapObject(int width, int height, int bitsPerPixel, bool stock = false)
-        : Object(Kind::Bitmap, stock), width(width), height(height),
-          bitsPerPixel(bitsPerPixel), pixels(size_t(width) * size_t(height), 0) {}
+        : Object(Kind::Bitmap, stock),
+          width(width),
+          height(height),
+          bitsPerPixel(bitsPerPixel),
+          pixels(size_t(width) * size_t(height), 0) {}
     bool monochrome() const { return bitsPerPixel == 1; }
     int width;
     int height;

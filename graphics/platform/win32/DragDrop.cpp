@@ -98,7 +98,8 @@ void resolveShortcutInPlace(char* name, uint32_t size) {
                     // the short form of a path that is already short is the path itself.
                     char shortTarget[1024];
                     DWORD length = GetShortPathNameA(target, shortTarget, sizeof shortTarget);
-                    lstrcpynA(name, length > 0 && length < sizeof shortTarget ? shortTarget : target,
+                    lstrcpynA(name,
+                              length > 0 && length < sizeof shortTarget ? shortTarget : target,
                               targetSize);
                 }
             }

@@ -46,8 +46,7 @@ HBrush CreateBrushIndirect(const LogBrushRec* brush) {
 }
 
 HFont CreateFontIndirectA(const LogFontRec* font) {
-    return reinterpret_cast<HFont>(
-        ::CreateFontIndirectA(reinterpret_cast<const LOGFONTA*>(font)));
+    return reinterpret_cast<HFont>(::CreateFontIndirectA(reinterpret_cast<const LOGFONTA*>(font)));
 }
 
 HBitmap CreateBitmap(int width, int height, uint32_t planes, uint32_t bitsPerPixel,
@@ -92,9 +91,7 @@ int BitBlt(HDc dest, int x, int y, int width, int height, HDc source, int source
 }
 
 ColorRef GetPixel(HDc dc, int x, int y) { return ::GetPixel(win(dc), x, y); }
-ColorRef SetPixel(HDc dc, int x, int y, ColorRef color) {
-    return ::SetPixel(win(dc), x, y, color);
-}
+ColorRef SetPixel(HDc dc, int x, int y, ColorRef color) { return ::SetPixel(win(dc), x, y, color); }
 
 HDc createRasterDC(int width, int height) {
     // A 32-bit DIB section rather than a screen-compatible bitmap, so that what is drawn and

@@ -16,8 +16,8 @@ WindowProcedure classProcedure = nullptr;
 
 LRESULT CALLBACK forwardingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (classProcedure)
-        return static_cast<LRESULT>(classProcedure(reinterpret_cast<WindowHandle>(window),
-                                                   message, wParam, lParam));
+        return static_cast<LRESULT>(
+            classProcedure(reinterpret_cast<WindowHandle>(window), message, wParam, lParam));
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -48,9 +48,9 @@ void unregisterWindowClass(const char* name, void* instance) {
 
 WindowHandle createChildWindow(const char* className, int32_t width, int32_t height,
                                WindowHandle parent, void* instance) {
-    HWND window = CreateWindowExA(0, className, "Window", WS_CHILD | WS_VISIBLE, 0, 0, width,
-                                  height, hwnd(parent), nullptr, static_cast<HINSTANCE>(instance),
-                                  nullptr);
+    HWND window =
+        CreateWindowExA(0, className, "Window", WS_CHILD | WS_VISIBLE, 0, 0, width, height,
+                        hwnd(parent), nullptr, static_cast<HINSTANCE>(instance), nullptr);
     return reinterpret_cast<WindowHandle>(window);
 }
 

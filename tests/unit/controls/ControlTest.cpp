@@ -9,12 +9,12 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
-#include "graphics/Frame.h"
+#include "platform_double/PlatformDouble.h"
+#include "toolkit/Frame.h"
 #include "toolkit/ToggleButton.h"
 #include "toolkit/ValueDisplay.h"
 #include "unit/controls/ControlTestSupport.h"
 #include "unit/graphics/Surface.h"
-#include "platform_double/PlatformDouble.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ TEST(Control, ValueChangesMakeItDirtyAndDrawingCleansIt) {
     ToggleButton control(Rect(0, 0, 16, 16), nullptr, 3, nullptr);
     EXPECT_TRUE(control.isDirty());  // never drawn: old value 1, value 0
     Surface surface(16, 16);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     control.draw(&context);
     EXPECT_FALSE(control.isDirty());
     control.setValue(0.0f);
@@ -131,7 +131,7 @@ struct DisplayCanvas : ::testing::Test {
         display->setTransparency(transparent);
         display->setBackColor(Color(0, 0, 255));
         display->setFrameColor(Color(0, 255, 0));
-        DrawContext context(nullptr, surface.dc, nullptr);
+        DrawContext context(surface.dc, nullptr);
         display->draw(&context);
         return display;
     }
@@ -211,8 +211,8 @@ TEST(ToggleButton, DrawsTheUpperPictureOnlyForExactlyZero) {
     ToggleButton toggle(Rect(20, 20, 36, 36), nullptr, 14, pictures);
     Surface drawn(64, 64), expected(64, 64);
     auto compare = [&](float value, int32_t sourceY) {
-        DrawContext onDrawn(nullptr, drawn.dc, nullptr);
-        DrawContext onExpected(nullptr, expected.dc, nullptr);
+        DrawContext onDrawn(drawn.dc, nullptr);
+        DrawContext onExpected(expected.dc, nullptr);
         toggle.setValue(value);
         toggle.draw(&onDrawn);
         pictures->draw(&onExpected, Rect(20, 20, 36, 36), Point(0, sourceY));
@@ -239,7 +239,7 @@ struct SwitchBench : ::testing::Test {
     }
     void click(ButtonState held) {
         applyMouse(28, 28, held);
-        DrawContext context(&frame, nullptr, nullptr);
+        DrawContext context(nullptr, nullptr);
         frame.mouse(&context, Point(28, 28));
         platform::testdouble::releaseAllKeys();
     }

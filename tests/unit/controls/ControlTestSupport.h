@@ -7,7 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "host/ModuleState.h"
+#include "graphics/ModuleHandle.h"
 inline void useOwnModule() { moduleInstance = GetModuleHandleA(nullptr); }
 #else
 inline void useOwnModule() {}
@@ -21,9 +21,9 @@ inline void useOwnModule() {}
 #include "editor/GuiEditorBase.h"
 #include "graphics/ButtonState.h"
 #include "graphics/platform/Gdi.h"
+#include "platform_double/PlatformDouble.h"
 #include "toolkit/Control.h"
 #include "toolkit/ControlListener.h"
-#include "platform_double/PlatformDouble.h"
 
 struct MouseStep {
     int32_t x, y;

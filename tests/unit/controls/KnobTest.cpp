@@ -8,12 +8,12 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
-#include "graphics/Frame.h"
+#include "platform_double/PlatformDouble.h"
 #include "toolkit/FilmStripKnob.h"
+#include "toolkit/Frame.h"
 #include "toolkit/Knob.h"
 #include "unit/controls/ControlTestSupport.h"
 #include "unit/graphics/Surface.h"
-#include "platform_double/PlatformDouble.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ struct KnobBench : ::testing::Test {
     void press(Knob* knob, const Point& at, ButtonState held) {
         applyMouse(at.x, at.y, held);
         knob->setDirty(false);  // as the frame leaves it after drawing
-        DrawContext context(&frame, nullptr, nullptr);
+        DrawContext context(nullptr, nullptr);
         knob->mouse(&context, at);
     }
 
@@ -180,13 +180,13 @@ TEST_F(KnobBench, CircularDragFollowsTheAngleAndPinsAtTheGap) {
     Frame::setProcessKnobMode(kCircular);
     Knob* knob = addKnob(Rect(0, 0, 100, 100), 0.5f);
     knob->setValue(knob->pointToValue(Point(50, 5)));  // the click itself changes nothing
-    script.add(95, 50, kLButton);   // three o'clock
-    script.add(82, 82, kLButton);   // the end of the sweep
-    script.add(55, 95, kLButton);   // in the gap, maximum side
-    script.add(45, 95, kLButton);   // across the gap: stays at the maximum
-    script.add(18, 82, kLButton);   // the minimum's end: still pinned
-    script.add(12, 20, kLButton);   // upper left, more than half the range away: pinned
-    script.add(60, 2, kLButton);    // just right of the top: within half the range again
+    script.add(95, 50, kLButton);                      // three o'clock
+    script.add(82, 82, kLButton);                      // the end of the sweep
+    script.add(55, 95, kLButton);                      // in the gap, maximum side
+    script.add(45, 95, kLButton);                      // across the gap: stays at the maximum
+    script.add(18, 82, kLButton);                      // the minimum's end: still pinned
+    script.add(12, 20, kLButton);  // upper left, more than half the range away: pinned
+    script.add(60, 2, kLButton);   // just right of the top: within half the range again
     press(knob, Point(50, 5), kLButton);
     ASSERT_GE(listener.values.size(), 3u);
     EXPECT_NEAR(listener.values[0], 0.8333f, 0.01);
@@ -246,8 +246,8 @@ TEST_F(KnobBench, ControlClickResetsOnlyWithExactlyLeftAndControl) {
 
 TEST_F(KnobBench, ArrowKeysAndWheelStepTheValueWithinItsRange) {
     Knob* knob = addKnob(Rect(100, 100, 132, 132), 0.5f);
-    VstKeyCode up{0, 12, 0}, right{0, 13, 0}, down{0, 14, 0}, left{0, 11, 0};
-    VstKeyCode shiftUp{0, 12, 1}, other{0, 20, 0};
+    KeyCode up{0, 12, 0}, right{0, 13, 0}, down{0, 14, 0}, left{0, 11, 0};
+    KeyCode shiftUp{0, 12, 1}, other{0, 20, 0};
     EXPECT_EQ(knob->onKeyDown(up), 1);
     EXPECT_NEAR(knob->getValue(), 0.6f, 1e-6);
     EXPECT_EQ(listener.contexts.back(), nullptr);
@@ -268,7 +268,7 @@ TEST_F(KnobBench, ArrowKeysAndWheelStepTheValueWithinItsRange) {
     EXPECT_EQ(listener.values.size(), reports);
 
     // Keys do not look at the mouse flag; the wheel does.
-    DrawContext context(&frame, nullptr, nullptr);
+    DrawContext context(nullptr, nullptr);
     knob->setMouseEnabled(false);
     EXPECT_EQ(knob->onKeyDown(down), 1);
     EXPECT_NEAR(knob->getValue(), 0.9f, 1e-6);
@@ -329,19 +329,20 @@ TEST(FilmStripKnob, DrawsTheChosenPictureOfTheStrip) {
 
     Surface drawn(64, 64), expected(64, 64);
     for (float v : {0.0f, 0.5f, 1.0f}) {
-        DrawContext onDrawn(nullptr, drawn.dc, nullptr);
-        DrawContext onExpected(nullptr, expected.dc, nullptr);
+        DrawContext onDrawn(drawn.dc, nullptr);
+        DrawContext onExpected(expected.dc, nullptr);
         knob.setValue(v);
         EXPECT_TRUE(knob.isDirty());
         knob.draw(&onDrawn);
         EXPECT_FALSE(knob.isDirty());
-        strip->draw(&onExpected, Rect(10, 20, 42, 52), Point(0, static_cast<int32_t>(v * 100) * 32));
+        strip->draw(&onExpected, Rect(10, 20, 42, 52),
+                    Point(0, static_cast<int32_t>(v * 100) * 32));
         EXPECT_EQ(drawn.pixels(), expected.pixels()) << v;
     }
     // Different values really give different pictures.
     Surface other(64, 64);
     {
-        DrawContext onOther(nullptr, other.dc, nullptr);
+        DrawContext onOther(other.dc, nullptr);
         knob.setValue(0.0f);
         knob.draw(&onOther);
     }

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "editor/GuiEditorBase.h"
-#include "graphics/Frame.h"
 #include "host/EffectExtended.h"
+#include "toolkit/Frame.h"
 #include "toolkit/View.h"
 
 #ifndef _WIN32
@@ -57,13 +57,20 @@ public:
 class KeyView : public View {
 public:
     explicit KeyView(const Rect& size) : View(size) {}
-    int32_t onKeyDown(VstKeyCode& key) override { return key.character == 'k' ? 11 : -1; }
-    int32_t onKeyUp(VstKeyCode&) override { return 12; }
+    int32_t onKeyDown(KeyCode& key) override {
+        last = key;
+        return key.character == 'k' ? 11 : -1;
+    }
+    int32_t onKeyUp(KeyCode& key) override {
+        last = key;
+        return 12;
+    }
     bool onWheel(DrawContext*, const Point&, float distance) override {
         wheel = distance;
         return true;
     }
     float wheel = 0.0f;
+    KeyCode last{0, 0, 0};
 };
 
 struct EditorBaseFixture : ::testing::Test {
@@ -143,6 +150,16 @@ TEST_F(EditorBaseFixture, KeysWheelAndRedrawGoToTheFrame) {
     EXPECT_EQ(editor->onKeyDown(&k), 11);
     EXPECT_EQ(editor->onKeyDown(&other), -1);
     EXPECT_EQ(editor->onKeyUp(&other), 12);
+    // The views get the host's character, virtual key and modifiers, each in its own field.
+    VstKeyCode shiftUp{'u', 12, 1};
+    editor->onKeyDown(&shiftUp);
+    EXPECT_EQ(view->last.character, 'u');
+    EXPECT_EQ(view->last.virt, 12);
+    EXPECT_EQ(view->last.modifier, 1);
+    VstKeyCode altLeft{0, 11, 2};
+    editor->onKeyUp(&altLeft);
+    EXPECT_EQ(view->last.virt, 11);
+    EXPECT_EQ(view->last.modifier, 2);
     EXPECT_EQ(frame->getEditor(), editor);
     EXPECT_EQ(view->getEditor(), editor);
 #ifndef _WIN32

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "graphics/DropTarget.h"
-#include "graphics/Frame.h"
 #include "graphics/platform/Gdi.h"
 #include "platform_double/PlatformDouble.h"
+#include "toolkit/Frame.h"
 #include "unit/toolkit/RecordingView.h"
 
 using namespace platform;
@@ -59,7 +59,8 @@ TEST_F(StandInDrop, DraggingTextOrFilesShowsMoveOrWithControlCopyAndAnythingElse
     testdouble::DataObject files;
     files.offersFiles = true;
     files.files = {"/tmp/a.wav"};
-    EXPECT_EQ(testdouble::dragEnter(frame->getWindow(), &files, kKeyControl, 1, 1), kDropEffectCopy);
+    EXPECT_EQ(testdouble::dragEnter(frame->getWindow(), &files, kKeyControl, 1, 1),
+              kDropEffectCopy);
 
     testdouble::DataObject nothing;
     EXPECT_EQ(testdouble::dragEnter(frame->getWindow(), &nothing, kKeyControl, 1, 1),
@@ -106,8 +107,8 @@ TEST_F(StandInDrop, FilesArriveAsPathsWithShortcutsReplacedByTheirTargetsShortPa
     testdouble::addShortcut("/home/user/Desktop/Loop.LNK", "/home/user/LOOPTA~1.WAV");
     testdouble::DataObject files;
     files.offersFiles = true;
-    files.files = {"/home/user/Desktop/Loop.LNK", "/home/user/plain.wav",
-                   "/home/user/broken.lnk", "/home/user/archive.lnk.zip"};
+    files.files = {"/home/user/Desktop/Loop.LNK", "/home/user/plain.wav", "/home/user/broken.lnk",
+                   "/home/user/archive.lnk.zip"};
     int32_t resolves = testdouble::shortcutResolveCalls();
     dropOnWindow(files);
     ASSERT_EQ(log.size(), 1u);

@@ -10,12 +10,12 @@
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #include "graphics/DropTarget.h"
-#include "graphics/Frame.h"
+#include "graphics/ModuleHandle.h"
 #include "graphics/platform/Gdi.h"
-#include "platform_double/PlatformDouble.h"
-#include "host/ModuleState.h"
-#include "unit/frame/FrameTestSupport.h"
 #include "graphics/platform/raster/RasterControls.h"
+#include "platform_double/PlatformDouble.h"
+#include "toolkit/Frame.h"
+#include "unit/frame/FrameTestSupport.h"
 
 using namespace platform;
 
@@ -149,7 +149,7 @@ TEST_F(StandInFrame, APartialPaintRestoresOnlyTheDamagedBackgroundAndOverlapping
     // What the background looks like, drawn on a surface of its own.
     platform::HDc reference = platform::createRasterDC(368, 412);
     {
-        DrawContext context(nullptr, reference, nullptr);
+        DrawContext context(reference, nullptr);
         background->draw(&context, Rect(0, 0, 368, 412), Point(0, 0));
     }
     platform::HDc surface = testdouble::windowSurface(frame->getWindow());
@@ -216,7 +216,7 @@ TEST_F(StandInFrame, RedrawAllBeforeTheFirstPaintDrawsEverythingAndUnblocksIdle)
     // The background is on the window.
     platform::HDc reference = platform::createRasterDC(368, 412);
     {
-        DrawContext context(nullptr, reference, nullptr);
+        DrawContext context(reference, nullptr);
         background->draw(&context, Rect(0, 0, 368, 412), Point(0, 0));
     }
     EXPECT_EQ(pixel(200, 300), platform::GetPixel(reference, 200, 300));
@@ -237,7 +237,7 @@ TEST_F(StandInFrame, EveryMouseButtonPressReachesTheViewUnderItWithClientCoordin
 
     platform::testdouble::setKeyDown(platform::kVkRButton, true);
     testdouble::postMessage(frame->getWindow(), kMessageRightButtonDown, 0,
-                         testdouble::pointParam(80, 55));
+                            testdouble::pointParam(80, 55));
     testdouble::dispatchPending();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].view, target);
@@ -248,10 +248,10 @@ TEST_F(StandInFrame, EveryMouseButtonPressReachesTheViewUnderItWithClientCoordin
     platform::testdouble::setKeyDown(platform::kVkMButton, true);
     platform::testdouble::setKeyDown(platform::kVkControl, true);
     testdouble::postMessage(frame->getWindow(), kMessageMiddleButtonDown, 0,
-                         testdouble::pointParam(40, 40));
+                            testdouble::pointParam(40, 40));
     platform::testdouble::setKeyDown(platform::kVkLButton, true);
     testdouble::postMessage(frame->getWindow(), kMessageLeftButtonDown, 0,
-                         testdouble::pointParam(41, 79));
+                            testdouble::pointParam(41, 79));
     testdouble::dispatchPending();
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[1].where, Point(40, 40));
@@ -260,7 +260,7 @@ TEST_F(StandInFrame, EveryMouseButtonPressReachesTheViewUnderItWithClientCoordin
 
     // A press outside every view reaches none, and no device context stays out.
     testdouble::postMessage(frame->getWindow(), kMessageLeftButtonDown, 0,
-                         testdouble::pointParam(300, 300));
+                            testdouble::pointParam(300, 300));
     testdouble::dispatchPending();
     EXPECT_EQ(log.size(), 3u);
     EXPECT_EQ(testdouble::outstandingWindowDCs(), 0);
@@ -271,7 +271,7 @@ namespace {
 class InputView : public View {
 public:
     InputView(const Rect& size, bool takesKeys) : View(size), takesKeys(takesKeys) {}
-    int32_t onKeyDown(VstKeyCode& key) override {
+    int32_t onKeyDown(KeyCode& key) override {
         keys.push_back(key);
         return takesKeys ? 1 : -1;
     }
@@ -280,7 +280,7 @@ public:
         return context != nullptr;
     }
     bool takesKeys;
-    std::vector<VstKeyCode> keys;
+    std::vector<KeyCode> keys;
     std::vector<float> wheel;
 };
 }  // namespace

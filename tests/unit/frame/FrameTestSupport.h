@@ -18,8 +18,8 @@ struct FrameHost {
         static std::vector<Call> list;
         return list;
     }
-    static intptr_t VSTCALLBACK callback(AEffect*, int32_t opcode, int32_t index, intptr_t,
-                                         void*, float) {
+    static intptr_t VSTCALLBACK callback(AEffect*, int32_t opcode, int32_t index, intptr_t, void*,
+                                         float) {
         calls().push_back({opcode, index});
         return 1;
     }

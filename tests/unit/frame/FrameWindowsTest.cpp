@@ -16,8 +16,8 @@
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #include "graphics/DropTarget.h"
-#include "graphics/Frame.h"
-#include "host/ModuleState.h"
+#include "graphics/ModuleHandle.h"
+#include "toolkit/Frame.h"
 #include "unit/frame/FrameTestSupport.h"
 
 namespace {
@@ -193,7 +193,7 @@ TEST_F(WindowsFrame, ARealPaintMessageRestoresTheDamagedRectangleOnly) {
     HBITMAP picture = CreateCompatibleBitmap(dc, 368, 412);
     HGDIOBJ old = SelectObject(reference, picture);
     {
-        DrawContext context(nullptr, reinterpret_cast<platform::HDc>(reference), nullptr);
+        DrawContext context(reinterpret_cast<platform::HDc>(reference), nullptr);
         background->draw(&context, Rect(0, 0, 368, 412), Point(0, 0));
     }
     int mismatches = 0, outsideTouched = 0;
@@ -201,8 +201,10 @@ TEST_F(WindowsFrame, ARealPaintMessageRestoresTheDamagedRectangleOnly) {
         for (int x = 5; x < 56; x++) {
             bool inside = x >= 10 && x < 50 && y >= 10 && y < 50;
             COLORREF seen = GetPixel(dc, x, y);
-            if (inside) mismatches += seen != GetPixel(reference, x, y);
-            else outsideTouched += seen != RGB(1, 2, 3);
+            if (inside)
+                mismatches += seen != GetPixel(reference, x, y);
+            else
+                outsideTouched += seen != RGB(1, 2, 3);
         }
     }
     EXPECT_EQ(mismatches, 0);
@@ -319,9 +321,7 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override {
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
         return OLE_E_ADVISENOTSUPPORTED;
     }
@@ -393,8 +393,8 @@ struct WindowsDrop : WindowsFrame {
 std::string tempDirectory() {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
-    std::string dir = std::string(base) + "ostraquelle frame test " +
-                      std::to_string(GetCurrentProcessId());
+    std::string dir =
+        std::string(base) + "ostraquelle frame test " + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
 }
@@ -468,7 +468,7 @@ TEST_F(WindowsDrop, TextAnsweredAsAStreamIsRefusedAndTheStreamReleased) {
     ULONG written = 0;
     streamed.stream->Write("stream words", 13, &written);
     drop(streamed);
-    EXPECT_TRUE(log.empty());             // nothing read from the stream as if it were memory
+    EXPECT_TRUE(log.empty());                   // nothing read from the stream as if it were memory
     EXPECT_EQ(streamed.stream->Release(), 0u);  // every medium handed out was released
 }
 

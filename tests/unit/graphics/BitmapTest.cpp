@@ -9,10 +9,10 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
-#include "host/ModuleState.h"
-#include "unit/graphics/Surface.h"
-#include "platform_double/PlatformDouble.h"
+#include "graphics/ModuleHandle.h"
 #include "graphics/platform/raster/RasterControls.h"
+#include "platform_double/PlatformDouble.h"
+#include "unit/graphics/Surface.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ TEST(BitmapLoading, ResourcesHaveTheirSizesAndAMissingOneIsEmpty) {
     EXPECT_EQ(0, missing->height);
     EXPECT_EQ(nullptr, missing->getHandle());
     Surface surface(40, 40, kNavy);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     const auto before = surface.pixels();
     missing->draw(&context, Rect(0, 0, 40, 40), Point(0, 0));
     missing->drawTransparent(&context, Rect(0, 0, 40, 40), Point(0, 0));
@@ -100,7 +100,7 @@ TEST(BitmapDrawing, OpaqueCopyOfOneFilmStripFrame) {
         platform::SetPixel(dc, 5, 320 + 7, rgb(255, 0, 0));  // marks the eleventh frame's (5, 7)
     });
 
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     strip->draw(&context, Rect(10, 10, 42, 42), Point(0, 320));
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 64; x++) {
@@ -124,7 +124,7 @@ TEST(BitmapDrawing, KeyColourLeavesTheDestinationAndBothMethodsAgree) {
     Bitmap* bitmap = keyedBitmap(withEntry.dc);
     for (Surface* target : {&withEntry, &withMask}) {
         transparentBltEntry = target == &withEntry ? entry : nullptr;
-        DrawContext context(nullptr, target->dc, nullptr);
+        DrawContext context(target->dc, nullptr);
         bitmap->drawTransparent(&context, Rect(20, 20, 36, 52), Point(0, 0));
         // A part from an offset, to see the offset honoured by both paths.
         bitmap->drawTransparent(&context, Rect(0, 0, 8, 8), Point(1, 2));
@@ -142,7 +142,7 @@ TEST(BitmapDrawing, KeyColourLeavesTheDestinationAndBothMethodsAgree) {
     EXPECT_EQ(withEntry.pixels(), withMask.pixels());
 
     // The opaque copy takes the key colour along.
-    DrawContext context(nullptr, opaque.dc, nullptr);
+    DrawContext context(opaque.dc, nullptr);
     bitmap->draw(&context, Rect(20, 20, 36, 52), Point(0, 0));
     EXPECT_EQ(rgb(255, 255, 255), opaque.at(20, 20));
     EXPECT_EQ(rgb(10, 20, 30), opaque.at(25, 25));
@@ -158,7 +158,7 @@ TEST(BitmapDrawing, MaskMethodRestoresTheDestinationColours) {
     transparentBltEntry = nullptr;
     Surface surface(20, 40, kNavy);
     Bitmap* bitmap = keyedBitmap(surface.dc);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     context.setFillColor(Color(1, 2, 3));
     context.setFontColor(Color(4, 5, 6));
     bitmap->drawTransparent(&context, Rect(0, 0, 16, 32), Point(0, 0));
@@ -178,7 +178,7 @@ TEST(BitmapDrawing, ABitmapHeldByAnotherContextDrawsNothing) {
     platform::HDc holder = platform::CreateCompatibleDC(surface.dc);
     platform::HGdiObj previous = platform::SelectObject(holder, bitmap->getHandle());
     ASSERT_NE(nullptr, previous);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     const auto before = surface.pixels();
     bitmap->draw(&context, Rect(0, 0, 16, 32), Point(0, 0));
     transparentBltEntry = nullptr;
@@ -243,7 +243,7 @@ std::vector<unsigned char> makeBmp(int width, int height, int bits, bool topDown
 
 std::vector<platform::ColorRef> drawnPixels(int id, int width, int height) {
     Surface surface(width, height, kNavy);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     Bitmap* bitmap = new Bitmap(id);
     EXPECT_EQ(width, bitmap->width);
     EXPECT_EQ(height, bitmap->height);
@@ -255,7 +255,8 @@ std::vector<platform::ColorRef> drawnPixels(int id, int width, int height) {
 }  // namespace
 
 TEST(BitmapFiles, PalettisedAndTrueColourFilesInEitherRowOrder) {
-    const std::vector<platform::ColorRef> colours = {rgb(1, 2, 3), rgb(250, 128, 7), rgb(0, 255, 64)};
+    const std::vector<platform::ColorRef> colours = {rgb(1, 2, 3), rgb(250, 128, 7),
+                                                     rgb(0, 255, 64)};
     const std::vector<uint32_t> indices = {0, 1, 2, 1, 0,  //
                                            2, 2, 0, 1, 1,  //
                                            1, 0, 0, 0, 2};
@@ -281,16 +282,16 @@ TEST(BitmapFiles, DamagedFilesLoadAsNoBitmap) {
     damaged.push_back(std::vector<unsigned char>(good.begin(), good.end() - 1));  // truncated
     damaged.push_back(std::vector<unsigned char>(good.begin(), good.begin() + 20));
     damaged.push_back(good);
-    damaged.back()[0] = 'X';                                  // not a bitmap file
+    damaged.back()[0] = 'X';  // not a bitmap file
     damaged.push_back(good);
-    damaged.back()[10] = 0xF0;                                // pixels beyond the end
+    damaged.back()[10] = 0xF0;  // pixels beyond the end
     damaged.push_back(good);
-    damaged.back()[18] = 0xFF;                                // width far beyond the bytes
+    damaged.back()[18] = 0xFF;  // width far beyond the bytes
     damaged.back()[19] = 0xFF;
     damaged.push_back(good);
-    damaged.back()[30] = 1;                                   // compressed
+    damaged.back()[30] = 1;  // compressed
     damaged.push_back(good);
-    damaged.back()[14] = 0xFF;                                // header larger than the file
+    damaged.back()[14] = 0xFF;  // header larger than the file
     damaged.back()[17] = 0x7F;
 
     const platform::raster::ObjectCounts start = platform::raster::objectCounts();
@@ -332,7 +333,7 @@ TEST(BitmapDrawing, EveryDrawDeletesWhatItCreates) {
     const platform::raster::ObjectCounts start = platform::raster::objectCounts();
     for (int pass = 0; pass < 200; pass++) {
         transparentBltEntry = pass % 2 ? nullptr : entry;
-        DrawContext context(nullptr, surface.dc, nullptr);
+        DrawContext context(surface.dc, nullptr);
         bitmap->draw(&context, Rect(0, 0, 16, 16), Point(0, 16));
         bitmap->drawTransparent(&context, Rect(10, 10, 26, 42), Point(0, 0));
     }
@@ -356,7 +357,8 @@ TEST(TransparentBltEntry, ObtainedOnlyFromALoadedLibraryOnNtPlatforms) {
     EXPECT_EQ(loaded + 1, platform::testdouble::loadedLibraryCount());
     platform::FreeLibrary(library);
 
-    platform::testdouble::setPlatformId(1);  // the 9x family: the library loads, the entry stays absent
+    platform::testdouble::setPlatformId(
+        1);  // the 9x family: the library loads, the entry stays absent
     library = obtainTransparentBlt();
     EXPECT_NE(nullptr, library);
     EXPECT_EQ(nullptr, transparentBltEntry);

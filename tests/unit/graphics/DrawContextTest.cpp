@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "graphics/DrawContext.h"
-#include "unit/graphics/Surface.h"
-#include "platform_double/PlatformDouble.h"
 #include "graphics/platform/raster/RasterControls.h"
+#include "platform_double/PlatformDouble.h"
+#include "unit/graphics/Surface.h"
 
 namespace {
 
@@ -27,14 +27,15 @@ platform::LogFontRec currentFont(platform::HDc dc) {
     platform::LogFontRec font;
     std::memset(&font, 0, sizeof font);
     EXPECT_EQ(int(sizeof font),
-              platform::GetObjectA(platform::GetCurrentObject(dc, platform::kObjFont), int(sizeof font), &font));
+              platform::GetObjectA(platform::GetCurrentObject(dc, platform::kObjFont),
+                                   int(sizeof font), &font));
     return font;
 }
 
 // Draws text through a DrawContext, or straight through DrawTextA with the same settings.
 void drawText(Surface& surface, const Rect& rect, int alignment, bool throughContext,
               uint32_t rawFormat = 0, int rawLeftShift = 0) {
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     context.setFont(3);
     context.setFontColor(kWhiteColor);
     context.setFillColor(Color(0, 0, 255));
@@ -51,7 +52,7 @@ void drawText(Surface& surface, const Rect& rect, int alignment, bool throughCon
 
 TEST(DrawContextShapes, OutlineAndFillCoverTheBoxExactlyOnce) {
     Surface surface(40, 40);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     context.setFrameColor(Color(255, 0, 0));
     context.drawRect(Rect(10, 10, 20, 20));
     context.setFillColor(Color(0, 255, 0));
@@ -70,7 +71,7 @@ TEST(DrawContextShapes, OutlineAndFillCoverTheBoxExactlyOnce) {
 
 TEST(DrawContextShapes, LinesLeaveOutTheirEndPixel) {
     Surface surface(30, 30);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     context.setFrameColor(Color(255, 0, 0, 99));  // the fourth byte does not reach the pen
     context.moveTo(Point(5, 5));
     context.lineTo(Point(15, 5));
@@ -94,20 +95,33 @@ TEST(DrawContextShapes, SlopedLinesBreakTiesLikeGdi) {
         {{0, 3}, {6, 0}, {{0, 3}, {1, 2}, {2, 2}, {3, 1}, {4, 1}, {5, 0}}},
         {{0, 0}, {3, 6}, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}}},
         {{3, 0}, {0, 6}, {{3, 0}, {2, 1}, {2, 2}, {1, 3}, {1, 4}, {0, 5}}},
-        {{16, 16}, {2, 23}, {{16, 16}, {15, 16}, {14, 17}, {13, 17}, {12, 18}, {11, 18},
-                             {10, 19}, {9, 19}, {8, 20}, {7, 20}, {6, 21}, {5, 21},
-                             {4, 22}, {3, 22}}},
+        {{16, 16},
+         {2, 23},
+         {{16, 16},
+          {15, 16},
+          {14, 17},
+          {13, 17},
+          {12, 18},
+          {11, 18},
+          {10, 19},
+          {9, 19},
+          {8, 20},
+          {7, 20},
+          {6, 21},
+          {5, 21},
+          {4, 22},
+          {3, 22}}},
     };
     for (const Case& c : cases) {
         Surface surface(24, 24);
-        DrawContext context(nullptr, surface.dc, nullptr);
+        DrawContext context(surface.dc, nullptr);
         context.setFrameColor(Color(255, 0, 0));
         context.moveTo(c.from);
         context.lineTo(c.to);
         for (const Point& p : c.painted)
             EXPECT_EQ(kRed, surface.at(p.x, p.y))
-                << "(" << c.from.x << "," << c.from.y << ")-(" << c.to.x << "," << c.to.y
-                << ") at " << p.x << "," << p.y;
+                << "(" << c.from.x << "," << c.from.y << ")-(" << c.to.x << "," << c.to.y << ") at "
+                << p.x << "," << p.y;
         EXPECT_EQ(int(c.painted.size()), surface.count(kRed));
     }
 }
@@ -120,8 +134,9 @@ TEST(DrawContextText, AlignmentFormatsAndTheLeftInset) {
         uint32_t format;
         int shift;
     };
-    for (const Case& c : {Case{0, platform::kDtLeft | common, 1}, Case{1, platform::kDtCenter | common, 0},
-                          Case{2, platform::kDtRight | common, 0}, Case{7, platform::kDtLeft | common, 1}}) {
+    for (const Case& c :
+         {Case{0, platform::kDtLeft | common, 1}, Case{1, platform::kDtCenter | common, 0},
+          Case{2, platform::kDtRight | common, 0}, Case{7, platform::kDtLeft | common, 1}}) {
         Surface viaContext(120, 40), direct(120, 40);
         drawText(viaContext, box, c.alignment, true);
         drawText(direct, box, c.alignment, false, c.format, c.shift);
@@ -151,7 +166,7 @@ TEST(DrawContextText, OpaqueBoxIsPlacedByAlignmentAndCentredVertically) {
     for (int alignment : {0, 1, 2}) {
         for (int fontId : {1, 3, 6}) {
             Surface surface(140, 52);
-            DrawContext context(nullptr, surface.dc, nullptr);
+            DrawContext context(surface.dc, nullptr);
             context.setFont(fontId);
             context.setFillColor(Color(0, 0, 255));
             context.drawString("Ostra 42", box, true, alignment);
@@ -182,7 +197,7 @@ TEST(DrawContextText, OpaqueBoxIsPlacedByAlignmentAndCentredVertically) {
 
 TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) {
     Surface surface(120, 40);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
     context.setFillColor(Color(0, 0, 255));
     context.setFontColor(Color(255, 0, 0));
     context.setFont(1);
@@ -198,7 +213,7 @@ TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) 
 
     // Text is clipped to its rectangle.
     Surface clipped(120, 40);
-    DrawContext clipping(nullptr, clipped.dc, nullptr);
+    DrawContext clipping(clipped.dc, nullptr);
     clipping.setFont(1);
     clipping.drawString("WWWWWWWWWWWW", Rect(20, 5, 40, 35), true, 0);
     for (int y = 0; y < 40; y++)
@@ -219,7 +234,7 @@ TEST(DrawContextText, OpaqueTextBacksWithTheFillColourAndLeavesTransparentMode) 
 
 TEST(DrawContextFonts, TableFallbacksAndStyleBits) {
     Surface surface(8, 8);
-    DrawContext context(nullptr, surface.dc, nullptr);
+    DrawContext context(surface.dc, nullptr);
 
     context.setFont(9, 0, 0);  // out of range: font 0, always bold
     EXPECT_EQ(0, context.getFontId());
@@ -265,7 +280,7 @@ TEST(DrawContextLifecycle, StartsWithDefaultsAndRestoresTheDeviceContext) {
     platform::HGdiObj brush = platform::GetCurrentObject(surface.dc, platform::kObjBrush);
     platform::HGdiObj font = platform::GetCurrentObject(surface.dc, platform::kObjFont);
     {
-        DrawContext context(nullptr, surface.dc, nullptr);
+        DrawContext context(surface.dc, nullptr);
         EXPECT_EQ(platform::kTransparent, platform::GetBkMode(surface.dc));
         EXPECT_EQ(0xFFFFFFu, platform::GetTextColor(surface.dc));
         EXPECT_EQ(0u, platform::GetBkColor(surface.dc));
@@ -279,7 +294,8 @@ TEST(DrawContextLifecycle, StartsWithDefaultsAndRestoresTheDeviceContext) {
         platform::LogPenRec penRecord = {};
         platform::HGdiObj ownPen = platform::GetCurrentObject(surface.dc, platform::kObjPen);
         EXPECT_NE(pen, ownPen);
-        ASSERT_EQ(int(sizeof penRecord), platform::GetObjectA(ownPen, int(sizeof penRecord), &penRecord));
+        ASSERT_EQ(int(sizeof penRecord),
+                  platform::GetObjectA(ownPen, int(sizeof penRecord), &penRecord));
         EXPECT_EQ(platform::kPsSolid, penRecord.lopnStyle);
         EXPECT_EQ(1, penRecord.lopnWidth.x);
         EXPECT_EQ(0xFFFFFFu, penRecord.lopnColor);
@@ -309,7 +325,7 @@ TEST(DrawContextLifecycle, HoldsAtMostOneOwnPenBrushAndFontAndDeletesThem) {
         Surface surface(8, 8);
         const platform::raster::ObjectCounts withSurface = platform::raster::objectCounts();
         for (int pass = 0; pass < 50; pass++) {
-            DrawContext context(nullptr, surface.dc, nullptr);
+            DrawContext context(surface.dc, nullptr);
             for (int change = 0; change < 5; change++) {
                 context.setFrameColor(Color(uint8_t(change), 0, 0));
                 context.setFillColor(Color(0, uint8_t(change), 0));
@@ -335,7 +351,7 @@ TEST(DrawContextLifecycle, FailedCreationsKeepThePreviousObjects) {
     const platform::raster::ObjectCounts start = platform::raster::objectCounts();
     {
         Surface surface(30, 30);
-        DrawContext context(nullptr, surface.dc, nullptr);
+        DrawContext context(surface.dc, nullptr);
         context.setFont(2);
         platform::HGdiObj font = platform::GetCurrentObject(surface.dc, platform::kObjFont);
 
@@ -373,7 +389,7 @@ bool windowAt200x100(platform::HWnd, platform::RectRec* rect) {
 
 TEST(DrawContextMouse, ButtonsFollowThePrimaryButtonAndLocationIsInWindowCoordinates) {
     platform::testdouble::releaseAllKeys();
-    DrawContext context(nullptr, nullptr, nullptr);  // mouse queries need no device context
+    DrawContext context(nullptr, nullptr);  // mouse queries need no device context
     EXPECT_EQ(0, context.getMouseButtons());
     platform::testdouble::setKeyDown(platform::kVkLButton, true);
     EXPECT_EQ(kLButton, context.getMouseButtons());
@@ -407,9 +423,10 @@ TEST(DrawContextMouse, ButtonsFollowThePrimaryButtonAndLocationIsInWindowCoordin
     context.getMouseLocation(where);
     EXPECT_EQ(Point(250, 130), where);  // no window: screen coordinates
 
-    platform::testdouble::WindowRectHook previous = platform::testdouble::setWindowRectHook(&windowAt200x100);
+    platform::testdouble::WindowRectHook previous =
+        platform::testdouble::setWindowRectHook(&windowAt200x100);
     platform::HWnd fakeWindow = reinterpret_cast<platform::HWnd>(&where);
-    DrawContext inWindow(nullptr, nullptr, fakeWindow);
+    DrawContext inWindow(nullptr, fakeWindow);
     EXPECT_EQ(Point(200, 100), inWindow.getWindowOrigin());
     inWindow.getMouseLocation(where);
     EXPECT_EQ(Point(50, 30), where);
@@ -438,7 +455,7 @@ void sendKey(WORD key, bool down) {
 }  // namespace
 
 TEST(DrawContextMouse, ButtonsAndLocationFromTheSystem) {
-    DrawContext context(nullptr, nullptr, nullptr);
+    DrawContext context(nullptr, nullptr);
     sendMouse(MOUSEEVENTF_LEFTDOWN);
     EXPECT_EQ(kLButton, context.getMouseButtons());
     buttonsSwapped = true;
@@ -458,10 +475,10 @@ TEST(DrawContextMouse, ButtonsAndLocationFromTheSystem) {
     context.getMouseLocation(where);
     EXPECT_EQ(Point(300, 200), where);  // no window: screen coordinates
 
-    HWND window = CreateWindowExA(0, "STATIC", "origin", WS_POPUP | WS_VISIBLE, 120, 90, 200,
-                                  100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, "STATIC", "origin", WS_POPUP | WS_VISIBLE, 120, 90, 200, 100,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, window);
-    DrawContext inWindow(nullptr, nullptr, reinterpret_cast<platform::HWnd>(window));
+    DrawContext inWindow(nullptr, reinterpret_cast<platform::HWnd>(window));
     EXPECT_EQ(Point(120, 90), inWindow.getWindowOrigin());
     inWindow.getMouseLocation(where);
     EXPECT_EQ(Point(180, 110), where);

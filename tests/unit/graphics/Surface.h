@@ -48,5 +48,6 @@ struct Surface {
 };
 
 inline platform::ColorRef rgb(int red, int green, int blue) {
-    return platform::ColorRef(red) | (platform::ColorRef(green) << 8) | (platform::ColorRef(blue) << 16);
+    return platform::ColorRef(red) | (platform::ColorRef(green) << 8) |
+           (platform::ColorRef(blue) << 16);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TestEffect.h"
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 
 namespace {
 intptr_t send(EffectBase& effect, int32_t opcode, int32_t index = 0, intptr_t value = 0,
@@ -106,8 +106,8 @@ TEST(Dispatcher, VuIsScaledAndTruncatedEvenForAbsurdValues) {
 TEST(Dispatcher, TextDefaultsAreEmptyAndNullBuffersAreSafe) {
     TestEffect effect;
     char text[64];
-    for (int32_t opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay,
-                           effGetParamName, effSetProgramName}) {
+    for (int32_t opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
+                           effSetProgramName}) {
         std::strcpy(text, "junk");
         EXPECT_EQ(send(effect, opcode, 2, 0, text), 0);
         EXPECT_STREQ(text, "") << opcode;
@@ -123,8 +123,7 @@ TEST(Dispatcher, SpeakerArrangementQueryClearsPointersButNotNull) {
     VstSpeakerArrangement dummy{};
     VstSpeakerArrangement* in = &dummy;
     VstSpeakerArrangement* out = &dummy;
-    EXPECT_EQ(send(effect, effGetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&in), &out),
-              0);
+    EXPECT_EQ(send(effect, effGetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&in), &out), 0);
     EXPECT_EQ(in, nullptr);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(send(effect, effGetSpeakerArrangement, 0, 0, nullptr), 0);
@@ -133,9 +132,9 @@ TEST(Dispatcher, SpeakerArrangementQueryClearsPointersButNotNull) {
 TEST(Dispatcher, EditorOpcodesWithoutAnEditorAnswerZero) {
     TestEffect effect;
     ERect* rect = reinterpret_cast<ERect*>(&effect);
-    for (int32_t opcode : {effEditGetRect, effEditOpen, effEditClose, effEditIdle,
-                           effEditKeyDown, effEditKeyUp, effSetEditKnobMode, effEditDraw,
-                           effEditMouse, effEditKey, effEditTop, effEditSleep})
+    for (int32_t opcode :
+         {effEditGetRect, effEditOpen, effEditClose, effEditIdle, effEditKeyDown, effEditKeyUp,
+          effSetEditKnobMode, effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep})
         EXPECT_EQ(send(effect, opcode, 1, 1, &rect, 1.0f), 0) << opcode;
     EXPECT_EQ(rect, reinterpret_cast<ERect*>(&effect));
 }
@@ -159,8 +158,8 @@ TEST(Dispatcher, EditorOpcodesReachTheEditorWithAKeyRecord) {
         const struct {
             float opt;
             int modifier;
-        } modifiers[] = {{-3.9f, 0xFD}, {2147483648.0f, 0xFF}, {1e30f, 0xFF}, {inf, 0xFF},
-                         {-inf, 0x00}, {-1e30f, 0x00}, {std::nanf(""), 0x00}};
+        } modifiers[] = {{-3.9f, 0xFD}, {2147483648.0f, 0xFF}, {1e30f, 0xFF},        {inf, 0xFF},
+                         {-inf, 0x00},  {-1e30f, 0x00},        {std::nanf(""), 0x00}};
         for (const auto& m : modifiers) {
             EXPECT_EQ(send(effect, effEditKeyDown, 'c', 1, nullptr, m.opt), 7);
             EXPECT_EQ(editor->lastKey.modifier, m.modifier) << m.opt;

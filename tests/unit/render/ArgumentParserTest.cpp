@@ -38,8 +38,8 @@ TEST(RenderArguments, InputsComeAsAPairOrAsOneStereoFileButNeverBoth) {
     ASSERT_TRUE(stereo.ok) << stereo.error;
     EXPECT_EQ(stereo.options.inputPath, "both.flac");
 
-    Parsed mixed = parse({"--input", "a.wav", "--carrier", "c.wav", "--modulator", "m.wav",
-                          "-o", "x.wav"});
+    Parsed mixed =
+        parse({"--input", "a.wav", "--carrier", "c.wav", "--modulator", "m.wav", "-o", "x.wav"});
     EXPECT_FALSE(mixed.ok);
     EXPECT_NE(mixed.error.find("not both"), std::string::npos) << mixed.error;
 
@@ -56,10 +56,26 @@ TEST(RenderArguments, InputsComeAsAPairOrAsOneStereoFileButNeverBoth) {
 }
 
 TEST(RenderArguments, SettingsAndOptionValuesAreTakenAsWritten) {
-    Parsed parsed = parse({"--input", "in.wav", "-o", "out.wav", "--set", "Pred-Order=0.5",
-                           "--set", "main Vol=0.25", "--program", "3", "--block-size=64",
-                           "--outputs", "all", "--bits", "24", "--sample-rate", "48000", "-q",
-                           "--plugin", "/x/y.so"});
+    Parsed parsed = parse({"--input",
+                           "in.wav",
+                           "-o",
+                           "out.wav",
+                           "--set",
+                           "Pred-Order=0.5",
+                           "--set",
+                           "main Vol=0.25",
+                           "--program",
+                           "3",
+                           "--block-size=64",
+                           "--outputs",
+                           "all",
+                           "--bits",
+                           "24",
+                           "--sample-rate",
+                           "48000",
+                           "-q",
+                           "--plugin",
+                           "/x/y.so"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     const RenderOptions& o = parsed.options;
     ASSERT_EQ(o.settings.size(), 2u);

@@ -43,17 +43,18 @@ TEST(RenderDemo, TheVocodedDemoCarriesTheModulatorsArticulation) {
     ASSERT_EQ(std::system(recipe.c_str()), 0);
 
     // The settings of scripts/demo.sh.
-    RunResult run = runRenderer({"--carrier", carrier, "--modulator", modulator, "--set", "Whiten=1",
-                           "--set", "main Vol=0.65", "-o", vocoded});
+    RunResult run = runRenderer({"--carrier", carrier, "--modulator", modulator, "--set",
+                                 "Whiten=1", "--set", "main Vol=0.65", "-o", vocoded});
     ASSERT_EQ(run.status, 0) << run.err;
     std::printf("%s", run.out.c_str());
 
     auto modulatorBands = bands(modulator);
     double output = BandEnergy::correlation(modulatorBands, bands(vocoded));
     double baseline = BandEnergy::correlation(modulatorBands, bands(carrier));
-    std::printf("band-energy correlation with the modulator (20 bands, 20 ms frames): "
-                "vocoded output %.3f, carrier %.3f\n",
-                output, baseline);
+    std::printf(
+        "band-energy correlation with the modulator (20 bands, 20 ms frames): "
+        "vocoded output %.3f, carrier %.3f\n",
+        output, baseline);
     EXPECT_GT(output, 0.5);
     EXPECT_GT(output, baseline + 0.4);
 }

@@ -20,8 +20,8 @@ namespace {
 
 // Normalised values of indices 0..18 and 20, as the plug-in starts.
 struct Settings {
-    float x[21] = {0.8f, 0.0f, 0.0f, 0.0f, 0.0f, 0.8f, 1.0f, 0.25f, 0.1f, 0.1f, 0.5f,
-                   0.1f, 0.1f, 1.0f, 0.0f, 0.25f, 0.1f, 0.1f, 0.5f, 0.0f, 1.0f};
+    float x[21] = {0.8f, 0.0f, 0.0f, 0.0f, 0.0f,  0.8f, 1.0f, 0.25f, 0.1f, 0.1f, 0.5f,
+                   0.1f, 0.1f, 1.0f, 0.0f, 0.25f, 0.1f, 0.1f, 0.5f,  0.0f, 1.0f};
 };
 
 void configure(VocoderEngine& engine, const Settings& s) {
@@ -91,7 +91,7 @@ TEST(RenderEngineEquivalence, AllEightOutputsEqualTheEngineSampleForSample) {
 
     Settings defaults;
     RunResult run = runRenderer({"--carrier", dir.file("c.wav"), "--modulator", dir.file("m.wav"),
-                           "--outputs", "all", "-q", "-o", dir.file("default.wav")});
+                                 "--outputs", "all", "-q", "-o", dir.file("default.wav")});
     ASSERT_EQ(run.status, 0) << run.err;
     Audio rendered = readAudio(dir.file("default.wav"));
     ASSERT_EQ(rendered.channels, 8);
@@ -111,10 +111,10 @@ TEST(RenderEngineEquivalence, AllEightOutputsEqualTheEngineSampleForSample) {
         stereo.push_back(modulator[k]);
     }
     writeAudio(dir.file("both.wav"), stereo, 2, 44100);
-    run = runRenderer({"--input", dir.file("both.wav"), "--outputs", "all", "-q",
-                       "--block-size", "100", "--set", "Whiten=1", "--set", "Pred-Order=0.3",
-                       "--set", "White-Order=0.12", "--set", "Error-Vol=0.7", "--set",
-                       "Env-Amt=0.6", "-o", dir.file("changed.wav")});
+    run = runRenderer({"--input", dir.file("both.wav"), "--outputs", "all", "-q", "--block-size",
+                       "100", "--set", "Whiten=1", "--set", "Pred-Order=0.3", "--set",
+                       "White-Order=0.12", "--set", "Error-Vol=0.7", "--set", "Env-Amt=0.6", "-o",
+                       dir.file("changed.wav")});
     ASSERT_EQ(run.status, 0) << run.err;
     rendered = readAudio(dir.file("changed.wav"));
     std::vector<float> expected = engineOutputs(changed, carrier, modulator, 100);

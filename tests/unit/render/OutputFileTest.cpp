@@ -38,8 +38,8 @@ TEST(RenderOutputFile, PcmConversionRoundsWithoutDitherAndCountsClipping) {
 TEST(RenderOutputFile, SixteenBitFilesHoldTheRoundedSamplesAndReportPeakAndClips) {
     ScratchDirectory dir;
     std::string path = dir.file("out.wav");
-    const std::vector<float> samples = {0.25f, -0.5f, 1.5f, -1.25f, 0.1f,
-                                        std::numeric_limits<float>::quiet_NaN()};
+    const std::vector<float> samples = {0.25f,  -0.5f, 1.5f,
+                                        -1.25f, 0.1f,  std::numeric_limits<float>::quiet_NaN()};
     OutputFile output;
     std::string error;
     ASSERT_TRUE(output.open(path, 1, 44100, 16, error)) << error;

@@ -49,14 +49,11 @@ TEST(RenderCommand, EveryFailureEndsWithOneClearMessageAndNoOutputFile) {
         return arguments;
     };
     const std::vector<Case> cases = {
-        {with({"--carrier", m.dir.file("gone.wav"), "--modulator", m.modulator, "-o", out},
-              false),
+        {with({"--carrier", m.dir.file("gone.wav"), "--modulator", m.modulator, "-o", out}, false),
          "cannot open " + m.dir.file("gone.wav") + ": No such file or directory"},
-        {with({"--carrier", m.dir.file("notes.txt"), "--modulator", m.modulator, "-o", out},
-              false),
+        {with({"--carrier", m.dir.file("notes.txt"), "--modulator", m.modulator, "-o", out}, false),
          "cannot read " + m.dir.file("notes.txt") + " as audio"},
-        {with({"--carrier", m.dir.file("c48.wav"), "--modulator", m.modulator, "-o", out},
-              false),
+        {with({"--carrier", m.dir.file("c48.wav"), "--modulator", m.modulator, "-o", out}, false),
          "sample rates differ: carrier " + m.dir.file("c48.wav") + " is 48000 Hz, modulator " +
              m.modulator + " is 44100 Hz"},
         {with({"--input", m.carrier, "-o", out}, false), "needs a stereo file"},
@@ -65,8 +62,7 @@ TEST(RenderCommand, EveryFailureEndsWithOneClearMessageAndNoOutputFile) {
         {with({"-o", out, "--plugin", m.modulator}), "cannot load plug-in"},
         {with({"-o", out, "--plugin", fixtures + "/render_fixture_noentry.so"}),
          "exports neither VSTPluginMain nor main"},
-        {with({"-o", out, "--plugin", fixtures + "/render_fixture_null.so"}),
-         "returned no effect"},
+        {with({"-o", out, "--plugin", fixtures + "/render_fixture_null.so"}), "returned no effect"},
         {with({"-o", m.dir.file("no/such/dir/out.wav")}), "cannot write"},
         {with({"-o", m.dir.file("out.mp9")}), "cannot tell the output format"},
         {with({"-o", out, "--set", "Pred-Ordr=0.5"}),
@@ -88,13 +84,13 @@ TEST(RenderCommand, EveryFailureEndsWithOneClearMessageAndNoOutputFile) {
         EXPECT_FALSE(fileExists(out)) << c.message;
     }
     // Nothing was left behind in the directory, temporary files included.
-    EXPECT_EQ(m.dir.list(), (std::vector<std::string>{"c48.wav", "carrier.wav", "modulator.wav",
-                                                      "notes.txt"}));
+    EXPECT_EQ(m.dir.list(),
+              (std::vector<std::string>{"c48.wav", "carrier.wav", "modulator.wav", "notes.txt"}));
 }
 
 TEST(RenderCommand, ParametersAreSetByTheirOwnNamesAfterTheSelectedProgram) {
-    RunResult listing = runRenderer({"--list-params", "--program", "5", "--set", "Pred-Order=0.5",
-                               "--set", "MAIN VOL=0.25"});
+    RunResult listing = runRenderer(
+        {"--list-params", "--program", "5", "--set", "Pred-Order=0.5", "--set", "MAIN VOL=0.25"});
     ASSERT_EQ(listing.status, 0) << listing.err;
     EXPECT_NE(listing.out.find("Ostraquelle ("), std::string::npos) << listing.out;
     EXPECT_NE(listing.out.find("program 5 \"Init\""), std::string::npos) << listing.out;
@@ -128,8 +124,8 @@ TEST(RenderCommand, ParametersAreSetByTheirOwnNamesAfterTheSelectedProgram) {
 
 TEST(RenderCommand, ASuccessfulRenderReportsOneSummaryLineUnlessQuiet) {
     Material m;
-    std::vector<std::string> arguments = {"--carrier", m.carrier, "--modulator", m.modulator,
-                                          "-o", m.dir.file("out.wav")};
+    std::vector<std::string> arguments = {"--carrier", m.carrier, "--modulator",
+                                          m.modulator, "-o",      m.dir.file("out.wav")};
     RunResult run = runRenderer(arguments);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(run.err.empty()) << run.err;  // no progress bar: stderr is not a terminal
@@ -152,9 +148,9 @@ TEST(RenderCommand, ASuccessfulRenderReportsOneSummaryLineUnlessQuiet) {
     // A hot signal in 16 bits: the clipped samples are counted.
     std::vector<float> hot(4410, 3.0f);
     writeAudio(m.dir.file("hot.wav"), hot, 1, 44100);
-    RunResult clipping = runRenderer({"--carrier", m.dir.file("hot.wav"), "--modulator", m.modulator,
-                                "--outputs", "carrier", "--bits", "16", "-o",
-                                m.dir.file("hot16.wav")});
+    RunResult clipping =
+        runRenderer({"--carrier", m.dir.file("hot.wav"), "--modulator", m.modulator, "--outputs",
+                     "carrier", "--bits", "16", "-o", m.dir.file("hot16.wav")});
     ASSERT_EQ(clipping.status, 0) << clipping.err;
     EXPECT_NE(clipping.out.find("peak 9.5 dBFS, 4410 samples clipped"), std::string::npos)
         << clipping.out;

@@ -66,10 +66,10 @@ TEST(RenderPipeline, ChunkingDoesNotChangeTheAudio) {
     const std::string input = dir.file("input.wav");
     writeAudio(input, stereo(100000), 2, 44100);
     ASSERT_EQ(runRenderer({"--input", input, "-o", dir.file("a.wav"), "--quiet"}).status, 0);
-    ASSERT_EQ(runRenderer({"--input", input, "-o", dir.file("b.wav"), "--quiet", "--block-size",
-                           "300"})
-                  .status,
-              0);
+    ASSERT_EQ(
+        runRenderer({"--input", input, "-o", dir.file("b.wav"), "--quiet", "--block-size", "300"})
+            .status,
+        0);
     const Audio a = readAudio(dir.file("a.wav")), b = readAudio(dir.file("b.wav"));
     EXPECT_EQ(a.frames, 100000);
     EXPECT_EQ(a.samples, b.samples);

@@ -16,8 +16,9 @@ TEST(RenderTerminal, LongRendersShowAProgressBarUnlessQuiet) {
     ScratchDirectory dir;
     writeAudio(dir.file("c.wav"), testSignal(6 * 44100, 110.0, 5), 1, 44100);
     writeAudio(dir.file("m.wav"), testSignal(6 * 44100, 200.0, 6), 1, 44100);
-    std::vector<std::string> arguments = {"--carrier", dir.file("c.wav"), "--modulator",
-                                          dir.file("m.wav"), "-o", dir.file("out.wav")};
+    std::vector<std::string> arguments = {"--carrier",   dir.file("c.wav"),
+                                          "--modulator", dir.file("m.wav"),
+                                          "-o",          dir.file("out.wav")};
     RunResult run = runRendererOnTerminal(arguments);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("rendering [####"), std::string::npos) << run.err;
@@ -44,20 +45,19 @@ TEST(RenderTerminal, CtrlCAndPluginCrashesLeaveNoFileUnderTheOutputName) {
     writeAudio(inputs.file("c.wav"), testSignal(60 * 44100, 110.0, 8), 1, 44100);
     writeAudio(inputs.file("m.wav"), testSignal(60 * 44100, 200.0, 9), 1, 44100);
     ScratchDirectory outputs;
-    RunResult stopped = runRendererOnTerminal(
-        {"--carrier", inputs.file("c.wav"), "--modulator", inputs.file("m.wav"), "-o",
-         outputs.file("out.wav")},
-        outputs.path());
+    RunResult stopped = runRendererOnTerminal({"--carrier", inputs.file("c.wav"), "--modulator",
+                                               inputs.file("m.wav"), "-o", outputs.file("out.wav")},
+                                              outputs.path());
     EXPECT_EQ(stopped.status, 1);
     EXPECT_NE(stopped.err.find("ostraquelle-render: interrupted; no output written"),
               std::string::npos)
         << stopped.err;
     EXPECT_TRUE(outputs.list().empty());
 
-    RunResult crashed = runRenderer({"--carrier", inputs.file("c.wav"), "--modulator",
-                                     inputs.file("m.wav"), "-o", outputs.file("out.wav"),
-                                     "--plugin",
-                                     buildDirectory() + "/render-fixtures/render_fixture_crash.so"});
+    RunResult crashed =
+        runRenderer({"--carrier", inputs.file("c.wav"), "--modulator", inputs.file("m.wav"), "-o",
+                     outputs.file("out.wav"), "--plugin",
+                     buildDirectory() + "/render-fixtures/render_fixture_crash.so"});
     EXPECT_EQ(crashed.status, 70);
     EXPECT_EQ(crashed.err,
               "ostraquelle-render: the render crashed, most likely inside the plug-in; no output "

@@ -28,17 +28,17 @@ ScratchDirectory::ScratchDirectory() {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = name.data();
+    root = name.data();
 }
 
 ScratchDirectory::~ScratchDirectory() {
     for (const std::string& name : list()) unlink(file(name).c_str());
-    rmdir(path_.c_str());
+    rmdir(root.c_str());
 }
 
 std::vector<std::string> ScratchDirectory::list() const {
     std::vector<std::string> names;
-    DIR* directory = opendir(path_.c_str());
+    DIR* directory = opendir(root.c_str());
     if (directory == nullptr) return names;
     while (dirent* entry = readdir(directory)) {
         std::string name = entry->d_name;
@@ -57,7 +57,8 @@ void writeAudio(const std::string& path, const std::vector<float>& interleaved, 
     info.format = SF_FORMAT_WAV | (bits == 16 ? SF_FORMAT_PCM_16 : SF_FORMAT_FLOAT);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) throw std::runtime_error("cannot write " + path);
-    sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size()) / channels);
+    sf_writef_float(file, interleaved.data(),
+                    static_cast<sf_count_t>(interleaved.size()) / channels);
     sf_close(file);
 }
 
@@ -197,7 +198,6 @@ RunResult runRendererOnTerminal(const std::vector<std::string>& arguments,
     run.out = slurp(outPath);
     return run;
 }
-
 
 std::string pluginPath() {
     const char* path = std::getenv("OSTRAQUELLE_PLUGIN");

@@ -14,13 +14,13 @@ class ScratchDirectory {
 public:
     ScratchDirectory();
     ~ScratchDirectory();
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return root; }
+    std::string file(const std::string& name) const { return root + "/" + name; }
     // Names of the files in it (hidden ones included), sorted.
     std::vector<std::string> list() const;
 
 private:
-    std::string path_;
+    std::string root;
 };
 
 // Writes interleaved float samples; the format follows the extension (WAV float by default,

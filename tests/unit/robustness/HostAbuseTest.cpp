@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "host/AEffect.h"
-#include "vocoder/ParameterTable.h"
-#include "vocoder/VocoderEffect.h"
+#include "parameters/ParameterTable.h"
+#include "plugin/VocoderEffect.h"
 
 namespace {
 const int kMaxFrames = 512;
@@ -31,11 +31,18 @@ public:
     }
 
     float absurdFloat() {
-        static const float values[] = {0.0f, 0.5f, 1.0f, -1.0f, 2.0f, 1e30f, -1e30f,
+        static const float values[] = {0.0f,
+                                       0.5f,
+                                       1.0f,
+                                       -1.0f,
+                                       2.0f,
+                                       1e30f,
+                                       -1e30f,
                                        std::numeric_limits<float>::quiet_NaN(),
                                        std::numeric_limits<float>::infinity(),
                                        -std::numeric_limits<float>::infinity(),
-                                       std::numeric_limits<float>::denorm_min(), 3.4e38f};
+                                       std::numeric_limits<float>::denorm_min(),
+                                       3.4e38f};
         if (random() % 3 == 0) return std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
         return values[random() % (sizeof values / sizeof values[0])];
     }

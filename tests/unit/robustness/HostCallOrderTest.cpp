@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "host/AEffect.h"
-#include "vocoder/ParameterTable.h"
-#include "vocoder/VocoderEffect.h"
+#include "parameters/ParameterTable.h"
+#include "plugin/VocoderEffect.h"
 
 namespace {
 const float kRate = 48000.0f;
@@ -181,7 +181,7 @@ TEST(HostCallOrder, ArdourOrderGivesThePlainSetUpsAudio) {
     for (int32_t index = 0; index < kParameterCount; ++index)  // ... then the saved ones
         ardour.set(index, values[static_cast<size_t>(index)]);
     ardour.run(Signals(5000, 7), 1024, false);  // live input before the export starts
-    ardour.dispatch(effMainsChanged, 0, 0);  // the export's suspend and resume
+    ardour.dispatch(effMainsChanged, 0, 0);     // the export's suspend and resume
     ardour.dispatch(effMainsChanged, 0, 1);
     ardour.run(signals, 1024);
     expectSameAudio(plain, ardour);

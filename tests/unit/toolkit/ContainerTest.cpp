@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #include "unit/toolkit/RecordingView.h"
 
 #ifndef _WIN32
@@ -116,9 +116,9 @@ TEST_F(Container, ClicksGoToTheLastAddedEnabledViewUnderThePoint) {
     RecordingView* disabled = add(Rect(0, 0, 200, 200));
     disabled->setMouseEnabled(false);
 
-    frame.mouse(nullptr, Point(45, 45));  // both overlap here: the later one wins
-    frame.mouse(nullptr, Point(50, 20));  // the first view's right edge, outside the second
-    frame.mouse(nullptr, Point(30, 50));  // and its bottom edge
+    frame.mouse(nullptr, Point(45, 45));    // both overlap here: the later one wins
+    frame.mouse(nullptr, Point(50, 20));    // the first view's right edge, outside the second
+    frame.mouse(nullptr, Point(30, 50));    // and its bottom edge
     frame.mouse(nullptr, Point(150, 150));  // only the disabled view: nobody
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].view, above);
@@ -145,7 +145,7 @@ TEST_F(Container, KeysGoToTheFocusViewThenChildrenFromTheLast) {
     RecordingView* first = add(Rect(0, 0, 1, 1), 7);
     RecordingView* second = add(Rect(0, 0, 1, 1), -1);
     RecordingView* third = add(Rect(0, 0, 1, 1), -1);
-    VstKeyCode key{0, 0, 0};
+    KeyCode key{0, 0, 0};
     EXPECT_EQ(frame.onKeyDown(key), 7);
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].view, third);
@@ -173,7 +173,7 @@ TEST_F(Container, RemovingTheFocusViewClearsTheFocus) {
     frame.setFocusView(focus);
     frame.removeView(focus, true);  // destroyed: the frame must not keep pointing at it
     EXPECT_EQ(frame.getFocusView(), nullptr);
-    VstKeyCode key{0, 0, 0};
+    KeyCode key{0, 0, 0};
     EXPECT_EQ(frame.onKeyDown(key), -1);
     frame.mouse(nullptr, Point(5, 5));
     EXPECT_EQ(events(), std::vector<std::string>{"removed"});  // no focusLost to a dead view
@@ -210,7 +210,8 @@ TEST_F(Container, TheWheelGoesToTheLastViewUnderTheCursorEvenWhenMouseDisabled) 
     RecordingView* above = add(Rect(20, 20, 60, 60));
     above->setMouseEnabled(false);
 
-    platform::testdouble::setCursorPos(30, 30);  // no window: the cursor stays in screen coordinates
+    platform::testdouble::setCursorPos(30,
+                                       30);  // no window: the cursor stays in screen coordinates
     EXPECT_TRUE(frame.onWheel(nullptr, Point(5, 5), 2.5f));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].view, above);

@@ -16,7 +16,10 @@ class RecordingView : public View {
 public:
     RecordingView(const Rect& size, std::vector<ViewEvent>* log, int32_t keyAnswer = -1,
                   bool dropAnswer = false, int* destroyed = nullptr)
-        : View(size), log(log), keyAnswer(keyAnswer), dropAnswer(dropAnswer),
+        : View(size),
+          log(log),
+          keyAnswer(keyAnswer),
+          dropAnswer(dropAnswer),
           destroyed(destroyed) {}
     ~RecordingView() override {
         if (destroyed) ++*destroyed;
@@ -35,11 +38,11 @@ public:
         note("mouse", where);
         mouseContext = context;
     }
-    int32_t onKeyDown(VstKeyCode&) override {
+    int32_t onKeyDown(KeyCode&) override {
         note("keyDown");
         return keyAnswer;
     }
-    int32_t onKeyUp(VstKeyCode&) override {
+    int32_t onKeyUp(KeyCode&) override {
         note("keyUp");
         return keyAnswer;
     }

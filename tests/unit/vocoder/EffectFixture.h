@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/AEffect.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 struct EffectUnderTest {
     EffectUnderTest() : effect(new VocoderEffect(nullptr)), record(effect->getAeffect()) {}
@@ -27,8 +27,10 @@ struct EffectUnderTest {
 // Two input and eight output buffers of one block, the outputs pre-filled with a marker.
 struct Block {
     static constexpr float kMarker = -12345.0f;
-    explicit Block(int frames) : frames(frames), in(2, std::vector<float>(frames)),
-                                 out(8, std::vector<float>(frames, kMarker)) {
+    explicit Block(int frames)
+        : frames(frames),
+          in(2, std::vector<float>(frames)),
+          out(8, std::vector<float>(frames, kMarker)) {
         for (int c = 0; c < 2; ++c) inputs[c] = in[c].data();
         for (int c = 0; c < 8; ++c) outputs[c] = out[c].data();
     }

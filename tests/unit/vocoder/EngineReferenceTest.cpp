@@ -68,9 +68,9 @@ public:
                 chain.process(material.carrier[at + k], material.modulator[at + k], expected);
                 for (int c = 0; c < 8; ++c) {
                     if (std::memcmp(&outputs[c][k], &expected[c], sizeof(float)) != 0) {
-                        return "sample " + std::to_string(at + k) + " output " +
-                               std::to_string(c) + ": " + std::to_string(outputs[c][k]) +
-                               " instead of " + std::to_string(expected[c]);
+                        return "sample " + std::to_string(at + k) + " output " + std::to_string(c) +
+                               ": " + std::to_string(outputs[c][k]) + " instead of " +
+                               std::to_string(expected[c]);
                     }
                 }
             }
@@ -133,8 +133,8 @@ TEST_P(EngineAgainstReference, EveryOrderUpTo40AndTheLargeOnesWithAndWithoutWhit
             pair.whitening(whiten == 1);
             const int frames = n > 200 ? 500 : 1200;
             const std::string difference = pair.run(material, 0, frames, 256);
-            ASSERT_EQ(difference, "") << "order " << n << (whiten ? " with" : " without")
-                                      << " whitening";
+            ASSERT_EQ(difference, "")
+                << "order " << n << (whiten ? " with" : " without") << " whitening";
         }
     }
 }
@@ -208,9 +208,9 @@ TEST_P(EngineAgainstReference, RandomSettingsBetweenBlocksOfAnySize) {
             }
             case 10: {
                 const double dB = -96.0 + 120.0 * random.uniform();
-                double* gains[] = {&pair.chain.vocoded, &pair.chain.error, &pair.chain.dry,
-                                   &pair.chain.carried, &pair.chain.whitenedGain,
-                                   &pair.chain.master};
+                double* gains[] = {&pair.chain.vocoded,      &pair.chain.error,
+                                   &pair.chain.dry,          &pair.chain.carried,
+                                   &pair.chain.whitenedGain, &pair.chain.master};
                 const int which = random.below(6);
                 *gains[which] = decibelsToGain(dB);
                 switch (which) {

@@ -20,8 +20,10 @@ double ulps(double value, double reference) {
 
 TEST(PortableMath, ExpAgreesWithTheLibraryAcrossTheRange) {
     double worst = 0.0;
-    for (double x = -700.0; x <= 700.0; x += 0.0137) worst = std::max(worst, ulps(portableExp(x), std::exp(x)));
-    for (double x = -2.0; x <= 2.0; x += 1.0e-4) worst = std::max(worst, ulps(portableExp(x), std::exp(x)));
+    for (double x = -700.0; x <= 700.0; x += 0.0137)
+        worst = std::max(worst, ulps(portableExp(x), std::exp(x)));
+    for (double x = -2.0; x <= 2.0; x += 1.0e-4)
+        worst = std::max(worst, ulps(portableExp(x), std::exp(x)));
     EXPECT_LE(worst, 1.5);
     EXPECT_EQ(portableExp(0.0), 1.0);
     EXPECT_EQ(portableExp(1000.0), std::numeric_limits<double>::infinity());

@@ -6,8 +6,8 @@
 #include <new>
 
 #include "host/ModuleState.h"
+#include "plugin/VocoderProgram.h"
 #include "unit/vocoder/EffectFixture.h"
-#include "vocoder/VocoderProgram.h"
 
 namespace {
 bool failNextArrayAllocation = false;

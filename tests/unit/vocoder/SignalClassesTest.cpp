@@ -155,8 +155,8 @@ TEST(SynthesisFilter, AppliesFeedbackFromIndexZeroUpward) {
     SynthesisFilter filter;
     const double c[1024] = {0.5, -0.25};
     EXPECT_EQ(filter.process(1.0, c, 2), 1.0);
-    EXPECT_EQ(filter.process(0.0, c, 2), 0.5);            // 0.5 * 1
-    EXPECT_EQ(filter.process(0.0, c, 2), 0.25 - 0.25);    // 0.5 * 0.5 - 0.25 * 1
+    EXPECT_EQ(filter.process(0.0, c, 2), 0.5);          // 0.5 * 1
+    EXPECT_EQ(filter.process(0.0, c, 2), 0.25 - 0.25);  // 0.5 * 0.5 - 0.25 * 1
     EXPECT_EQ(filter.state(0), 0.0);
     EXPECT_EQ(filter.state(1), 0.5);
 
@@ -205,7 +205,7 @@ TEST(SynthesisFilter, RecentStateCheckCoversEverythingWrittenSinceTheLastCheck) 
     const double c[1024] = {};
     const double inf = std::numeric_limits<double>::infinity();
     filter.process(inf, c, 8);
-    for (int t = 0; t < 4; ++t) filter.process(0.0, c, 8);  // the infinity now sits at entry 4
+    for (int t = 0; t < 4; ++t) filter.process(0.0, c, 8);   // the infinity now sits at entry 4
     for (int t = 0; t < 20; ++t) filter.process(0.0, c, 2);  // a smaller count leaves it there
     EXPECT_FALSE(filter.recentStateIsFinite());
     EXPECT_FALSE(filter.isFinite());

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 #include "unit/vocoder/EffectFixture.h"
 
 namespace {
@@ -43,8 +43,8 @@ TEST(VocoderEffect, ConstructionSetsRecordDefaultsAndEngine) {
     EXPECT_EQ(fx.record->uniqueID, 0x6C51734F);
     EXPECT_EQ(std::memcmp(&fx.record->uniqueID, "OsQl", 4), 0);
 
-    const float defaults[21] = {0.8f, 0, 0, 0, 0, 0.8f, 1.0f, 0.25f, 0.1f, 0.1f, 0.5f,
-                                0.1f, 0.1f, 1.0f, 0, 0.25f, 0.1f, 0.1f, 0.5f, 0, 1.0f};
+    const float defaults[21] = {0.8f, 0,    0,    0, 0,     0.8f, 1.0f, 0.25f, 0.1f, 0.1f, 0.5f,
+                                0.1f, 0.1f, 1.0f, 0, 0.25f, 0.1f, 0.1f, 0.5f,  0,    1.0f};
     for (int i = 0; i < 21; ++i) EXPECT_EQ(fx.get(i), defaults[i]) << "index " << i;
     EXPECT_EQ(fx.dispatch(effGetProgram), 0);
     EXPECT_EQ(text(fx, effGetProgramName, 0), "Init");
@@ -68,15 +68,16 @@ TEST(VocoderEffect, ConstructionSetsRecordDefaultsAndEngine) {
 
 TEST(VocoderEffect, NamesLabelsAndDisplaysThroughTheDispatcher) {
     EffectUnderTest fx;
-    const char* names[21] = {"Voco-Vol", "Error-Vol", "Modulator-Vol", "Carrier-Vol",
-                             "w-Carrier-Vol", "main Vol", "PreEmphasis", "Pred-Order",
-                             "Pred-Learn", "Pred-Forget", "Pred-Smooth", "Env-Att", "Env-Rel",
-                             "Env-Amt", "Whiten", "White-Order", "White-Learn", "White-Forget",
-                             "White-Smooth", nullptr, "Filt-Amt"};
-    const char* labels[21] = {"dB", "dB", "dB", "dB", "dB", "dB", "coeff", "taps",
-                              "learn-rate", "forget-rate", "smooth-rate", "ms", "ms", "%",
-                              "on/off", "taps", "learn-rate", "forget-rate", "smooth-rate",
-                              nullptr, "%"};
+    const char* names[21] = {"Voco-Vol",      "Error-Vol",    "Modulator-Vol", "Carrier-Vol",
+                             "w-Carrier-Vol", "main Vol",     "PreEmphasis",   "Pred-Order",
+                             "Pred-Learn",    "Pred-Forget",  "Pred-Smooth",   "Env-Att",
+                             "Env-Rel",       "Env-Amt",      "Whiten",        "White-Order",
+                             "White-Learn",   "White-Forget", "White-Smooth",  nullptr,
+                             "Filt-Amt"};
+    const char* labels[21] = {
+        "dB",     "dB",         "dB",          "dB",          "dB",          "dB",    "coeff",
+        "taps",   "learn-rate", "forget-rate", "smooth-rate", "ms",          "ms",    "%",
+        "on/off", "taps",       "learn-rate",  "forget-rate", "smooth-rate", nullptr, "%"};
     for (int i = 0; i < 21; ++i) {
         if (!names[i]) continue;
         EXPECT_EQ(text(fx, effGetParamName, i), names[i]);
@@ -272,7 +273,7 @@ TEST(VocoderEffect, IdentityStringsPinsAndCapabilities) {
     EXPECT_EQ(fx.dispatch(effCanDo, 0, 0, other), 0);
     EXPECT_EQ(fx.dispatch(effGetTailSize), 0);
 
-    const char* labels[8] = {"Mix/Voc", "Mix/Voc", "Error", "Error",
+    const char* labels[8] = {"Mix/Voc", "Mix/Voc", "Error",     "Error",
                              "Carrier", "Carrier", "Modulator", "Modulator"};
     for (int i = 0; i < 8; ++i) {
         VstPinProperties pin;

@@ -24,8 +24,8 @@ struct Material {
             state = state * 1664525u + 1013904223u;
             const double noise = (static_cast<int32_t>(state) / 2147483648.0);
             carrier[k] = static_cast<float>(0.5 * std::sin(0.05 * k) + 0.2 * std::sin(0.31 * k));
-            modulator[k] = static_cast<float>(0.6 * std::sin(0.013 * k) * std::sin(0.2 * k) +
-                                              0.1 * noise);
+            modulator[k] =
+                static_cast<float>(0.6 * std::sin(0.013 * k) * std::sin(0.2 * k) + 0.1 * noise);
         }
     }
     std::vector<float> carrier, modulator;
@@ -129,8 +129,10 @@ TEST(VocoderEngine, WhiteningExcitesTheFilterWithTheCarrierError) {
         engine.process(&material.carrier[k], &material.modulator[k], frame.places, 1);
         const double c = material.carrier[k], m = material.modulator[k];
         reference.step(c, m);
-        const double expected = ((((reference.y * leak + reference.w * decibelsToGain(-6.0)) +
-                                   reference.e * leak) + m * leak) + c * leak);
+        const double expected =
+            ((((reference.y * leak + reference.w * decibelsToGain(-6.0)) + reference.e * leak) +
+              m * leak) +
+             c * leak);
         ASSERT_EQ(frame.out[0], static_cast<float>(expected)) << "frame " << k;
     }
 }
@@ -187,8 +189,8 @@ TEST(VocoderEngine, SilentCarrierLeavesOnlyErrorAndModulatorTerms) {
         reference.step(0.0, material.modulator[k]);
         ASSERT_EQ(reference.y, 0.0);
         const double m = material.modulator[k];
-        const double expected = ((reference.e * 1.0 + m * decibelsToGain(-6.0)) + 0.0) *
-                                decibelsToGain(-3.0);
+        const double expected =
+            ((reference.e * 1.0 + m * decibelsToGain(-6.0)) + 0.0) * decibelsToGain(-3.0);
         ASSERT_EQ(frame.out[0], static_cast<float>(expected)) << "frame " << k;
     }
 }
@@ -305,10 +307,10 @@ TEST(VocoderEngine, NonFiniteInputIsClearedAfterTheBlock) {
     for (VocoderEngine* e : {&broken, &twin}) applyDefaults(*e);
     const float zero = 0.0f;
     for (int k = 0; k < 300; ++k) {
-        broken.process(k == 150 ? &nan : &material.carrier[k], &material.modulator[k],
-                       frame.places, 1);
-        twin.process(k == 150 ? &zero : &material.carrier[k], &material.modulator[k],
-                     frame.places, 1);
+        broken.process(k == 150 ? &nan : &material.carrier[k], &material.modulator[k], frame.places,
+                       1);
+        twin.process(k == 150 ? &zero : &material.carrier[k], &material.modulator[k], frame.places,
+                     1);
     }
     EXPECT_TRUE(broken.clearNonFiniteState());
     for (int i = 0; i < 1024; ++i) {

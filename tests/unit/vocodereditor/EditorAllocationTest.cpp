@@ -7,8 +7,8 @@
 
 #include "editor/VocoderEditor.h"
 #include "host/ModuleState.h"
+#include "plugin/VocoderEffect.h"
 #include "unit/controls/ControlTestSupport.h"
-#include "vocoder/VocoderEffect.h"
 
 namespace {
 bool refuseEditor = false;

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "editor/VocoderEditor.h"
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 #ifndef _WIN32
 #include "platform_double/PlatformDouble.h"
 #endif
 #include "host/AEffect.h"
+#include "plugin/VocoderEffect.h"
 #include "toolkit/ValueDisplay.h"
 #include "unit/controls/ControlTestSupport.h"
-#include "vocoder/VocoderEffect.h"
 
 struct HostCall {
     int32_t opcode;
@@ -40,8 +40,8 @@ struct EditorHost {
 // The host the current test runs; the callback has no user pointer of its own.
 extern EditorHost* currentHost;
 
-inline intptr_t VSTCALLBACK recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t,
-                                          void*, float opt) {
+inline intptr_t VSTCALLBACK recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*,
+                                          float opt) {
     if (!currentHost) return 0;
     if (opcode == audioMasterVersion) return 2400;
     EditorHost* host = currentHost;
@@ -121,7 +121,7 @@ struct OpenEditor {
                                  : (held & kRButton) ? platform::kMessageRightButtonDown
                                                      : platform::kMessageMiddleButtonDown;
         platform::testdouble::sendMessage(window(), message, 0,
-                                       platform::testdouble::pointParam(x, y));
+                                          platform::testdouble::pointParam(x, y));
         platform::testdouble::releaseAllKeys();
     }
     // Script steps are in client coordinates; the stand-in cursor is in screen coordinates.

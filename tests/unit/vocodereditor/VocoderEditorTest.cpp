@@ -13,11 +13,11 @@
 #ifndef _WIN32
 #include "platform_double/PlatformDouble.h"
 #endif
+#include "graphics/platform/raster/RasterControls.h"
 #include "toolkit/FilmStripKnob.h"
 #include "toolkit/ToggleButton.h"
 #include "unit/graphics/Surface.h"
 #include "unit/vocodereditor/EditorFixture.h"
-#include "graphics/platform/raster/RasterControls.h"
 
 EditorHost* currentHost = nullptr;
 
@@ -143,15 +143,13 @@ TEST(VocoderEditor, DisplaysWriteEachParametersTextInItsExactFormat) {
     };
     const Case cases[] = {
         {0, 0.5f, "-36.0  dB"}, {0, 0.0f, "-96.0  dB"}, {5, 1.0f, "24.0  dB"},
-        {1, 0.8f, "0.0  dB"},
-        {6, 0.5f, "0.500 "},    {6, 1.0f, "1.000 "},
-        {7, 0.5f, "101 "},      {7, 0.25f, "51 "},      {7, 1.0f, "201 "}, {15, 0.0f, "1 "},
-        {8, 0.5f, "0.250 "},    {16, 0.5f, "0.250 "},   {16, 0.1f, "0.050 "},
-        {9, 0.5f, "0.50 e-4"},  {17, 0.5f, "0.50 e-4"}, {17, 0.1f, "0.10 e-4"},
-        {10, 0.5f, "0.3 "},     {18, 1.0f, "0.7 "},
-        {11, 0.5f, "10.0 ms"},  {11, 0.1f, "2.0 ms"},
-        {12, 0.5f, "250.0 ms"}, {12, 0.1f, "50.0 ms"},
-        {13, 0.5f, "50.0 %"},   {20, 1.0f, "100.0 %"},
+        {1, 0.8f, "0.0  dB"},   {6, 0.5f, "0.500 "},    {6, 1.0f, "1.000 "},
+        {7, 0.5f, "101 "},      {7, 0.25f, "51 "},      {7, 1.0f, "201 "},
+        {15, 0.0f, "1 "},       {8, 0.5f, "0.250 "},    {16, 0.5f, "0.250 "},
+        {16, 0.1f, "0.050 "},   {9, 0.5f, "0.50 e-4"},  {17, 0.5f, "0.50 e-4"},
+        {17, 0.1f, "0.10 e-4"}, {10, 0.5f, "0.3 "},     {18, 1.0f, "0.7 "},
+        {11, 0.5f, "10.0 ms"},  {11, 0.1f, "2.0 ms"},   {12, 0.5f, "250.0 ms"},
+        {12, 0.1f, "50.0 ms"},  {13, 0.5f, "50.0 %"},   {20, 1.0f, "100.0 %"},
     };
     for (const Case& c : cases) {
         fx.set(c.index, c.value);
@@ -339,7 +337,7 @@ TEST(VocoderEditor, HostSetParameterRedrawsTheKnobWithItsStripPictureAtTheNextId
     Surface frame50(32, 32, 0xFFFFFF);
     {
         Bitmap* strip = new Bitmap(129);
-        DrawContext context(nullptr, frame50.dc, nullptr);
+        DrawContext context(frame50.dc, nullptr);
         strip->draw(&context, Rect(0, 0, 32, 32), Point(0, 50 * 32));
         strip->release();
     }

@@ -1,7 +1,7 @@
 #pragma once
 // One program: a stored value for each of the 20 parameter slots and a name.
 
-#include "vocoder/ParameterTable.h"
+#include "parameters/ParameterTable.h"
 
 class VocoderProgram {
 public:
@@ -9,7 +9,6 @@ public:
 
     // Named "Init", with the parameters' default values.
     VocoderProgram();
-    virtual ~VocoderProgram();
 
     float values[kParameterSlots];
     char name[kNameSize];

@@ -1,6 +1,7 @@
-#include "editor/EditorBase.h"
+#include "host/EditorBase.h"
 
-EditorBase::EditorBase(EffectBase* effect) : effect(effect), parentWindow(nullptr), updatePending(0) {}
+EditorBase::EditorBase(EffectBase* effect)
+    : effect(effect), parentWindow(nullptr), updatePending(0) {}
 
 EditorBase::~EditorBase() = default;
 
@@ -34,3 +35,5 @@ int32_t EditorBase::onKeyUp(VstKeyCode*) { return -1; }
 int32_t EditorBase::setKnobMode(int32_t) { return 0; }
 
 bool EditorBase::onWheel(float) { return false; }
+
+void EditorBase::parameterChanged(int32_t, float) {}

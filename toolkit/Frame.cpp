@@ -1,14 +1,13 @@
-#include "graphics/Frame.h"
+#include "toolkit/Frame.h"
 
 #include <cstdio>
 #include <new>
 
-#include "editor/GuiEditorBase.h"
 #include "graphics/Bitmap.h"
 #include "graphics/DrawContext.h"
 #include "graphics/DropTarget.h"
-#include "host/EffectExtended.h"
-#include "host/ModuleState.h"
+#include "graphics/ModuleHandle.h"
+#include "toolkit/FrameOwner.h"
 
 namespace {
 // Process-wide, shared by every instance in the process; touched on the UI thread only.
@@ -26,7 +25,7 @@ public:
     explicit TemporaryContext(Frame* frame)
         : window(frame->window),
           dc(window ? platform::getWindowDC(window) : nullptr),
-          context(new DrawContext(frame, dc, window)) {}
+          context(new DrawContext(dc, window)) {}
     ~TemporaryContext() {
         delete context;  // selects the device context's objects back before it is released
         if (dc) platform::releaseWindowDC(window, dc);
@@ -43,9 +42,9 @@ private:
     DrawContext* context;
 };
 
-Frame::Frame(const Rect& rect, void* parent, GuiEditorBase* owner)
+Frame::Frame(const Rect& rect, void* parent, FrameOwner* frameOwner)
     : View(rect),
-      editor(owner),
+      owner(frameOwner),
       parentWindow(static_cast<platform::WindowHandle>(parent)),
       background(nullptr),
       childCount(0),
@@ -115,46 +114,43 @@ void Frame::unregisterWindowClass() {
 
 // Runs on the thread that created the window (the host's UI thread), also re-entered for
 // painting while a control tracks a drag inside a button-down message.
-intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message,
-                                uintptr_t wParam, intptr_t lParam) {
+intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t lParam) {
     Frame* frame = static_cast<Frame*>(platform::getWindowUserData(window));
     if (frame) {
         switch (message) {
-        case platform::kMessageDestroy:
-            frame->open = false;
-            // The host destroys its window before closing the editor: revoke while the
-            // window handle is still valid, or OLE keeps the target and its registration.
-            frame->setDropEnabled(false);
-            break;
-        case platform::kMessagePaint: {
-            platform::WindowRect damaged;
-            if (platform::getUpdateRect(window, &damaged)) {
-                frame->paint(window);
+            case platform::kMessageDestroy:
+                frame->open = false;
+                // The host destroys its window before closing the editor: revoke while the
+                // window handle is still valid, or OLE keeps the target and its registration.
+                frame->setDropEnabled(false);
+                break;
+            case platform::kMessagePaint: {
+                platform::WindowRect damaged;
+                if (platform::getUpdateRect(window, &damaged)) {
+                    frame->paint(window);
+                    return 0;
+                }
+                break;
+            }
+            case platform::kMessageLeftButtonDown:
+            case platform::kMessageRightButtonDown:
+            case platform::kMessageMiddleButtonDown: frame->click(window, lParam); return 0;
+            case platform::kMessageKey: {
+                KeyCode key{static_cast<int32_t>(lParam), static_cast<uint8_t>(wParam & 0xFF),
+                            static_cast<uint8_t>((wParam >> 8) & 0xFF)};
+                frame->retain();  // the host may close the editor from the automation callback
+                frame->onKeyDown(key);
+                frame->release();
                 return 0;
             }
-            break;
-        }
-        case platform::kMessageLeftButtonDown:
-        case platform::kMessageRightButtonDown:
-        case platform::kMessageMiddleButtonDown:
-            frame->click(window, lParam);
-            return 0;
-        case platform::kMessageKey: {
-            VstKeyCode key{static_cast<int32_t>(lParam), static_cast<uint8_t>(wParam & 0xFF),
-                           static_cast<uint8_t>((wParam >> 8) & 0xFF)};
-            frame->retain();  // the host may close the editor from the automation callback
-            frame->onKeyDown(key);
-            frame->release();
-            return 0;
-        }
-        case platform::kMessageWheel:
-            frame->retain();
-            frame->onWheel(nullptr, Point(0, 0),
-                           static_cast<float>(static_cast<intptr_t>(wParam)));
-            frame->release();
-            return 0;
-        default:
-            break;
+            case platform::kMessageWheel:
+                frame->retain();
+                frame->onWheel(nullptr, Point(0, 0),
+                               static_cast<float>(static_cast<intptr_t>(wParam)));
+                frame->release();
+                return 0;
+            default: break;
         }
     }
     return platform::defaultWindowProcedure(window, message, wParam, lParam);
@@ -173,7 +169,7 @@ void Frame::paint(platform::WindowHandle target) {
     platform::PaintRecord record{};
     platform::DeviceContext dc = platform::beginPaint(target, &record);
     {
-        DrawContext context(this, dc, target);
+        DrawContext context(dc, target);
         const platform::WindowRect& r = record.paintRect;
         drawRect(&context, Rect(r.left, r.top, r.right, r.bottom));
     }
@@ -186,7 +182,7 @@ void Frame::click(platform::WindowHandle target, intptr_t lParam) {
     retain();
     platform::DeviceContext dc = platform::getWindowDC(target);
     {
-        DrawContext context(this, dc, target);
+        DrawContext context(dc, target);
         // Client coordinates, both taken as unsigned 16-bit values.
         Point where(static_cast<int32_t>(lParam & 0xFFFF),
                     static_cast<int32_t>((static_cast<uintptr_t>(lParam) >> 16) & 0xFFFF));
@@ -271,8 +267,8 @@ namespace {
 
 // Key dispatch: the focus view first, then the children from the last added to the first; the
 // first answer other than -1 (not handled) wins.
-int32_t dispatchKey(View* focusView, View* const* children, int32_t childCount, VstKeyCode& key,
-                    int32_t (View::*handler)(VstKeyCode&)) {
+int32_t dispatchKey(View* focusView, View* const* children, int32_t childCount, KeyCode& key,
+                    int32_t (View::*handler)(KeyCode&)) {
     if (focusView) {
         int32_t answer = (focusView->*handler)(key);
         if (answer != -1) return answer;
@@ -286,11 +282,11 @@ int32_t dispatchKey(View* focusView, View* const* children, int32_t childCount, 
 
 }  // namespace
 
-int32_t Frame::onKeyDown(VstKeyCode& key) {
+int32_t Frame::onKeyDown(KeyCode& key) {
     return dispatchKey(focusView, children, childCount, key, &View::onKeyDown);
 }
 
-int32_t Frame::onKeyUp(VstKeyCode& key) {
+int32_t Frame::onKeyUp(KeyCode& key) {
     return dispatchKey(focusView, children, childCount, key, &View::onKeyUp);
 }
 
@@ -319,7 +315,7 @@ bool Frame::onDrop(void** items, int32_t count, int32_t type, const Point& where
     return false;
 }
 
-GuiEditorBase* Frame::getEditor() const { return editor; }
+FrameOwner* Frame::getEditor() const { return owner; }
 
 // ---- Child list ------------------------------------------------------------------------------
 
@@ -385,17 +381,15 @@ View* Frame::getView(int32_t index) const {
 // ---- Services for controls -------------------------------------------------------------------
 
 void Frame::beginEdit(int32_t index) {
-    if (!editor) return;
-    if (auto* effect = dynamic_cast<EffectExtended*>(editor->getEffect())) effect->beginEdit(index);
+    if (owner) owner->beginEdit(index);
 }
 
 void Frame::endEdit(int32_t index) {
-    if (!editor) return;
-    if (auto* effect = dynamic_cast<EffectExtended*>(editor->getEffect())) effect->endEdit(index);
+    if (owner) owner->endEdit(index);
 }
 
 void Frame::runEditorIdle() {
-    if (editor) editor->runIdleWork();
+    if (owner) owner->runIdleWork();
 }
 
 void Frame::setFocusView(View* view) {
@@ -435,7 +429,7 @@ void Frame::setDropEnabled(bool enable) {
     } else {
         // A drag still in progress may keep the target alive after the revocation; it must not
         // reach this frame any more.
-        if (dropTarget) dropTarget->detachFrame();
+        if (dropTarget) dropTarget->detachReceiver();
         dropTarget = nullptr;
         platform::revokeDragDrop(window);
         dropEnabled = false;

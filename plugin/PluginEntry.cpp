@@ -2,9 +2,10 @@
 
 #include <new>
 
+#include "graphics/ModuleHandle.h"
 #include "host/AEffect.h"
 #include "host/ModuleState.h"
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -35,6 +36,6 @@ extern "C" OSTRAQUELLE_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCall
 
 #ifndef _WIN32
 // C++ does not allow a function named main that returns a pointer; export an alias instead.
-extern "C" OSTRAQUELLE_EXPORT AEffect* pluginMainAlias(audioMasterCallback host)
-    __asm__("main") __attribute__((alias("VSTPluginMain")));
+extern "C" OSTRAQUELLE_EXPORT AEffect* pluginMainAlias(audioMasterCallback host) __asm__("main")
+    __attribute__((alias("VSTPluginMain")));
 #endif

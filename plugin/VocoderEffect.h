@@ -3,7 +3,7 @@
 // pairs (mix, modulator error, dry carrier, dry modulator), 21 parameters and 8 programs.
 
 #include "host/EffectExtended.h"
-#include "vocoder/ParameterTable.h"
+#include "parameters/ParameterTable.h"
 #include "vocoder/VocoderEngine.h"
 
 class VocoderProgram;
@@ -57,7 +57,7 @@ public:
     int32_t canDo(char* text) override;
     int32_t getTailSize() override;
 
-    // Read access for tests and the editor.
+    // Read access for tests.
     const VocoderEngine& getEngine() const { return engine; }
     double getDisplayValue(int32_t index) const;
 

@@ -1,4 +1,4 @@
-#include "vocoder/VocoderProgram.h"
+#include "plugin/VocoderProgram.h"
 
 #include <cstring>
 
@@ -8,5 +8,3 @@ VocoderProgram::VocoderProgram() {
     std::memset(name, 0, sizeof name);
     std::strcpy(name, "Init");
 }
-
-VocoderProgram::~VocoderProgram() = default;

@@ -1,13 +1,13 @@
-#include "vocoder/VocoderEffect.h"
+#include "plugin/VocoderEffect.h"
 
 #include <cstring>
 #include <new>
 
 #include "editor/VocoderEditor.h"
 #include "host/ModuleState.h"
+#include "plugin/VocoderProgram.h"
 #include "vocoder/DenormalGuard.h"
 #include "vocoder/FiniteCheck.h"
-#include "vocoder/VocoderProgram.h"
 
 namespace {
 
@@ -25,8 +25,11 @@ void copyBounded(char* field, const char* text, size_t size) {
 }  // namespace
 
 VocoderEffect::VocoderEffect(audioMasterCallback hostCallback)
-    : EffectExtended(hostCallback, kProgramCount, kParameterCount), predictionOrder(0),
-      whiteningOrder(0), whitening(0), programs(nullptr) {
+    : EffectExtended(hostCallback, kProgramCount, kParameterCount),
+      predictionOrder(0),
+      whiteningOrder(0),
+      whitening(0),
+      programs(nullptr) {
     for (float& value : currentValues) value = 0.0f;
     for (double& value : displayValues) value = 0.0;
 
@@ -108,7 +111,7 @@ void VocoderEffect::applyParameter(int32_t index, float value) {
 void VocoderEffect::notifyEditor(int32_t index, float value) {
     if (!editor) return;
     editor->requestUpdate();
-    if (auto* panel = dynamic_cast<GuiEditorBase*>(editor)) panel->parameterChanged(index, value);
+    editor->parameterChanged(index, value);
 }
 
 float VocoderEffect::getParameter(int32_t index) {
@@ -138,7 +141,8 @@ void VocoderEffect::render(float** inputs, float** outputs, int32_t sampleFrames
     if (!inputs || !inputs[0] || !inputs[1]) {
         // Nothing to vocode: the outputs the host gave must not keep whatever they held.
         for (int i = 0; i < kOutputCount; ++i) {
-            if (outputs[i]) std::memset(outputs[i], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+            if (outputs[i])
+                std::memset(outputs[i], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
         }
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
-// The binding of an editor to the host: rectangle, parent window, update request, idle, key
-// and knob-mode hooks. The dispatcher's editor opcodes land here.
+// The editor as the plug-in interface sees it: rectangle, parent window, update request, idle,
+// key and knob-mode hooks, and parameter changes. The dispatcher's editor opcodes land here;
+// the interface names no editor class, a concrete editor derives from it.
 
 #include "host/AEffect.h"
 
@@ -24,6 +25,9 @@ public:
     virtual int32_t onKeyUp(VstKeyCode* keyCode);
     virtual int32_t setKnobMode(int32_t mode);
     virtual bool onWheel(float distance);
+    // The effect calls this after every parameter set (host or editor), after requestUpdate;
+    // may come from any thread the host sets parameters on.
+    virtual void parameterChanged(int32_t index, float value);
 
     EffectBase* getEffect() const { return effect; }
 

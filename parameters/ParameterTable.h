@@ -1,8 +1,10 @@
 #pragma once
-// The vocoder's parameters: index, name, unit label, default and the mapping from the host's
-// normalised value to the value shown and handed to the engine. Parameter indices are a
-// permanent interface (host automation, program slots, control tags); the effect and the
-// editor both read this one table.
+// The vocoder's parameters, keyed by index: name, unit label, default, the mapping from the
+// host's normalised value to the value shown to the host and handed to the engine, and the
+// control on the panel with its text and its place. Parameter indices are a permanent interface
+// (host automation, stored presets, control tags). The effect, the editor and the artwork
+// (resources/artwork/layout.py reads the panel places from ParameterTable.cpp) use this one
+// table.
 
 #include <cstdint>
 
@@ -43,6 +45,33 @@ enum class ParameterMapping {
     onOff,     // 1 when x >= 0.5, else 0 (a NaN gives 0)
 };
 
+// The control that shows a parameter on the panel.
+enum class ControlKind {
+    knob,         // a film-strip knob with a value display below or beside it
+    onOffSwitch,  // a two-state button
+};
+
+// How the panel's value display writes a normalised value x: the number, a space, the unit.
+// The panel's texts predate the host's and round differently (some products are in float), so
+// they have their own formats.
+enum class PanelText {
+    decibels,        // 120 x - 96 in float, one decimal, unit " dB"
+    plain,           // x, three decimals
+    taps,            // floor(200 x in float) + 1, no decimals
+    half,            // 0.5 x, three decimals
+    tenThousandths,  // x, two decimals, unit "e-4"
+    smoothing,       // 0.7 x, one decimal
+    attack,          // 20 x in float, one decimal, unit "ms"
+    release,         // 500 x in float, one decimal, unit "ms"
+    percent,         // 100 x in float, one decimal, unit "%"
+    none,            // no display
+};
+
+// A place on the panel in pixels: left and top inclusive, right and bottom exclusive.
+struct PanelBox {
+    int32_t left, top, right, bottom;
+};
+
 struct ParameterInfo {
     int32_t index;
     const char* name;
@@ -50,10 +79,16 @@ struct ParameterInfo {
     ParameterMapping mapping;
     double scale;  // for linear mappings
     float defaultValue;
+    ControlKind control;
+    PanelText text;
+    PanelBox controlBox;
+    PanelBox displayBox;  // all 0 without a display
 };
 
 // The entry of an index, or null for index 19 and indices outside 0 to 20.
 const ParameterInfo* findParameter(int32_t index);
+// The entry stored in a slot (0 to 19), in index order.
+const ParameterInfo& slotInfo(int32_t slot);
 // The storage slot (0 to 19) of an index that carries a value, or -1.
 int32_t parameterSlot(int32_t index);
 // The index stored in a slot (0 to 19).
@@ -63,3 +98,5 @@ double parameterDisplayValue(const ParameterInfo& info, float x);
 // floor(200 x) truncated to 32 bits, plus 1; defined for every x (a NaN or a value outside
 // the 32-bit range truncates to the lowest integer, as the x86 conversion does).
 int32_t orderFromValue(float x);
+// The panel's text for x; out holds at least 64 characters (the widest float fits).
+void formatPanelText(PanelText text, float x, char* out);

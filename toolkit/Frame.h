@@ -6,21 +6,22 @@
 
 #include <cstdint>
 
+#include "graphics/DropReceiver.h"
 #include "graphics/platform/Window.h"
 #include "toolkit/View.h"
 
 class Bitmap;
 class DrawContext;
 class DropTarget;
-class GuiEditorBase;
+class FrameOwner;
 
-class Frame : public View {
+class Frame : public View, public DropReceiver {
 public:
-    // Created by the editor when the host opens it; size is (0, 0, width, height) of the
-    // background. With a parent window the frame registers its window class, creates its
+    // Created by its owner, the editor, when the host opens it; size is (0, 0, width, height)
+    // of the background. With a parent window the frame registers its window class, creates its
     // child window and enables dropping; without one it has no window.
     // The parent is the host's window handle as the editor received it (HWND on Windows).
-    Frame(const Rect& size, void* parentWindow, GuiEditorBase* editor);
+    Frame(const Rect& size, void* parentWindow, FrameOwner* owner);
     // Deleted by the editor when the host closes it: drops, children, background, OLE, blit
     // library and window are released in that order.
     ~Frame() override;
@@ -30,11 +31,11 @@ public:
     void drawRect(DrawContext* context, const Rect& updateRect) override;
     void mouse(DrawContext* context, const Point& where) override;
     void update(DrawContext* context) override;
-    int32_t onKeyDown(VstKeyCode& key) override;
-    int32_t onKeyUp(VstKeyCode& key) override;
+    int32_t onKeyDown(KeyCode& key) override;
+    int32_t onKeyUp(KeyCode& key) override;
     bool onDrop(void** items, int32_t count, int32_t type, const Point& where) override;
     bool onWheel(DrawContext* context, const Point& where, float distance) override;
-    GuiEditorBase* getEditor() const override;
+    FrameOwner* getEditor() const override;
 
     // Container operations, appended in this order.
     // Takes over the caller's reference; false (view not added) when the list cannot grow.
@@ -57,16 +58,16 @@ public:
     void handleWindowEvents();
 
     // Services for views and controls.
-    // Around a mouse drag: audioMasterBeginEdit / audioMasterEndEdit through the editor's effect.
+    // Around a mouse drag: the owner tells the host that an edit gesture begins or ends.
     void beginEdit(int32_t index);
     void endEdit(int32_t index);
-    // The editor's throttled idle work; controls call it on every pass of a drag loop.
+    // The owner's throttled idle work; controls call it on every pass of a drag loop.
     void runEditorIdle();
     void setFocusView(View* view);
     View* getFocusView() const { return focusView; }
     int32_t getKnobMode() const;
     // The cursor in window coordinates; always true.
-    bool getCursorLocation(Point& where) const;
+    bool getCursorLocation(Point& where) const override;
 
     platform::WindowHandle getWindow() const { return window; }
     platform::WindowHandle getParentWindow() const { return parentWindow; }
@@ -100,7 +101,7 @@ private:
     void paint(platform::WindowHandle window);
     void click(platform::WindowHandle window, intptr_t lParam);
 
-    GuiEditorBase* editor;
+    FrameOwner* owner;
     platform::WindowHandle parentWindow;
     Bitmap* background;
     int32_t childCount;

@@ -1,0 +1,3 @@
+#include "graphics/ModuleHandle.h"
+
+void* moduleInstance = nullptr;
