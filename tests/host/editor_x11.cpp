@@ -73,8 +73,8 @@ bool exists(const std::string& name) {
     return stat((sessionDir + "/" + name).c_str(), &info) == 0;
 }
 
-intptr_t VSTCALLBACK hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t,
-                                  void*, float opt) {
+intptr_t VSTCALLBACK hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void*,
+                                  float opt) {
     if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterIdle) return 0;
     calls.push_back({effect, opcode, index, opt});
@@ -107,8 +107,8 @@ int openDescriptors() {
     return w;
 }
 
-std::vector<::Window> childrenOf(::Window parent) {
-    std::vector<::Window> result;
+std::vector< ::Window> childrenOf(::Window parent) {
+    std::vector< ::Window> result;
     ::Window root = 0, up = 0, *list = nullptr;
     unsigned int count = 0;
     if (XQueryTree(display, parent, &root, &up, &list, &count)) {
@@ -130,7 +130,7 @@ struct Plugin {
     }
     ::Window panel() const {
         if (!hostWindow) return 0;
-        const std::vector<::Window> children = childrenOf(hostWindow);
+        const std::vector< ::Window> children = childrenOf(hostWindow);
         return children.size() == 1 ? children[0] : 0;
     }
     float get(int32_t index) { return effect->getParameter(effect, index); }
@@ -247,12 +247,12 @@ struct Place {
     float defaultValue;
 };
 const Place kPlaces[19] = {
-    {0, 276, 68, 311, 76, 0.8f},   {1, 276, 124, 311, 132, 0.0f}, {2, 276, 184, 311, 191, 0.0f},
-    {3, 276, 240, 311, 247, 0.0f}, {4, 276, 296, 311, 303, 0.0f}, {5, 276, 352, 311, 359, 0.8f},
-    {6, 24, 64, 16, 100, 1.0f},    {7, 88, 64, 80, 100, 0.25f},   {8, 144, 64, 136, 100, 0.1f},
-    {9, 208, 64, 200, 100, 0.1f},  {10, 24, 144, 16, 180, 0.5f},  {11, 144, 144, 136, 180, 0.1f},
+    {0, 276, 68, 311, 76, 0.8f},    {1, 276, 124, 311, 132, 0.0f},  {2, 276, 184, 311, 191, 0.0f},
+    {3, 276, 240, 311, 247, 0.0f},  {4, 276, 296, 311, 303, 0.0f},  {5, 276, 352, 311, 359, 0.8f},
+    {6, 24, 64, 16, 100, 1.0f},     {7, 88, 64, 80, 100, 0.25f},    {8, 144, 64, 136, 100, 0.1f},
+    {9, 208, 64, 200, 100, 0.1f},   {10, 24, 144, 16, 180, 0.5f},   {11, 144, 144, 136, 180, 0.1f},
     {12, 208, 144, 200, 180, 0.1f}, {13, 192, 244, 184, 279, 1.0f}, {15, 20, 264, 12, 299, 0.25f},
-    {16, 92, 264, 84, 299, 0.1f},  {17, 20, 336, 12, 371, 0.1f},  {18, 92, 336, 84, 371, 0.5f},
+    {16, 92, 264, 84, 299, 0.1f},   {17, 20, 336, 12, 371, 0.1f},   {18, 92, 336, 84, 371, 0.5f},
     {20, 192, 332, 184, 367, 1.0f},
 };
 
@@ -291,7 +291,8 @@ void checkPanel(const std::vector<uint32_t>& got, const Pictures& p) {
         }
     std::printf("panel outside the displays: %ld of %ld pixels differ from the bitmaps\n", differ,
                 compared);
-    check.expect(differ == 0, "the panel shows the bitmaps exactly outside the displays", differ, 0);
+    check.expect(differ == 0, "the panel shows the bitmaps exactly outside the displays", differ,
+                 0);
     int lit = 0, displaysWithText = 0, coloured = 0;
     for (const Place& place : kPlaces) {
         int litHere = 0;
@@ -312,7 +313,8 @@ void checkPanel(const std::vector<uint32_t>& got, const Pictures& p) {
 
 bool savePanel(Plugin& p, const std::string& path) {
     const std::vector<uint32_t> pixels = capture(p.panel(), 0, 0, kWidth, kHeight);
-    const bool ok = pixels.size() == size_t(kWidth) * kHeight && png::write(path, pixels, kWidth, kHeight);
+    const bool ok =
+        pixels.size() == size_t(kWidth) * kHeight && png::write(path, pixels, kWidth, kHeight);
     std::printf("%s %s\n", ok ? "saved" : "FAIL: cannot write", path.c_str());
     return ok;
 }
@@ -348,7 +350,8 @@ bool near(float a, float b) { return a - b < 1e-5f && b - a < 1e-5f; }
 void expectAutomationOnly(Plugin& p, int32_t index, float value, const char* what) {
     const std::vector<HostCall> seen = callsOf(p);
     bool only = !seen.empty();
-    for (const HostCall& c : seen) only = only && c.opcode == audioMasterAutomate && c.index == index;
+    for (const HostCall& c : seen)
+        only = only && c.opcode == audioMasterAutomate && c.index == index;
     check.expect(only, what, long(seen.size()), 1);
     check.expect(!seen.empty() && near(seen.back().value, value), what,
                  seen.empty() ? -1 : long(seen.back().value * 1000), long(value * 1000));
@@ -371,7 +374,8 @@ void mouseSteps(Plugin& p, const Pictures& pictures) {
     // Knob 7 dragged up by 200 pixels.
     calls.clear();
     if (!waitForDriver("drag", p)) return check.expect(false, "drag done");
-    check.expect(p.get(7) == 1.0f, "drag up 200 px: parameter 7 is 1.0", long(p.get(7) * 1000), 1000);
+    check.expect(p.get(7) == 1.0f, "drag up 200 px: parameter 7 is 1.0", long(p.get(7) * 1000),
+                 1000);
     std::vector<HostCall> seen = callsOf(p);
     check.expect(seen.size() >= 3, "drag: begin, automation, end", long(seen.size()), 3);
     if (seen.size() >= 3) {
@@ -425,7 +429,8 @@ void mouseSteps(Plugin& p, const Pictures& pictures) {
     pump(200);
 
     // The whitening switch.
-    check.expect(switchPixels(p) == part(pictures.switches, 0, 0, 16, 16), "switch shows the off picture");
+    check.expect(switchPixels(p) == part(pictures.switches, 0, 0, 16, 16),
+                 "switch shows the off picture");
     calls.clear();
     if (!waitForDriver("switch", p)) return check.expect(false, "switch click done");
     check.expect(p.get(14) == 1.0f, "switch click: parameter 14 is 1.0");
@@ -433,7 +438,8 @@ void mouseSteps(Plugin& p, const Pictures& pictures) {
     check.expect(seen.size() == 1 && seen[0].opcode == audioMasterAutomate && seen[0].index == 14 &&
                      seen[0].value == 1.0f,
                  "switch click: one audioMasterAutomate(14, 1.0)", long(seen.size()), 1);
-    check.expect(switchPixels(p) == part(pictures.switches, 0, 16, 16, 16), "switch shows the on picture");
+    check.expect(switchPixels(p) == part(pictures.switches, 0, 16, 16, 16),
+                 "switch shows the on picture");
     p.set(14, 0.0f);
     pump(200);
 }
@@ -465,18 +471,22 @@ int runWithoutDisplay(PluginMain entry) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::printf("usage: %s <plug-in> --resources <dir> [--screenshot f.png] [--session dir]\n"
-                    "       %s <plug-in> --no-display\n",
-                    argv[0], argv[0]);
+        std::printf(
+            "usage: %s <plug-in> --resources <dir> [--screenshot f.png] [--session dir]\n"
+            "       %s <plug-in> --no-display\n",
+            argv[0], argv[0]);
         return 2;
     }
     std::string screenshot, resources;
     bool noDisplay = false;
     for (int i = 2; i < argc; i++) {
         if (std::strcmp(argv[i], "--no-display") == 0) noDisplay = true;
-        if (i + 1 < argc && std::strcmp(argv[i], "--screenshot") == 0) screenshot = argv[++i];
-        else if (i + 1 < argc && std::strcmp(argv[i], "--session") == 0) sessionDir = argv[++i];
-        else if (i + 1 < argc && std::strcmp(argv[i], "--resources") == 0) resources = argv[++i];
+        if (i + 1 < argc && std::strcmp(argv[i], "--screenshot") == 0)
+            screenshot = argv[++i];
+        else if (i + 1 < argc && std::strcmp(argv[i], "--session") == 0)
+            sessionDir = argv[++i];
+        else if (i + 1 < argc && std::strcmp(argv[i], "--resources") == 0)
+            resources = argv[++i];
     }
 
     PluginModule module = openPlugin(argv[1]);
@@ -553,16 +563,21 @@ int main(int argc, char** argv) {
         std::vector<uint32_t> image = pictures.panel.pixels;
         drawKnob(image, pictures, 276, 68, 50);
         for (int y = 0; y < 32; y++)
-            for (int x = 0; x < 32; x++) want50[size_t(y) * 32 + x] = image[size_t(68 + y) * kWidth + 276 + x];
+            for (int x = 0; x < 32; x++)
+                want50[size_t(y) * 32 + x] = image[size_t(68 + y) * kWidth + 276 + x];
         image = pictures.panel.pixels;
         drawKnob(image, pictures, 276, 68, 80);
         for (int y = 0; y < 32; y++)
-            for (int x = 0; x < 32; x++) want80[size_t(y) * 32 + x] = image[size_t(68 + y) * kWidth + 276 + x];
-        check.expect(capture(first.panel(), 276, 68, 32, 32) == want80, "knob 0 shows picture 80 for its default 0.8");
+            for (int x = 0; x < 32; x++)
+                want80[size_t(y) * 32 + x] = image[size_t(68 + y) * kWidth + 276 + x];
+        check.expect(capture(first.panel(), 276, 68, 32, 32) == want80,
+                     "knob 0 shows picture 80 for its default 0.8");
         first.set(0, 0.5f);
-        check.expect(capture(first.panel(), 276, 68, 32, 32) == want80, "knob 0 is not redrawn before the idle");
+        check.expect(capture(first.panel(), 276, 68, 32, 32) == want80,
+                     "knob 0 is not redrawn before the idle");
         first.send(effEditIdle);
-        check.expect(capture(first.panel(), 276, 68, 32, 32) == want50, "knob 0 shows picture 50 after one idle");
+        check.expect(capture(first.panel(), 276, 68, 32, 32) == want50,
+                     "knob 0 shows picture 50 after one idle");
     }
 
     // Fifty open/close cycles: each close takes the window and the connection away.
@@ -589,17 +604,20 @@ int main(int argc, char** argv) {
         check.expectEq(second.open(), 1, "the second editor opens");
         pump(300);
         check.expect(first.panel() && second.panel(), "both editors are open");
-        check.expectEq(openDescriptors(), descriptorsOpen + 1, "each editor has its own connection");
+        check.expectEq(openDescriptors(), descriptorsOpen + 1,
+                       "each editor has its own connection");
         second.set(7, 1.0f);
         pump(200);
         check.expect(first.get(7) == 0.25f && second.get(7) == 1.0f, "instances independent");
-        check.expect(display7(first) != display7(second), "the two panels differ where they should");
+        check.expect(display7(first) != display7(second),
+                     "the two panels differ where they should");
 
         // The host closes the second effect without closing its editor first.
         second.send(effClose);
         second.effect = nullptr;
         plugins.pop_back();
-        check.expect(childrenOf(second.hostWindow).empty(), "an effect closed with its editor open takes the window down");
+        check.expect(childrenOf(second.hostWindow).empty(),
+                     "an effect closed with its editor open takes the window down");
         check.expectEq(openDescriptors(), descriptorsOpen, "and its connection");
         XDestroyWindow(display, second.hostWindow);
     }
@@ -620,7 +638,8 @@ int main(int argc, char** argv) {
         pump(50);
         third.send(effClose);
         plugins.pop_back();
-        check.expectEq(openDescriptors(), descriptorsOpen, "a host window destroyed first leaves nothing");
+        check.expectEq(openDescriptors(), descriptorsOpen,
+                       "a host window destroyed first leaves nothing");
     }
 
     pump(100);

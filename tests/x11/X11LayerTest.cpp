@@ -39,7 +39,8 @@ protected:
     void SetUp() override {
         display = XOpenDisplay(nullptr);
         if (!display) GTEST_SKIP() << "no X display";
-        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 100, 100, 368, 412, 0, 0, 0);
+        parent =
+            XCreateSimpleWindow(display, DefaultRootWindow(display), 100, 100, 368, 412, 0, 0, 0);
         XMapWindow(display, parent);
         XSync(display, False);
         record = effect.getAeffect();
@@ -107,9 +108,8 @@ intptr_t countingProcedure(platform::WindowHandle window, uint32_t message, uint
 
 TEST_F(X11Host, AWindowTheHostDestroyedFirstIsNoErrorForTheHost) {
     platform::registerWindowClass("X11LayerTest", &countingProcedure, nullptr);
-    platform::WindowHandle window =
-        platform::createChildWindow("X11LayerTest", 50, 40,
-                                   static_cast<platform::WindowHandle>(parentId()), nullptr);
+    platform::WindowHandle window = platform::createChildWindow(
+        "X11LayerTest", 50, 40, static_cast<platform::WindowHandle>(parentId()), nullptr);
     ASSERT_NE(window, nullptr);
     XDestroyWindow(display, parent);
     XSync(display, False);

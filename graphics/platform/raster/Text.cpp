@@ -93,7 +93,8 @@ int DrawTextA(HDc handle, const char* text, int length, RectRec* rect, uint32_t 
     const bool clip = (format & kDtNoClip) == 0;
     BitmapObject& surface = *dc->bitmap;
     auto inRect = [&](int px, int py) {
-        return !clip || (px >= rect->left && px < rect->right && py >= rect->top && py < rect->bottom);
+        return !clip ||
+               (px >= rect->left && px < rect->right && py >= rect->top && py < rect->bottom);
     };
 
     TextImage image;

@@ -25,9 +25,9 @@ namespace {
 const char* const kFontFolders[] = {"/usr/share/fonts", "/usr/local/share/fonts"};
 const char* const kRegularFiles[] = {"LiberationSans-Regular.ttf", "DejaVuSans.ttf"};
 const char* const kBoldFiles[] = {"LiberationSans-Bold.ttf", "DejaVuSans-Bold.ttf"};
-const char* const kDebianPaths[] = {
-    "/usr/share/fonts/truetype/liberation/", "/usr/share/fonts/truetype/liberation2/",
-    "/usr/share/fonts/truetype/dejavu/"};
+const char* const kDebianPaths[] = {"/usr/share/fonts/truetype/liberation/",
+                                    "/usr/share/fonts/truetype/liberation2/",
+                                    "/usr/share/fonts/truetype/dejavu/"};
 
 bool isFile(const std::string& path) {
     struct stat info {};
@@ -76,7 +76,8 @@ std::string findFont(const char* const* names, size_t count) {
 // difference over the value displays of its screenshot).
 struct CoverageCurve {
     CoverageCurve() {
-        for (int i = 0; i < 256; i++) table[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, 0.6)));
+        for (int i = 0; i < 256; i++)
+            table[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, 0.6)));
     }
     uint8_t table[256];
 };
@@ -102,10 +103,10 @@ public:
         return true;
     }
 
-    bool layout(const LogFontRec& font, const std::string& text,
-                raster::TextImage* out) override {
+    bool layout(const LogFontRec& font, const std::string& text, raster::TextImage* out) override {
         FT_Face face = font.lfWeight >= 600 ? bold : regular;
-        const int size = font.lfHeight < 0 ? -font.lfHeight : (font.lfHeight > 0 ? font.lfHeight : 16);
+        const int size =
+            font.lfHeight < 0 ? -font.lfHeight : (font.lfHeight > 0 ? font.lfHeight : 16);
         if (!face || size > 512 || FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0) return false;
 
         // GDI's cell: the Windows ascent and descent of the font, scaled to the em size.

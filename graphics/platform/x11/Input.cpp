@@ -33,8 +33,8 @@ bool queryPointer(int* rootX, int* rootY, unsigned int* mask) {
     x11::ErrorGuard guard;
     ::Window root = 0, child = 0;
     int windowX = 0, windowY = 0;
-    return XQueryPointer(display, DefaultRootWindow(display), &root, &child, rootX, rootY,
-                         &windowX, &windowY, mask) != 0;
+    return XQueryPointer(display, DefaultRootWindow(display), &root, &child, rootX, rootY, &windowX,
+                         &windowY, mask) != 0;
 }
 
 }  // namespace

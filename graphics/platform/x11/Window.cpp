@@ -74,7 +74,8 @@ Channel channelOf(unsigned long mask) {
 
 unsigned long place(uint32_t component, const Channel& c) {
     if (c.bits <= 0) return 0;
-    const unsigned long value = c.bits >= 8 ? (component << (c.bits - 8)) : (component >> (8 - c.bits));
+    const unsigned long value =
+        c.bits >= 8 ? (component << (c.bits - 8)) : (component >> (8 - c.bits));
     return value << c.shift;
 }
 
@@ -95,7 +96,8 @@ void show(WindowRecord* w, int left, int top, int right, int bottom) {
     const Channel blue = channelOf(image->blue_mask);
     // Bits of the pixel that are no colour (the alpha of a 32-bit visual): opaque.
     const unsigned long depthMask = image->depth >= 32 ? 0xFFFFFFFFul : ((1ul << image->depth) - 1);
-    const unsigned long rest = depthMask & ~(image->red_mask | image->green_mask | image->blue_mask);
+    const unsigned long rest =
+        depthMask & ~(image->red_mask | image->green_mask | image->blue_mask);
     for (int y = top; y < bottom; y++) {
         const ColorRef* row = &dc->bitmap->pixels[size_t(y) * dc->bitmap->width];
         for (int x = left; x < right; x++) {
@@ -147,15 +149,20 @@ uint8_t virtualKeyOf(KeySym sym) {
     switch (sym) {
         case XK_BackSpace: return 1;
         case XK_Tab: return 2;
-        case XK_Return: case XK_KP_Enter: return 4;
+        case XK_Return:
+        case XK_KP_Enter: return 4;
         case XK_Escape: return 6;
         case XK_space: return 7;
         case XK_End: return 9;
         case XK_Home: return 10;
-        case XK_Left: case XK_KP_Left: return 11;
-        case XK_Up: case XK_KP_Up: return 12;
-        case XK_Right: case XK_KP_Right: return 13;
-        case XK_Down: case XK_KP_Down: return 14;
+        case XK_Left:
+        case XK_KP_Left: return 11;
+        case XK_Up:
+        case XK_KP_Up: return 12;
+        case XK_Right:
+        case XK_KP_Right: return 13;
+        case XK_Down:
+        case XK_KP_Down: return 14;
         case XK_Page_Up: return 15;
         case XK_Page_Down: return 16;
         case XK_Delete: return 22;
@@ -175,9 +182,18 @@ void buttonPress(WindowRecord* w, const XButtonEvent& e) {
     uint32_t message = 0;
     unsigned int buttonMask = 0;
     switch (e.button) {
-        case Button1: message = kMessageLeftButtonDown; buttonMask = Button1Mask; break;
-        case Button2: message = kMessageMiddleButtonDown; buttonMask = Button2Mask; break;
-        case Button3: message = kMessageRightButtonDown; buttonMask = Button3Mask; break;
+        case Button1:
+            message = kMessageLeftButtonDown;
+            buttonMask = Button1Mask;
+            break;
+        case Button2:
+            message = kMessageMiddleButtonDown;
+            buttonMask = Button2Mask;
+            break;
+        case Button3:
+            message = kMessageRightButtonDown;
+            buttonMask = Button3Mask;
+            break;
         case Button4:
         case Button5:
             // The wheel: button 4 turns away from the user (up), as a positive WM_MOUSEWHEEL.
@@ -226,8 +242,7 @@ void handle(WindowRecord* w, XEvent& e) {
         case DestroyNotify:
             if (e.xdestroywindow.window == w->id) serverDestroyed(w);
             break;
-        default:
-            break;  // releases, motion, crossing, mapping: the controls poll what they need
+        default: break;  // releases, motion, crossing, mapping: the controls poll what they need
     }
 }
 
@@ -236,8 +251,7 @@ void handle(WindowRecord* w, XEvent& e) {
 void collectPaints(WindowRecord* w) {
     XEvent e;
     while (w->live && XCheckTypedWindowEvent(w->display, w->id, Expose, &e)) handle(w, e);
-    while (w->live && XCheckTypedWindowEvent(w->display, w->id, MotionNotify, &e)) {
-    }
+    while (w->live && XCheckTypedWindowEvent(w->display, w->id, MotionNotify, &e)) {}
     while (w->live && XCheckTypedWindowEvent(w->display, w->id, DestroyNotify, &e)) handle(w, e);
 }
 
@@ -334,9 +348,8 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
         const unsigned long errorsBefore = x11::ErrorGuard::errorCount();
         XWindowAttributes parentAttributes;
         // The window shares the parent's visual, so that it can live inside it.
-        if (XGetWindowAttributes(display, parentId, &parentAttributes) &&
-            parentAttributes.visual && parentAttributes.visual->c_class == TrueColor &&
-            parentAttributes.depth >= 15) {
+        if (XGetWindowAttributes(display, parentId, &parentAttributes) && parentAttributes.visual &&
+            parentAttributes.visual->c_class == TrueColor && parentAttributes.depth >= 15) {
             XSetWindowAttributes attributes{};
             attributes.background_pixmap = None;  // the panel covers the window: no erase
             attributes.border_pixel = 0;
@@ -344,10 +357,10 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
             attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                                     PointerMotionMask | KeyPressMask | KeyReleaseMask |
                                     StructureNotifyMask;
-            const ::Window id = XCreateWindow(
-                display, parentId, 0, 0, unsigned(width), unsigned(height), 0,
-                parentAttributes.depth, InputOutput, parentAttributes.visual,
-                CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+            const ::Window id =
+                XCreateWindow(display, parentId, 0, 0, unsigned(width), unsigned(height), 0,
+                              parentAttributes.depth, InputOutput, parentAttributes.visual,
+                              CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
             XSync(display, False);
             if (id && x11::ErrorGuard::errorCount() == errorsBefore) {
                 w = new x11::WindowRecord;
@@ -357,9 +370,9 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
                 w->height = height;
                 w->procedure = x11::classes()[className];
                 w->gc = XCreateGC(display, id, 0, nullptr);
-                w->image = XCreateImage(display, parentAttributes.visual,
-                                        unsigned(parentAttributes.depth), ZPixmap, 0, nullptr,
-                                        unsigned(width), unsigned(height), 32, 0);
+                w->image =
+                    XCreateImage(display, parentAttributes.visual, unsigned(parentAttributes.depth),
+                                 ZPixmap, 0, nullptr, unsigned(width), unsigned(height), 32, 0);
                 if (w->image)
                     w->image->data = static_cast<char*>(
                         std::calloc(size_t(w->image->bytes_per_line) * size_t(height), 1));
@@ -520,8 +533,7 @@ uint32_t getTickCount() {
 void sleepMilliseconds(uint32_t milliseconds) {
     x11::pressLatch().active = false;
     timespec pause{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&pause, &pause) != 0) {
-    }
+    while (nanosleep(&pause, &pause) != 0) {}
 }
 
 // No OLE on Linux: nothing to initialise.
