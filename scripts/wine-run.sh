@@ -3,6 +3,7 @@
 # the program with a failure instead of waiting in the debugger):
 #   wine-run.sh <prefix dir> <win32|win64> <program.exe> [args...]
 #   wine-run.sh <prefix dir> <win32|win64> --boot-only    prepare the prefix and stop
+#   wine-run.sh <prefix dir> <win32|win64> --kind         print the prefix kind (below) and stop
 # Each prefix starts as a copy of one booted template per build tree and prefix kind
 # (<build>/wineprefix-template-<kind>): wineboot takes tens of seconds, and it runs once. The
 # X11 driver is unmanaged so that hiding or destroying a window does not wait for a window
@@ -31,6 +32,7 @@ case $arch in
   win64) kind=win64 loader=$wine64 boot_loader=$wine64 ;;
   *) echo "wine-run: unknown architecture '$arch' (win32 or win64)" >&2; exit 2 ;;
 esac
+if [ "${1:-}" = --kind ]; then echo "$kind"; exit 0; fi
 for program in "$loader" "$boot_loader"; do
   if [ ! -x "$program" ]; then
     echo "wine-run: $program is missing; scripts/setup.sh installs wine" >&2

@@ -36,9 +36,16 @@ else
 fi
 
 # 2. The forced emulated path: inside, probe says emulated and wine32 runs through qemu.
-inside=$(bash "$script" run-emulated bash -c 'bash "$0" probe; /usr/lib/wine/wine --version' "$script" 2>&1)
+#    32-bit programs then run in a 64-bit prefix (booted natively), as they do natively in a
+#    32-bit one.
+wine_run=$source/scripts/wine-run.sh
+inside=$(bash "$script" run-emulated bash -c 'unset OSTRAQUELLE_I386; bash "$0" probe; /usr/lib/wine/wine --version; bash "$1" /nonexistent win32 --kind' "$script" "$wine_run" 2>&1)
 expect "forced emulation: probe says emulated through qemu" "$(head -n1 <<<"$inside")" "emulated: *qemu-i386-static*"
 expect "forced emulation: wine32 starts" "$(sed -n 2p <<<"$inside")" "wine-*"
+expect "forced emulation: 32-bit programs get a 64-bit prefix" "$(sed -n 3p <<<"$inside")" "wow64"
+if [[ $before == native:* ]]; then
+  expect "natively: 32-bit programs get a 32-bit prefix" "$(OSTRAQUELLE_I386= bash "$wine_run" /nonexistent win32 --kind)" "win32"
+fi
 
 # 3. A handler that cannot run i386 programs (as where the kernel refuses them): probe says
 #    none, and creating a 32-bit prefix fails at once with a message that says so.
