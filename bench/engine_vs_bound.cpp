@@ -3,7 +3,10 @@
 // prescribed additions with their data dependence) process the same number of samples in
 // alternating runs; the medians of the runs are compared.
 //
-//   engine_vs_bound [runs] [seconds of audio per run]     (defaults: 7 runs, 1 s)
+//   engine_vs_bound [runs] [seconds of audio per run] [pass]   (defaults: 7 runs, 1 s)
+//
+// pass "two" keeps the engine on its two-entry (SSE2) pass, the one the Windows builds run;
+// otherwise the native build takes the four-entry (AVX) pass where the processor has it.
 //
 // Times are the thread's CPU time, so that a busy machine's preemptions do not count; it may
 // still slow both sides (shared caches), so the ratio of medians from alternating runs is the
@@ -15,6 +18,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "BoundChains.h"
@@ -69,6 +73,8 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const double seconds = argc > 2 ? std::atof(argv[2]) : 1.0;
     const int frames = std::max(kBlock, static_cast<int>(seconds * kRate));
+    const bool twoEntries = argc > 3 && std::string(argv[3]) == "two";
+    const bool wide = VocoderEngine::allowWidePass(!twoEntries);
 
     std::vector<float> carrier(frames), modulator(frames);
     uint32_t seed = 1;
@@ -89,6 +95,7 @@ int main(int argc, char** argv) {
                 VocoderEffect::kProgramCount * sizeof(VocoderProgram), sizeof(VocoderEditor),
                 sizeof(VocoderEffect) + VocoderEffect::kProgramCount * sizeof(VocoderProgram) +
                     sizeof(VocoderEditor));
+    std::printf("engine pass: %s\n", wide ? "four entries (AVX)" : "two entries (SSE2)");
     std::printf("%-36s %12s %12s %8s\n", "setting", "engine ns/s", "bound ns/s", "ratio");
     for (const Setting& setting : kSettings) {
         std::unique_ptr<VocoderEffect> effect(new VocoderEffect(nullptr));
