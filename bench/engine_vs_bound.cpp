@@ -13,6 +13,7 @@
 // figure to read, not the absolute times.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -54,10 +55,17 @@ double median(std::vector<double> values) {
 }
 
 // CPU time of this thread: on a shared machine the time spent descheduled is not counted.
+// A Windows build (run under wine, for the 32-bit code) has no such clock at this resolution
+// and takes the steady wall clock instead.
 double threadSeconds() {
+#ifdef _WIN32
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+#else
     timespec now;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+#endif
 }
 
 template <typename Work>
