@@ -3,18 +3,23 @@
 // prescribed additions with their data dependence) process the same number of samples in
 // alternating runs; the medians of the runs are compared.
 //
-//   engine_vs_bound [runs] [seconds of audio per run]     (defaults: 7 runs, 1 s)
+//   engine_vs_bound [runs] [seconds of audio per run] [pass]   (defaults: 7 runs, 1 s)
+//
+// pass "two" keeps the engine on its two-entry (SSE2) pass, the one the Windows builds run;
+// otherwise the native build takes the four-entry (AVX) pass where the processor has it.
 //
 // Times are the thread's CPU time, so that a busy machine's preemptions do not count; it may
 // still slow both sides (shared caches), so the ratio of medians from alternating runs is the
 // figure to read, not the absolute times.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "BoundChains.h"
@@ -45,10 +50,17 @@ double median(std::vector<double> values) {
 }
 
 // CPU time of this thread: on a shared machine the time spent descheduled is not counted.
+// A Windows build (run under wine, for the 32-bit code) has no such clock at this resolution
+// and takes the steady wall clock instead.
 double threadSeconds() {
+#ifdef _WIN32
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+#else
     timespec now;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+#endif
 }
 
 template <typename Work>
@@ -64,6 +76,8 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const double seconds = argc > 2 ? std::atof(argv[2]) : 1.0;
     const int frames = std::max(kBlock, static_cast<int>(seconds * kRate));
+    const bool twoEntries = argc > 3 && std::string(argv[3]) == "two";
+    const bool wide = VocoderEngine::allowWidePass(!twoEntries);
 
     std::vector<float> carrier(frames), modulator(frames);
     uint32_t seed = 1;
@@ -78,6 +92,7 @@ int main(int argc, char** argv) {
 
     // Footprint: the engine allocates nothing after construction.
     std::printf("sizeof: engine %zu bytes\n", sizeof(VocoderEngine));
+    std::printf("engine pass: %s\n", wide ? "four entries (AVX)" : "two entries (SSE2)");
     std::printf("%-36s %12s %12s %8s\n", "setting", "engine ns/s", "bound ns/s", "ratio");
     for (const Setting& setting : kSettings) {
         std::unique_ptr<VocoderEngine> vocoder(new VocoderEngine());

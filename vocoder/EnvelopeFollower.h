@@ -1,6 +1,8 @@
 #pragma once
 // Peak envelope follower with separate attack and release times in milliseconds.
 
+#include <emmintrin.h>
+
 #include <cmath>
 
 class EnvelopeFollower {
@@ -26,8 +28,11 @@ public:
     // Inline: the engine calls it once per sample inside its block loop.
     double process(double input) {
         const double r = std::fabs(input);
-        // A tie takes the release coefficient.
-        const double c = env >= r ? releaseCoeff : attackCoeff;
+        // A tie takes the release coefficient. The choice is a mask, not a branch: on noise
+        // it goes either way at random, and a mispredicted branch costs more than the select.
+        const __m128d release = _mm_cmpge_sd(_mm_set_sd(env), _mm_set_sd(r));
+        const double c = _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(release, _mm_set_sd(releaseCoeff)),
+                                                 _mm_andnot_pd(release, _mm_set_sd(attackCoeff))));
         env = (1.0 - c) * r + c * env;
         return env;
     }

@@ -90,8 +90,21 @@ inline double stepOne(const PredictorLane& lane, LaneRegisters& r, int32_t i) {
 }
 
 // y = y + (s[i] w[i]) a for entries i and i + 1, in that order; s holds state[i], state[i + 1].
+// With UnitAmount (a is exactly 1) the product by a is left out: x 1 is x, bit for bit, for
+// every value the pass can meet (a signalling NaN cannot arise from float inputs).
+template <bool UnitAmount>
+inline __m128d synthesisTerm(__m128d s, __m128d w, __m128d a) {
+    return UnitAmount ? _mm_mul_pd(s, w) : _mm_mul_pd(_mm_mul_pd(s, w), a);
+}
+
+template <bool UnitAmount>
+inline double synthesisTerm(double s, double w, double a) {
+    return UnitAmount ? s * w : (s * w) * a;
+}
+
+template <bool UnitAmount>
 inline __m128d synthesisPair(__m128d y, __m128d s, __m128d w, __m128d a) {
-    const __m128d term = _mm_mul_pd(_mm_mul_pd(s, w), a);
+    const __m128d term = synthesisTerm<UnitAmount>(s, w, a);
     y = _mm_add_sd(y, term);
     return _mm_add_sd(y, _mm_unpackhi_pd(term, term));
 }
@@ -106,7 +119,8 @@ inline void finish(PredictorLane& lane, const LaneRegisters& r) {
 // Runs the pass for one sample and answers the synthesis output: excitation plus the sum of
 // (state[i] w[i]) a over the modulator order n, where state[0] is previousOutput (passed in a
 // register, as it was stored just now). With a carrier lane (whitening on) its order nc runs
-// in the same loop.
+// in the same loop. UnitAmount: the caller has found a == 1 (see synthesisTerm).
+template <bool UnitAmount>
 inline double runFusedPass(PredictorLane& modulator, int32_t n, const double* state,
                            double previousOutput, double a, double excitation,
                            PredictorLane* carrier, int32_t nc) {
@@ -119,18 +133,18 @@ inline double runFusedPass(PredictorLane& modulator, int32_t n, const double* st
         int32_t j = start;
         for (; j + 1 < n; j += 2) {
             const __m128d w = stepPair(modulator, m, j);
-            y = synthesisPair(y, _mm_loadu_pd(state + j), w, amount);
+            y = synthesisPair<UnitAmount>(y, _mm_loadu_pd(state + j), w, amount);
         }
         if (j < n) {
             const double w = stepOne(modulator, m, j);
             const double s = j == 0 ? previousOutput : state[j];
-            y = _mm_add_sd(y, _mm_set_sd((s * w) * a));
+            y = _mm_add_sd(y, _mm_set_sd(synthesisTerm<UnitAmount>(s, w, a)));
         }
     };
     const bool firstPair = n >= 2 && (!carrier || nc >= 2);
     if (firstPair) {
         const __m128d w = stepFirstPair(modulator, m);
-        y = synthesisPair(y, _mm_set_pd(state[1], previousOutput), w, amount);
+        y = synthesisPair<UnitAmount>(y, _mm_set_pd(state[1], previousOutput), w, amount);
         i = 2;
     }
     if (!carrier) {
@@ -141,7 +155,7 @@ inline double runFusedPass(PredictorLane& modulator, int32_t n, const double* st
         const int32_t shared = n < nc ? n : nc;
         for (; i + 1 < shared; i += 2) {
             const __m128d w = stepPair(modulator, m, i);
-            y = synthesisPair(y, _mm_loadu_pd(state + i), w, amount);
+            y = synthesisPair<UnitAmount>(y, _mm_loadu_pd(state + i), w, amount);
             stepPair(*carrier, c, i);
         }
         auto carrierFrom = [&](int32_t start) {

@@ -51,10 +51,12 @@ __attribute__((target("avx"))) inline __m256d stepQuad(const PredictorLane& lane
     return w;
 }
 
-// y = y + (s[i] w[i]) a for entries i to i + 3, in that order.
+// y = y + (s[i] w[i]) a for entries i to i + 3, in that order (a left out when exactly 1).
+template <bool UnitAmount>
 __attribute__((target("avx"))) inline __m128d synthesisQuad(__m128d y, const double* state,
                                                             __m256d w, __m256d a, int32_t i) {
-    const __m256d term = _mm256_mul_pd(_mm256_mul_pd(_mm256_loadu_pd(state + i), w), a);
+    const __m256d s = _mm256_loadu_pd(state + i);
+    const __m256d term = UnitAmount ? _mm256_mul_pd(s, w) : _mm256_mul_pd(_mm256_mul_pd(s, w), a);
     const __m128d low = _mm256_castpd256_pd128(term);
     const __m128d high = _mm256_extractf128_pd(term, 1);
     y = _mm_add_sd(y, low);
@@ -69,6 +71,7 @@ namespace fusedpass {
 
 // The modulator's entries from start on, with the synthesis sum. (Functions rather than
 // lambdas: a lambda would not carry the target attribute.)
+template <bool UnitAmount>
 __attribute__((target("avx"))) inline __m128d modulatorFromWide(
     PredictorLane& lane, LaneRegisters& m, const WideRegisters& mw, int32_t n, int32_t start,
     const double* state, double previousOutput, double a, __m128d y) {
@@ -77,16 +80,16 @@ __attribute__((target("avx"))) inline __m128d modulatorFromWide(
     int32_t j = start;
     for (; j + 3 < n; j += 4) {
         const __m256d w = stepQuad(lane, mw, m, j);
-        y = synthesisQuad(y, state, w, amountWide, j);
+        y = synthesisQuad<UnitAmount>(y, state, w, amountWide, j);
     }
     for (; j + 1 < n; j += 2) {
         const __m128d w = stepPair(lane, m, j);
-        y = synthesisPair(y, _mm_loadu_pd(state + j), w, amount);
+        y = synthesisPair<UnitAmount>(y, _mm_loadu_pd(state + j), w, amount);
     }
     if (j < n) {
         const double w = stepOne(lane, m, j);
         const double s = j == 0 ? previousOutput : state[j];
-        y = _mm_add_sd(y, _mm_set_sd((s * w) * a));
+        y = _mm_add_sd(y, _mm_set_sd(synthesisTerm<UnitAmount>(s, w, a)));
     }
     return y;
 }
@@ -103,6 +106,7 @@ __attribute__((target("avx"))) inline void carrierFromWide(PredictorLane& lane, 
 }  // namespace fusedpass
 
 // runFusedPass, four entries at a time. Call only where the processor has AVX.
+template <bool UnitAmount>
 __attribute__((target("avx"))) inline double runFusedPassWide(PredictorLane& modulator, int32_t n,
                                                               const double* state,
                                                               double previousOutput, double a,
@@ -118,11 +122,11 @@ __attribute__((target("avx"))) inline double runFusedPassWide(PredictorLane& mod
     const bool firstPair = n >= 2 && (!carrier || nc >= 2);
     if (firstPair) {
         const __m128d w = stepFirstPair(modulator, m);
-        y = synthesisPair(y, _mm_set_pd(state[1], previousOutput), w, amount);
+        y = synthesisPair<UnitAmount>(y, _mm_set_pd(state[1], previousOutput), w, amount);
         i = 2;
     }
     if (!carrier) {
-        y = modulatorFromWide(modulator, m, mw, n, i, state, previousOutput, a, y);
+        y = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, y);
     } else {
         LaneRegisters c(*carrier);
         const WideRegisters cw(*carrier);
@@ -130,15 +134,15 @@ __attribute__((target("avx"))) inline double runFusedPassWide(PredictorLane& mod
         const int32_t shared = n < nc ? n : nc;
         for (; i + 3 < shared; i += 4) {
             const __m256d w = stepQuad(modulator, mw, m, i);
-            y = synthesisQuad(y, state, w, amountWide, i);
+            y = synthesisQuad<UnitAmount>(y, state, w, amountWide, i);
             stepQuad(*carrier, cw, c, i);
         }
         // The shorter remainder first, so that its chains finish while the longer one runs.
         if (n >= nc) {
             carrierFromWide(*carrier, c, cw, nc, i);
-            y = modulatorFromWide(modulator, m, mw, n, i, state, previousOutput, a, y);
+            y = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, y);
         } else {
-            y = modulatorFromWide(modulator, m, mw, n, i, state, previousOutput, a, y);
+            y = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, y);
             carrierFromWide(*carrier, c, cw, nc, i);
         }
         finish(*carrier, c);

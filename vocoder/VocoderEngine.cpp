@@ -210,6 +210,8 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
     const double p = emphasis;
     const double envAmount = envelopeShare;
     const double a = synthesis.amount();
+    // The default amount: the synthesis terms need no product by it.
+    const bool unitAmount = a == 1.0;
     const PredictorRates modulatorRates(modulatorAnalysis), carrierRates(carrierWhitening);
     const double vocoded = vocodedLevel, whitened = whitenedLevel, error = errorLevel;
     const double dry = modulatorLevel, carried = carrierLevel, master = masterLevel;
@@ -266,13 +268,17 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
         double y;
 #if OSTRAQUELLE_WIDE_PASS
         if constexpr (Wide) {
-            y = runFusedPassWide(modulatorLane, n, synthesis.window(), lastOutput, a, u,
-                                 carrierPart, nc);
+            y = unitAmount ? runFusedPassWide<true>(modulatorLane, n, synthesis.window(),
+                                                    lastOutput, a, u, carrierPart, nc)
+                           : runFusedPassWide<false>(modulatorLane, n, synthesis.window(),
+                                                     lastOutput, a, u, carrierPart, nc);
         } else
 #endif
         {
-            y = runFusedPass(modulatorLane, n, synthesis.window(), lastOutput, a, u, carrierPart,
-                             nc);
+            y = unitAmount ? runFusedPass<true>(modulatorLane, n, synthesis.window(), lastOutput, a,
+                                                u, carrierPart, nc)
+                           : runFusedPass<false>(modulatorLane, n, synthesis.window(), lastOutput,
+                                                 a, u, carrierPart, nc);
         }
         synthesis.push(y);
         lastOutput = y;

@@ -255,6 +255,24 @@ TEST(EnvelopeFollower, ReleaseAndRectification) {
     EXPECT_EQ(positive.envelope(), 0.0);
 }
 
+// An input equal to the envelope takes the release coefficient. Mathematically either
+// coefficient leaves the envelope where it is, so only the rounding tells them apart: the
+// check runs at the first envelope value where the two roundings differ.
+TEST(EnvelopeFollower, ATieTakesTheReleaseCoefficient) {
+    EnvelopeFollower follower;
+    const double ra = follower.releaseCoefficient(), at = follower.attackCoefficient();
+    bool checked = false;
+    for (int t = 0; t < 1000 && !checked; ++t) {
+        const double env = follower.process(1.0);
+        const double withRelease = (1.0 - ra) * env + ra * env;
+        const double withAttack = (1.0 - at) * env + at * env;
+        if (withRelease == withAttack) continue;
+        EXPECT_EQ(follower.process(env), withRelease) << "envelope " << env;
+        checked = true;
+    }
+    ASSERT_TRUE(checked) << "no envelope value where the two coefficients round apart";
+}
+
 TEST(EnvelopeFollower, TimesAndSampleRate) {
     EnvelopeFollower follower;
     follower.setAttack(2.0);
