@@ -48,24 +48,11 @@ elif [ -z "${DISPLAY:-}" ]; then
 fi
 WINEPREFIX=$prefix wineserver -k 2>/dev/null
 
-fail() { echo "FAIL: $*"; [ -f "$log" ] && cat "$log"; exit 1; }
-
 # Under qemu a 32-bit wine program starts and reacts many times slower: wait that much longer.
 slow=1
 [ "$arch" = win32 ] && [ "${OSTRAQUELLE_I386:-native}" = emulated ] && slow=10
 
-# Sleeps $1 seconds times the slow-down: the program must have seen each step of the user.
-pause() { sleep "$(awk -v s="$1" -v f="$slow" 'BEGIN { print s * f }')"; }
-
-# Waits up to $2 tenths of a second (times the slow-down) for file $1 of the session.
-wait_for() {
-  for _ in $(seq $(($2 * slow))); do
-    [ -e "$session/$1" ] && return 0
-    kill -0 "$host_pid" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
+source "$source/tests/scripts/lib/user.sh"
 
 # The Windows program sees the session directory on drive Z:, which maps the root.
 winsession="Z:$(printf '%s' "$session" | tr / '\\')"
@@ -78,29 +65,12 @@ host_pid=$!
 wait_for need-drag 1200 || fail "the host did not open the editor"
 read -r ox oy <"$session/need-drag"
 x=$((ox + 104)) y=$((oy + 80))
-xdotool mousemove "$x" "$y"
-pause 0.3
-xdotool mousedown 1
-wait_for began-1 100 || fail "the knob did not take the press"
-for step in $(seq 10 10 200); do
-  xdotool mousemove "$x" $((y - step))
-  pause 0.05
-done
-pause 0.3
-xdotool mouseup 1
+drag_up "$x" "$y" 200 began-1
 touch "$session/done-drag"
 
 # 2. Control-click on knob 7: the pointer goes onto the control before the key goes down.
 wait_for need-ctrlclick 300 || fail "the host did not ask for the control-click"
-xdotool mousemove "$x" "$y"
-pause 0.3
-xdotool keydown ctrl
-pause 0.2
-xdotool mousedown 1
-pause 0.3
-xdotool mouseup 1
-pause 0.1
-xdotool keyup ctrl
+click_with_key "$x" "$y" ctrl
 touch "$session/done-ctrlclick"
 
 # 3. Click the whitening switch (centre 140, 235).

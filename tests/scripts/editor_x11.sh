@@ -30,18 +30,7 @@ log=$session/host.log
 host_pid=
 cleanup() { [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null; }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$log" ] && cat "$log"; exit 1; }
-pause() { sleep "$1"; }
-
-# Waits up to $2 tenths of a second for file $1 of the session.
-wait_for() {
-  for _ in $(seq "$2"); do
-    [ -e "$session/$1" ] && return 0
-    kill -0 "$host_pid" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
+source "$source/tests/scripts/lib/user.sh"
 
 "$host" "$plugin" --resources "$source/resources" --session "$session" >"$log" 2>&1 &
 host_pid=$!
@@ -51,16 +40,7 @@ host_pid=$!
 wait_for need-drag 300 || fail "the host did not open the editor"
 read -r ox oy <"$session/need-drag"
 x=$((ox + 104)) y=$((oy + 80))
-xdotool mousemove "$x" "$y"
-pause 0.3
-xdotool mousedown 1
-wait_for began-1 100 || fail "the knob did not take the press"
-for step in $(seq 10 10 200); do
-  xdotool mousemove "$x" $((y - step))
-  pause 0.05
-done
-pause 0.3
-xdotool mouseup 1
+drag_up "$x" "$y" 200 began-1
 touch "$session/done-drag"
 
 # 2. Keys: without a window manager they go to the window under the pointer.
@@ -75,33 +55,12 @@ touch "$session/done-keys"
 
 # 3. Control-click on knob 7: the pointer goes onto the control before the key goes down.
 wait_for need-ctrlclick 300 || fail "the host did not ask for the control-click"
-xdotool mousemove "$x" "$y"
-pause 0.3
-xdotool keydown ctrl
-pause 0.2
-xdotool mousedown 1
-pause 0.3
-xdotool mouseup 1
-pause 0.1
-xdotool keyup ctrl
+click_with_key "$x" "$y" ctrl
 touch "$session/done-ctrlclick"
 
 # 4. A fine drag of knob 7: Shift held from before the press to after the release.
 wait_for need-fine 300 || fail "the host did not ask for the fine drag"
-xdotool mousemove "$x" "$y"
-pause 0.3
-xdotool keydown shift
-pause 0.2
-xdotool mousedown 1
-wait_for began-2 100 || fail "the knob did not take the Shift-press"
-for step in $(seq 10 10 100); do
-  xdotool mousemove "$x" $((y - step))
-  pause 0.05
-done
-pause 0.3
-xdotool mouseup 1
-pause 0.1
-xdotool keyup shift
+drag_up "$x" "$y" 100 began-2 shift
 touch "$session/done-fine"
 
 # 5. The wheel over knob 7: one notch up (button 4), one down (button 5) with Shift held.
