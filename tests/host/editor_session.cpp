@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "EditorSessionLog.h"
 #include "PluginLoader.h"
 
 #ifndef _WIN32
@@ -37,37 +38,6 @@ const int kWidth = 368;
 const int kHeight = 412;
 
 CheckCounter check;
-
-struct HostCall {
-    AEffect* effect;
-    int32_t opcode;
-    int32_t index;
-    float value;
-};
-std::vector<HostCall> calls;
-std::string sessionDir;
-int beginEdits = 0;
-
-void touch(const std::string& name, const std::string& content = "") {
-    if (sessionDir.empty()) return;
-    FILE* f = std::fopen((sessionDir + "\\" + name).c_str(), "wb");
-    if (!f) return;
-    std::fwrite(content.data(), 1, content.size(), f);
-    std::fclose(f);
-}
-
-bool exists(const std::string& name) {
-    return GetFileAttributesA((sessionDir + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-intptr_t VSTCALLBACK hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void*,
-                                  float opt) {
-    if (opcode == audioMasterVersion) return 2400;
-    if (opcode == audioMasterIdle) return 0;
-    calls.push_back({effect, opcode, index, opt});
-    if (opcode == audioMasterBeginEdit) touch("began-" + std::to_string(++beginEdits));
-    return 0;
-}
 
 struct Plugin {
     AEffect* effect = nullptr;
@@ -207,13 +177,7 @@ bool waitForDriver(const std::string& step, HWND panel) {
     return true;
 }
 
-// Opcodes received for one effect since the log was cleared.
-std::vector<HostCall> callsOf(const Plugin& p) {
-    std::vector<HostCall> out;
-    for (const HostCall& c : calls)
-        if (c.effect == p.effect) out.push_back(c);
-    return out;
-}
+std::vector<HostCall> callsOf(const Plugin& p) { return callsOf(p.effect); }
 
 // The display of knob 7 (80, 100, 128, 116) and the switch (132, 227, 148, 243).
 std::vector<uint32_t> display7(Plugin& p) { return capture(p.panel(), 80, 100, 49, 17); }

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "EditorSessionLog.h"
 #include "PluginLoader.h"
 
 #ifdef _WIN32
@@ -49,38 +50,6 @@ const int kHeight = 412;
 
 CheckCounter check;
 Display* display = nullptr;
-
-struct HostCall {
-    AEffect* effect;
-    int32_t opcode;
-    int32_t index;
-    float value;
-};
-std::vector<HostCall> calls;
-std::string sessionDir;
-int beginEdits = 0;
-
-void touch(const std::string& name, const std::string& content = "") {
-    if (sessionDir.empty()) return;
-    FILE* f = std::fopen((sessionDir + "/" + name).c_str(), "wb");
-    if (!f) return;
-    std::fwrite(content.data(), 1, content.size(), f);
-    std::fclose(f);
-}
-
-bool exists(const std::string& name) {
-    struct stat info {};
-    return stat((sessionDir + "/" + name).c_str(), &info) == 0;
-}
-
-intptr_t VSTCALLBACK hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void*,
-                                  float opt) {
-    if (opcode == audioMasterVersion) return 2400;
-    if (opcode == audioMasterIdle) return 0;
-    calls.push_back({effect, opcode, index, opt});
-    if (opcode == audioMasterBeginEdit) touch("began-" + std::to_string(++beginEdits));
-    return 0;
-}
 
 // Open descriptors of this process: every X connection the plug-in keeps is one of them.
 int openDescriptors() {
@@ -337,12 +306,7 @@ bool waitForDriver(const std::string& step, Plugin& p) {
     return true;
 }
 
-std::vector<HostCall> callsOf(const Plugin& p) {
-    std::vector<HostCall> out;
-    for (const HostCall& c : calls)
-        if (c.effect == p.effect) out.push_back(c);
-    return out;
-}
+std::vector<HostCall> callsOf(const Plugin& p) { return callsOf(p.effect); }
 
 bool near(float a, float b) { return a - b < 1e-5f && b - a < 1e-5f; }
 
