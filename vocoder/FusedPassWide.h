@@ -24,10 +24,9 @@ struct WideRegisters {
           leak(_mm256_set1_pd(lane.leak)) {}
 };
 
-// Entries i to i + 3; the sums in r take entry i's terms first.
-__attribute__((target("avx"))) inline __m256d stepQuad(const PredictorLane& lane,
-                                                       const WideRegisters& q, LaneRegisters& r,
-                                                       int32_t i) {
+// Entries i to i + 3 of the update; answers the new coefficients.
+__attribute__((target("avx"))) inline __m256d updateQuad(const PredictorLane& lane,
+                                                         const WideRegisters& q, int32_t i) {
     // Both loads before either store: the arrays are 8 KiB apart, and a load behind a store
     // to the same address modulo 4 KiB may wait for it.
     const __m256d x = _mm256_loadu_pd(lane.older + i);
@@ -38,69 +37,69 @@ __attribute__((target("avx"))) inline __m256d stepQuad(const PredictorLane& lane
     _mm256_storeu_pd(lane.v + i, v);
     const __m256d w = _mm256_add_pd(_mm256_mul_pd(q.leak, wOld), v);
     _mm256_storeu_pd(lane.w + i, w);
-    const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + i), w);
-    const __m256d z = _mm256_loadu_pd(lane.ahead + i);
-    const __m256d square = _mm256_mul_pd(z, z);
-    // {p0, q0, p2, q2} and {p1, q1, p3, q3}: their halves are the entries' term pairs.
-    const __m256d even = _mm256_unpacklo_pd(product, square);
-    const __m256d odd = _mm256_unpackhi_pd(product, square);
-    r.sums = _mm_add_pd(r.sums, _mm256_castpd256_pd128(even));
-    r.sums = _mm_add_pd(r.sums, _mm256_castpd256_pd128(odd));
-    r.sums = _mm_add_pd(r.sums, _mm256_extractf128_pd(even, 1));
-    r.sums = _mm_add_pd(r.sums, _mm256_extractf128_pd(odd, 1));
     return w;
 }
 
-// y = y + (s[i] w[i]) a for entries i to i + 3, in that order (a left out when exactly 1).
+// The modulator's entries i to i + 3: {prediction, synthesis} take entry i's terms first.
 template <bool UnitAmount>
-__attribute__((target("avx"))) inline __m128d synthesisQuad(__m128d y, const double* state,
-                                                            __m256d w, __m256d a, int32_t i) {
+__attribute__((target("avx"))) inline __m128d modulatorQuad(const PredictorLane& lane,
+                                                            const WideRegisters& q, int32_t i,
+                                                            const double* state, __m256d a,
+                                                            __m128d sums) {
+    const __m256d w = updateQuad(lane, q, i);
+    const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + i), w);
     const __m256d s = _mm256_loadu_pd(state + i);
     const __m256d term = UnitAmount ? _mm256_mul_pd(s, w) : _mm256_mul_pd(_mm256_mul_pd(s, w), a);
-    const __m128d low = _mm256_castpd256_pd128(term);
-    const __m128d high = _mm256_extractf128_pd(term, 1);
-    y = _mm_add_sd(y, low);
-    y = _mm_add_sd(y, _mm_unpackhi_pd(low, low));
-    y = _mm_add_sd(y, high);
-    return _mm_add_sd(y, _mm_unpackhi_pd(high, high));
+    // {p0, y0, p2, y2} and {p1, y1, p3, y3}: their halves are the entries' term pairs.
+    const __m256d even = _mm256_unpacklo_pd(product, term);
+    const __m256d odd = _mm256_unpackhi_pd(product, term);
+    sums = _mm_add_pd(sums, _mm256_castpd256_pd128(even));
+    sums = _mm_add_pd(sums, _mm256_castpd256_pd128(odd));
+    sums = _mm_add_pd(sums, _mm256_extractf128_pd(even, 1));
+    return _mm_add_pd(sums, _mm256_extractf128_pd(odd, 1));
 }
 
-}  // namespace fusedpass
+// The carrier's entries i to i + 3: its prediction takes them in turn.
+__attribute__((target("avx"))) inline __m128d carrierQuad(const PredictorLane& lane,
+                                                          const WideRegisters& q, int32_t i,
+                                                          __m128d prediction) {
+    const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + i), updateQuad(lane, q, i));
+    const __m128d low = _mm256_castpd256_pd128(product);
+    const __m128d high = _mm256_extractf128_pd(product, 1);
+    prediction = _mm_add_sd(prediction, low);
+    prediction = _mm_add_sd(prediction, _mm_unpackhi_pd(low, low));
+    prediction = _mm_add_sd(prediction, high);
+    return _mm_add_sd(prediction, _mm_unpackhi_pd(high, high));
+}
 
-namespace fusedpass {
-
-// The modulator's entries from start on, with the synthesis sum. (Functions rather than
-// lambdas: a lambda would not carry the target attribute.)
+// The modulator's entries from start on. (Functions rather than lambdas: a lambda would not
+// carry the target attribute.)
 template <bool UnitAmount>
 __attribute__((target("avx"))) inline __m128d modulatorFromWide(
-    PredictorLane& lane, LaneRegisters& m, const WideRegisters& mw, int32_t n, int32_t start,
-    const double* state, double previousOutput, double a, __m128d y) {
+    const PredictorLane& lane, const LaneRegisters& m, const WideRegisters& mw, int32_t n,
+    int32_t start, const double* state, double previousOutput, double a, __m128d sums) {
     const __m128d amount = _mm_set1_pd(a);
     const __m256d amountWide = _mm256_set1_pd(a);
     int32_t j = start;
-    for (; j + 3 < n; j += 4) {
-        const __m256d w = stepQuad(lane, mw, m, j);
-        y = synthesisQuad<UnitAmount>(y, state, w, amountWide, j);
-    }
+    for (; j + 3 < n; j += 4) sums = modulatorQuad<UnitAmount>(lane, mw, j, state, amountWide, sums);
     for (; j + 1 < n; j += 2) {
-        const __m128d w = stepPair(lane, m, j);
-        y = synthesisPair<UnitAmount>(y, _mm_loadu_pd(state + j), w, amount);
+        sums = modulatorPair<UnitAmount>(lane, m, j, _mm_loadu_pd(lane.newer + j),
+                                         _mm_loadu_pd(state + j), amount, sums);
     }
-    if (j < n) {
-        const double w = stepOne(lane, m, j);
-        const double s = j == 0 ? previousOutput : state[j];
-        y = _mm_add_sd(y, _mm_set_sd(synthesisTerm<UnitAmount>(s, w, a)));
-    }
-    return y;
+    if (j < n) sums = modulatorOne<UnitAmount>(lane, j, j == 0 ? previousOutput : state[j], a, sums);
+    return sums;
 }
 
-__attribute__((target("avx"))) inline void carrierFromWide(PredictorLane& lane, LaneRegisters& c,
-                                                           const WideRegisters& cw, int32_t nc,
-                                                           int32_t start) {
+__attribute__((target("avx"))) inline __m128d carrierFromWide(const PredictorLane& lane,
+                                                              const LaneRegisters& c,
+                                                              const WideRegisters& cw, int32_t nc,
+                                                              int32_t start, __m128d prediction) {
     int32_t j = start;
-    for (; j + 3 < nc; j += 4) stepQuad(lane, cw, c, j);
-    for (; j + 1 < nc; j += 2) stepPair(lane, c, j);
-    if (j < nc) stepOne(lane, c, j);
+    for (; j + 3 < nc; j += 4) prediction = carrierQuad(lane, cw, j, prediction);
+    for (; j + 1 < nc; j += 2)
+        prediction = carrierPair(lane, c, j, _mm_loadu_pd(lane.newer + j), prediction);
+    if (j < nc) prediction = carrierOne(lane, j, prediction);
+    return prediction;
 }
 
 }  // namespace fusedpass
@@ -113,42 +112,43 @@ __attribute__((target("avx"))) inline double runFusedPassWide(PredictorLane& mod
                                                               double excitation,
                                                               PredictorLane* carrier, int32_t nc) {
     using namespace fusedpass;
-    LaneRegisters m(modulator);
+    const LaneRegisters m(modulator);
     const WideRegisters mw(modulator);
     const __m128d amount = _mm_set1_pd(a);
     const __m256d amountWide = _mm256_set1_pd(a);
-    __m128d y = _mm_set_sd(excitation);
+    __m128d sums = startSums(excitation);
     int32_t i = 0;
     const bool firstPair = n >= 2 && (!carrier || nc >= 2);
     if (firstPair) {
-        const __m128d w = stepFirstPair(modulator, m);
-        y = synthesisPair<UnitAmount>(y, _mm_set_pd(state[1], previousOutput), w, amount);
+        sums = modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
+                                         _mm_set_pd(state[1], previousOutput), amount, sums);
         i = 2;
     }
     if (!carrier) {
-        y = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, y);
+        sums = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
     } else {
-        LaneRegisters c(*carrier);
+        const LaneRegisters c(*carrier);
         const WideRegisters cw(*carrier);
-        if (firstPair) stepFirstPair(*carrier, c);
+        __m128d predicted = _mm_setzero_pd();
+        if (firstPair) predicted = carrierPair(*carrier, c, 0, firstNewer(*carrier), predicted);
         const int32_t shared = n < nc ? n : nc;
         for (; i + 3 < shared; i += 4) {
-            const __m256d w = stepQuad(modulator, mw, m, i);
-            y = synthesisQuad<UnitAmount>(y, state, w, amountWide, i);
-            stepQuad(*carrier, cw, c, i);
+            sums = modulatorQuad<UnitAmount>(modulator, mw, i, state, amountWide, sums);
+            predicted = carrierQuad(*carrier, cw, i, predicted);
         }
         // The shorter remainder first, so that its chains finish while the longer one runs.
         if (n >= nc) {
-            carrierFromWide(*carrier, c, cw, nc, i);
-            y = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, y);
+            predicted = carrierFromWide(*carrier, c, cw, nc, i, predicted);
+            sums = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a,
+                                                 sums);
         } else {
-            y = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, y);
-            carrierFromWide(*carrier, c, cw, nc, i);
+            sums = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a,
+                                                 sums);
+            predicted = carrierFromWide(*carrier, c, cw, nc, i, predicted);
         }
-        finish(*carrier, c);
+        carrier->prediction = _mm_cvtsd_f64(predicted);
     }
-    finish(modulator, m);
-    return _mm_cvtsd_f64(y);
+    return finishModulator(modulator, sums);
 }
 
 #else

@@ -67,48 +67,13 @@ void VocoderEngine::reset() {
 
 namespace {
 
-// The two sums a predictor's step starts with, over its current history and coefficients.
-void predictionSums(const double* history, const double* w, int32_t n, double& prediction,
-                    double& energy) {
-    prediction = 0.0;
-    energy = 0.0;
-    for (int32_t i = 0; i < n; ++i) {
-        prediction += history[i] * w[i];
-        energy += history[i] * history[i];
-    }
-}
-
-double energyOf(const double* history, int32_t n) {
-    double energy = 0.0;
-    for (int32_t i = 0; i < n; ++i) energy += history[i] * history[i];
-    return energy;
-}
-
-// 1 / (sqrt(energy) + 0.01). The square root is the processor's correctly rounded one, as
-// std::sqrt's, without the library's error-reporting branch.
-double normalisation(double energy) {
-    const __m128d root = _mm_sqrt_sd(_mm_setzero_pd(), _mm_set_sd(energy));
-    return 1.0 / (_mm_cvtsd_f64(root) + 0.01);
-}
-
-// What a predictor carries from one sample to the next inside a block: its prediction for the
-// coming sample, the normalisation of that sample's step, and the energy one sample later.
-struct PredictorPipeline {
-    double prediction;
-    double g;
-    double energyNext;
-};
-
-// Starts the pipeline at the first sample of a block, whose input is first.
-PredictorPipeline startPipeline(AdaptivePredictor& predictor, int32_t n, double first) {
-    PredictorPipeline pipeline;
-    double energy;
-    HistoryRing& ring = predictor.historyRing();
-    predictionSums(ring.window(), predictor.coefficients(), n, pipeline.prediction, energy);
-    pipeline.g = normalisation(energy);
-    ring.writeAhead(first);
-    pipeline.energyNext = energyOf(ring.aheadWindow(), n);
-    return pipeline;
+// A predictor's prediction over its current history and coefficients, from index 0 upward.
+double predictionOf(AdaptivePredictor& predictor, int32_t n) {
+    const double* history = predictor.historyRing().window();
+    const double* w = predictor.coefficients();
+    double prediction = 0.0;
+    for (int32_t i = 0; i < n; ++i) prediction += history[i] * w[i];
+    return prediction;
 }
 
 // A predictor's rates, read once per block like every other setting.
@@ -118,34 +83,24 @@ struct PredictorRates {
         : mu(predictor.learningRate()), rho(predictor.smoothing()), leak(predictor.leakFactor()) {}
 };
 
-// Pushes the input, writes the next one ahead and sets up the lane of this sample's step.
+// Pushes the input and sets up the lane of this sample's step.
 PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorRates& rates,
-                      const PredictorPipeline& pipeline, double input, double next) {
+                      double prediction, double g, double input) {
     HistoryRing& ring = predictor.historyRing();
     ring.push(input);
-    ring.writeAhead(next);
     PredictorLane lane;
     lane.w = predictor.coefficientsForUpdate();
     lane.v = predictor.updateMemoryForUpdate();
     lane.newer = ring.window();
     lane.older = lane.newer + 1;
-    lane.ahead = ring.aheadWindow();
     lane.newest = input;
-    lane.aheadNewest = next;
     lane.mu = rates.mu;
-    lane.g = pipeline.g;
-    lane.e = input - pipeline.prediction;
+    lane.g = g;
+    lane.e = input - prediction;
     lane.rho = rates.rho;
     lane.leak = rates.leak;
     lane.prediction = 0.0;
-    lane.energy = 0.0;
     return lane;
-}
-
-void advance(PredictorPipeline& pipeline, const PredictorLane& lane) {
-    pipeline.prediction = lane.prediction;
-    pipeline.g = normalisation(pipeline.energyNext);
-    pipeline.energyNext = lane.energy;
 }
 
 // Whether the four-entry pass may run: the processor (and the system) must support AVX.
@@ -232,84 +187,98 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
 
     double mPrev = modulatorBefore;
     double lastOutput = synthesis.window()[0];
-    // The pre-emphasised modulator of the coming sample; each is computed once.
-    double emphasised = static_cast<double>(modulator[0]) - p * mPrev;
-    PredictorPipeline analysis = startPipeline(modulatorAnalysis, n, emphasised);
-    PredictorPipeline whitening{};
-    if (whitenOn) whitening = startPipeline(carrierWhitening, nc, static_cast<double>(carrier[0]));
+    double modulatorPrediction = predictionOf(modulatorAnalysis, n);
+    double carrierPrediction = whitenOn ? predictionOf(carrierWhitening, nc) : 0.0;
 
-    for (int32_t k = 0; k < frames; ++k) {
-        // Read this sample's and the next sample's inputs before any output of this sample is
-        // written: the host may process in place.
-        const float carrierIn = carrier[k];
-        const float modulatorIn = modulator[k];
-        const bool more = k + 1 < frames;
-        const double carrierNext = more ? static_cast<double>(carrier[k + 1]) : 0.0;
-        const double modulatorNext = more ? static_cast<double>(modulator[k + 1]) : 0.0;
-        const double c = carrierIn;
-        const double m = modulatorIn;
-        const double emphasisedNext = modulatorNext - p * m;
-
-        const double env = envelopeFollower.process(m);
-        PredictorLane modulatorLane =
-            laneFor(modulatorAnalysis, modulatorRates, analysis, emphasised, emphasisedNext);
-        const double e = modulatorLane.e;
-
-        double w = 0.0;
-        double u = c;
-        PredictorLane carrierLane;
+    for (int32_t first = 0; first < frames; first += StepNormalisation::kRun) {
+        const int32_t count =
+            frames - first < StepNormalisation::kRun ? frames - first : StepNormalisation::kRun;
+        // The run's predictor inputs (the pre-emphasised modulator, the carrier) and, from
+        // them, every step's normalisation. Reading the run's inputs here, before any of its
+        // outputs is written, is safe for a host that processes in place.
+        double emphasisedRun[StepNormalisation::kRun];
+        double carrierRun[StepNormalisation::kRun];
+        for (int32_t j = 0; j < count; ++j) {
+            const double m = modulator[first + j];
+            emphasisedRun[j] = m - p * mPrev;
+            mPrev = m;
+        }
+        modulatorSteps.compute<Wide>(modulatorAnalysis.historyRing().window(), n, emphasisedRun,
+                                     count);
         if (whitenOn) {
-            carrierLane = laneFor(carrierWhitening, carrierRates, whitening, c, carrierNext);
-            w = carrierLane.e;
-            u = w;
+            for (int32_t j = 0; j < count; ++j) carrierRun[j] = carrier[first + j];
+            carrierSteps.compute<Wide>(carrierWhitening.historyRing().window(), nc, carrierRun,
+                                       count);
         }
 
-        PredictorLane* carrierPart = whitenOn ? &carrierLane : nullptr;
-        double y;
+        for (int32_t j = 0; j < count; ++j) {
+            const int32_t k = first + j;
+            const float carrierIn = carrier[k];
+            const float modulatorIn = modulator[k];
+            const double c = carrierIn;
+            const double m = modulatorIn;
+
+            const double env = envelopeFollower.process(m);
+            PredictorLane modulatorLane = laneFor(modulatorAnalysis, modulatorRates,
+                                                  modulatorPrediction, modulatorSteps.at(j),
+                                                  emphasisedRun[j]);
+            const double e = modulatorLane.e;
+
+            double w = 0.0;
+            double u = c;
+            PredictorLane carrierLane;
+            if (whitenOn) {
+                carrierLane = laneFor(carrierWhitening, carrierRates, carrierPrediction,
+                                      carrierSteps.at(j), c);
+                w = carrierLane.e;
+                u = w;
+            }
+
+            PredictorLane* carrierPart = whitenOn ? &carrierLane : nullptr;
+            double y;
 #if OSTRAQUELLE_WIDE_PASS
-        if constexpr (Wide) {
-            y = unitAmount ? runFusedPassWide<true>(modulatorLane, n, synthesis.window(),
-                                                    lastOutput, a, u, carrierPart, nc)
-                           : runFusedPassWide<false>(modulatorLane, n, synthesis.window(),
-                                                     lastOutput, a, u, carrierPart, nc);
-        } else
+            if constexpr (Wide) {
+                y = unitAmount ? runFusedPassWide<true>(modulatorLane, n, synthesis.window(),
+                                                        lastOutput, a, u, carrierPart, nc)
+                               : runFusedPassWide<false>(modulatorLane, n, synthesis.window(),
+                                                         lastOutput, a, u, carrierPart, nc);
+            } else
 #endif
-        {
-            y = unitAmount ? runFusedPass<true>(modulatorLane, n, synthesis.window(), lastOutput, a,
-                                                u, carrierPart, nc)
-                           : runFusedPass<false>(modulatorLane, n, synthesis.window(), lastOutput,
-                                                 a, u, carrierPart, nc);
-        }
-        synthesis.push(y);
-        lastOutput = y;
-        advance(analysis, modulatorLane);
-        if (whitenOn) advance(whitening, carrierLane);
+            {
+                y = unitAmount ? runFusedPass<true>(modulatorLane, n, synthesis.window(),
+                                                    lastOutput, a, u, carrierPart, nc)
+                               : runFusedPass<false>(modulatorLane, n, synthesis.window(),
+                                                     lastOutput, a, u, carrierPart, nc);
+            }
+            synthesis.push(y);
+            lastOutput = y;
+            modulatorPrediction = modulatorLane.prediction;
+            if (whitenOn) carrierPrediction = carrierLane.prediction;
 
-        y = y * (10.0 * env * envAmount + (1.0 - envAmount));
-        // With whitening off the whitened term is zero whatever its gain: an overflowing gain
-        // (a host value far above 1) must not turn 0 * inf into a NaN mix.
-        const double whitenedTerm = whitenOn ? w * whitened : 0.0;
-        const double s =
-            ((((y * vocoded + whitenedTerm) + e * error) + m * dry) + c * carried) * master;
+            y = y * (10.0 * env * envAmount + (1.0 - envAmount));
+            // With whitening off the whitened term is zero whatever its gain: an overflowing
+            // gain (a host value far above 1) must not turn 0 * inf into a NaN mix.
+            const double whitenedTerm = whitenOn ? w * whitened : 0.0;
+            const double s =
+                ((((y * vocoded + whitenedTerm) + e * error) + m * dry) + c * carried) * master;
 
-        const float mix = static_cast<float>(s);
-        if (mix0) mix0[k] = mix;
-        if (mix1) mix1[k] = mix;
-        if (error0) {
-            const float errorOut = static_cast<float>(e);
-            error0[k] = errorOut;
-            error1[k] = errorOut;
+            const float mix = static_cast<float>(s);
+            if (mix0) mix0[k] = mix;
+            if (mix1) mix1[k] = mix;
+            if (error0) {
+                const float errorOut = static_cast<float>(e);
+                error0[k] = errorOut;
+                error1[k] = errorOut;
+            }
+            if (carrier0) {
+                carrier0[k] = carrierIn;
+                carrier1[k] = carrierIn;
+            }
+            if (modulator0) {
+                modulator0[k] = modulatorIn;
+                modulator1[k] = modulatorIn;
+            }
         }
-        if (carrier0) {
-            carrier0[k] = carrierIn;
-            carrier1[k] = carrierIn;
-        }
-        if (modulator0) {
-            modulator0[k] = modulatorIn;
-            modulator1[k] = modulatorIn;
-        }
-        mPrev = m;
-        emphasised = emphasisedNext;
     }
     modulatorBefore = mPrev;
 }

@@ -11,6 +11,7 @@
 
 #include "vocoder/AdaptivePredictor.h"
 #include "vocoder/EnvelopeFollower.h"
+#include "vocoder/StepNormalisation.h"
 #include "vocoder/SynthesisFilter.h"
 
 class VocoderEngine {
@@ -94,6 +95,9 @@ private:
     AdaptivePredictor modulatorAnalysis;
     AdaptivePredictor carrierWhitening;
     SynthesisFilter synthesis;
+    // Scratch of the block loop: each predictor's step normalisations for a run of samples.
+    StepNormalisation modulatorSteps;
+    StepNormalisation carrierSteps;
     double rate;
     double vocodedLevel;
     double errorLevel;
