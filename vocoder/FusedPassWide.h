@@ -72,6 +72,34 @@ __attribute__((target("avx"))) inline __m128d carrierQuad(const PredictorLane& l
     return _mm_add_sd(prediction, _mm_unpackhi_pd(high, high));
 }
 
+// Both predictors' entries i to i + 3 with the synthesis sum: all holds {modulator prediction,
+// synthesis, carrier prediction, 0}, and each of its lanes takes entry i's term first.
+template <bool UnitAmount>
+__attribute__((target("avx"))) inline __m256d bothQuad(const PredictorLane& modulator,
+                                                       const WideRegisters& mw,
+                                                       const PredictorLane& carrier,
+                                                       const WideRegisters& cw, int32_t i,
+                                                       const double* state, __m256d a,
+                                                       __m256d all) {
+    const __m256d w = updateQuad(modulator, mw, i);
+    const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(modulator.newer + i), w);
+    const __m256d s = _mm256_loadu_pd(state + i);
+    const __m256d term = UnitAmount ? _mm256_mul_pd(s, w) : _mm256_mul_pd(_mm256_mul_pd(s, w), a);
+    const __m256d carried =
+        _mm256_mul_pd(_mm256_loadu_pd(carrier.newer + i), updateQuad(carrier, cw, i));
+    const __m256d zero = _mm256_setzero_pd();
+    // {p0, y0, p2, y2}, {p1, y1, p3, y3}, {c0, 0, c2, 0}, {c1, 0, c3, 0}, then their halves
+    // joined into one vector per entry: {p0, y0, c0, 0} and so on.
+    const __m256d even = _mm256_unpacklo_pd(product, term);
+    const __m256d odd = _mm256_unpackhi_pd(product, term);
+    const __m256d carriedEven = _mm256_unpacklo_pd(carried, zero);
+    const __m256d carriedOdd = _mm256_unpackhi_pd(carried, zero);
+    all = _mm256_add_pd(all, _mm256_permute2f128_pd(even, carriedEven, 0x20));
+    all = _mm256_add_pd(all, _mm256_permute2f128_pd(odd, carriedOdd, 0x20));
+    all = _mm256_add_pd(all, _mm256_permute2f128_pd(even, carriedEven, 0x31));
+    return _mm256_add_pd(all, _mm256_permute2f128_pd(odd, carriedOdd, 0x31));
+}
+
 // The modulator's entries from start on. (Functions rather than lambdas: a lambda would not
 // carry the target attribute.)
 template <bool UnitAmount>
@@ -132,10 +160,13 @@ __attribute__((target("avx"))) inline double runFusedPassWide(PredictorLane& mod
         __m128d predicted = _mm_setzero_pd();
         if (firstPair) predicted = carrierPair(*carrier, c, 0, firstNewer(*carrier), predicted);
         const int32_t shared = n < nc ? n : nc;
-        for (; i + 3 < shared; i += 4) {
-            sums = modulatorQuad<UnitAmount>(modulator, mw, i, state, amountWide, sums);
-            predicted = carrierQuad(*carrier, cw, i, predicted);
-        }
+        // The carrier's prediction beside the modulator's sums: {p, y, pc, 0} (its upper
+        // lane is 0 from the start and stays so).
+        __m256d all = _mm256_insertf128_pd(_mm256_castpd128_pd256(sums), predicted, 1);
+        for (; i + 3 < shared; i += 4)
+            all = bothQuad<UnitAmount>(modulator, mw, *carrier, cw, i, state, amountWide, all);
+        sums = _mm256_castpd256_pd128(all);
+        predicted = _mm256_extractf128_pd(all, 1);
         // The shorter remainder first, so that its chains finish while the longer one runs.
         if (n >= nc) {
             predicted = carrierFromWide(*carrier, c, cw, nc, i, predicted);
