@@ -1,6 +1,7 @@
 #include "vocoder/VocoderEngine.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "vocoder/FiniteCheck.h"
 #include "vocoder/FusedPass.h"
@@ -190,48 +191,51 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
     double modulatorPrediction = predictionOf(modulatorAnalysis, n);
     double carrierPrediction = whitenOn ? predictionOf(carrierWhitening, nc) : 0.0;
 
-    for (int32_t first = 0; first < frames; first += StepNormalisation::kRun) {
+    for (int32_t first = 0; first < frames; first += RunSignals::kLength) {
         const int32_t count =
-            frames - first < StepNormalisation::kRun ? frames - first : StepNormalisation::kRun;
-        // The run's predictor inputs (the pre-emphasised modulator, the carrier) and, from
-        // them, every step's normalisation. Reading the run's inputs here, before any of its
-        // outputs is written, is safe for a host that processes in place.
-        double emphasisedRun[StepNormalisation::kRun];
-        double carrierRun[StepNormalisation::kRun];
+            frames - first < RunSignals::kLength ? frames - first : RunSignals::kLength;
+        RunSignals& run = runSignals;
+        // The run's inputs are copied before any of its outputs is written: the host may
+        // process in place.
+        std::memcpy(run.carrierIn, carrier + first, sizeof(float) * static_cast<size_t>(count));
+        std::memcpy(run.modulatorIn, modulator + first, sizeof(float) * static_cast<size_t>(count));
         for (int32_t j = 0; j < count; ++j) {
-            const double m = modulator[first + j];
-            emphasisedRun[j] = m - p * mPrev;
-            mPrev = m;
+            run.carrier[j] = run.carrierIn[j];
+            run.modulator[j] = run.modulatorIn[j];
         }
-        modulatorSteps.compute<Wide>(modulatorAnalysis.historyRing().window(), n, emphasisedRun,
+        // The predictors' inputs (the pre-emphasised modulator, the carrier) and, from them,
+        // every step's normalisation.
+        for (int32_t j = 0; j < count; ++j) {
+            run.emphasised[j] = run.modulator[j] - p * mPrev;
+            mPrev = run.modulator[j];
+        }
+        modulatorSteps.compute<Wide>(modulatorAnalysis.historyRing().window(), n, run.emphasised,
                                      count);
         if (whitenOn) {
-            for (int32_t j = 0; j < count; ++j) carrierRun[j] = carrier[first + j];
-            carrierSteps.compute<Wide>(carrierWhitening.historyRing().window(), nc, carrierRun,
+            carrierSteps.compute<Wide>(carrierWhitening.historyRing().window(), nc, run.carrier,
                                        count);
         }
 
+        // The recursions, sample by sample; only what cannot wait is done here.
         for (int32_t j = 0; j < count; ++j) {
-            const int32_t k = first + j;
-            const float carrierIn = carrier[k];
-            const float modulatorIn = modulator[k];
-            const double c = carrierIn;
-            const double m = modulatorIn;
-
-            const double env = envelopeFollower.process(m);
+            const double c = run.carrier[j];
+            run.envelope[j] = envelopeFollower.process(run.modulator[j]);
             PredictorLane modulatorLane = laneFor(modulatorAnalysis, modulatorRates,
                                                   modulatorPrediction, modulatorSteps.at(j),
-                                                  emphasisedRun[j]);
-            const double e = modulatorLane.e;
+                                                  run.emphasised[j]);
+            run.error[j] = modulatorLane.e;
 
-            double w = 0.0;
             double u = c;
             PredictorLane carrierLane;
             if (whitenOn) {
                 carrierLane = laneFor(carrierWhitening, carrierRates, carrierPrediction,
                                       carrierSteps.at(j), c);
-                w = carrierLane.e;
-                u = w;
+                u = carrierLane.e;
+                run.whitenedTerm[j] = u * whitened;
+            } else {
+                // With whitening off the whitened term is zero whatever its gain: an
+                // overflowing gain (a host value far above 1) must not turn 0 * inf into a NaN.
+                run.whitenedTerm[j] = 0.0;
             }
 
             PredictorLane* carrierPart = whitenOn ? &carrierLane : nullptr;
@@ -252,32 +256,36 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
             }
             synthesis.push(y);
             lastOutput = y;
+            run.synthesis[j] = y;
             modulatorPrediction = modulatorLane.prediction;
             if (whitenOn) carrierPrediction = carrierLane.prediction;
+        }
 
-            y = y * (10.0 * env * envAmount + (1.0 - envAmount));
-            // With whitening off the whitened term is zero whatever its gain: an overflowing
-            // gain (a host value far above 1) must not turn 0 * inf into a NaN mix.
-            const double whitenedTerm = whitenOn ? w * whitened : 0.0;
-            const double s =
-                ((((y * vocoded + whitenedTerm) + e * error) + m * dry) + c * carried) * master;
-
-            const float mix = static_cast<float>(s);
-            if (mix0) mix0[k] = mix;
-            if (mix1) mix1[k] = mix;
-            if (error0) {
-                const float errorOut = static_cast<float>(e);
-                error0[k] = errorOut;
-                error1[k] = errorOut;
-            }
-            if (carrier0) {
-                carrier0[k] = carrierIn;
-                carrier1[k] = carrierIn;
-            }
-            if (modulator0) {
-                modulator0[k] = modulatorIn;
-                modulator1[k] = modulatorIn;
-            }
+        // The mix and the outputs, sample by sample but independent of each other.
+        for (int32_t j = 0; j < count; ++j) {
+            const double y =
+                run.synthesis[j] * (10.0 * run.envelope[j] * envAmount + (1.0 - envAmount));
+            const double s = ((((y * vocoded + run.whitenedTerm[j]) + run.error[j] * error) +
+                               run.modulator[j] * dry) +
+                              run.carrier[j] * carried) *
+                             master;
+            run.mix[j] = static_cast<float>(s);
+            run.errorOut[j] = static_cast<float>(run.error[j]);
+        }
+        const size_t bytes = sizeof(float) * static_cast<size_t>(count);
+        if (mix0) std::memcpy(mix0 + first, run.mix, bytes);
+        if (mix1) std::memcpy(mix1 + first, run.mix, bytes);
+        if (error0) {
+            std::memcpy(error0 + first, run.errorOut, bytes);
+            std::memcpy(error1 + first, run.errorOut, bytes);
+        }
+        if (carrier0) {
+            std::memcpy(carrier0 + first, run.carrierIn, bytes);
+            std::memcpy(carrier1 + first, run.carrierIn, bytes);
+        }
+        if (modulator0) {
+            std::memcpy(modulator0 + first, run.modulatorIn, bytes);
+            std::memcpy(modulator1 + first, run.modulatorIn, bytes);
         }
     }
     modulatorBefore = mPrev;

@@ -91,6 +91,16 @@ private:
                       int32_t frames);
     struct WidePath;
 
+    // A run of samples as the block loop handles it: inputs and the per-sample signals the
+    // mix needs, kept from the recursions until the run's outputs are written.
+    struct RunSignals {
+        static constexpr int32_t kLength = StepNormalisation::kRun;
+        float carrierIn[kLength], modulatorIn[kLength];
+        double carrier[kLength], modulator[kLength], emphasised[kLength];
+        double envelope[kLength], error[kLength], whitenedTerm[kLength], synthesis[kLength];
+        float mix[kLength], errorOut[kLength];
+    };
+
     EnvelopeFollower envelopeFollower;
     AdaptivePredictor modulatorAnalysis;
     AdaptivePredictor carrierWhitening;
@@ -98,6 +108,7 @@ private:
     // Scratch of the block loop: each predictor's step normalisations for a run of samples.
     StepNormalisation modulatorSteps;
     StepNormalisation carrierSteps;
+    RunSignals runSignals;
     double rate;
     double vocodedLevel;
     double errorLevel;
