@@ -30,9 +30,10 @@ public:
     double at(int32_t k) const { return normalisations[k]; }
 
 private:
-    // Samples per group whose energies are summed together: four vectors of lanes, enough
-    // independent chains to keep the adder busy.
-    static constexpr int32_t kGroup = 16;
+    // Samples per group whose energies are summed together: enough independent chains to keep
+    // the adders busy (eight vectors of four lanes; four of two where eight registers are all
+    // a 32-bit build has).
+    static constexpr int32_t kGroup = 32;
 
     // The inputs in time order, oldest first: window reversed, then inputs, then zeros up to
     // a whole group. The history of sample k is timeline[n + k - 1] down to timeline[k].
@@ -51,49 +52,99 @@ inline int32_t layOut(double* timeline, const double* window, int32_t n, const d
     return padded;
 }
 
+inline __m128d normalised(__m128d energy) {
+    return _mm_div_pd(_mm_set1_pd(1.0), _mm_add_pd(_mm_sqrt_pd(energy), _mm_set1_pd(0.01)));
+}
+
+inline __m128d addSquare(__m128d energy, const double* x) {
+    const __m128d v = _mm_loadu_pd(x);
+    return _mm_add_pd(energy, _mm_mul_pd(v, v));
+}
+
 // Two samples per vector: lanes k and k + 1 read timeline[n + k - 1 - i] and the entry after.
+// Eight vectors where the processor has sixteen registers, four where it has eight.
+#if defined(__x86_64__) || defined(_M_X64)
+constexpr int32_t kPairGroup = 16;
 inline void groupsOfTwo(const double* timeline, int32_t n, int32_t padded, double* out) {
-    const __m128d offset = _mm_set1_pd(0.01), one = _mm_set1_pd(1.0);
-    for (int32_t k = 0; k < padded; k += 8) {
+    for (int32_t k = 0; k < padded; k += kPairGroup) {
+        __m128d e0 = _mm_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
+        __m128d e4 = e0, e5 = e0, e6 = e0, e7 = e0;
+        const double* x = timeline + n + k - 1;
+        for (int32_t i = 0; i < n; ++i, --x) {
+            e0 = addSquare(e0, x);
+            e1 = addSquare(e1, x + 2);
+            e2 = addSquare(e2, x + 4);
+            e3 = addSquare(e3, x + 6);
+            e4 = addSquare(e4, x + 8);
+            e5 = addSquare(e5, x + 10);
+            e6 = addSquare(e6, x + 12);
+            e7 = addSquare(e7, x + 14);
+        }
+        _mm_storeu_pd(out + k, normalised(e0));
+        _mm_storeu_pd(out + k + 2, normalised(e1));
+        _mm_storeu_pd(out + k + 4, normalised(e2));
+        _mm_storeu_pd(out + k + 6, normalised(e3));
+        _mm_storeu_pd(out + k + 8, normalised(e4));
+        _mm_storeu_pd(out + k + 10, normalised(e5));
+        _mm_storeu_pd(out + k + 12, normalised(e6));
+        _mm_storeu_pd(out + k + 14, normalised(e7));
+    }
+}
+#else
+constexpr int32_t kPairGroup = 8;
+inline void groupsOfTwo(const double* timeline, int32_t n, int32_t padded, double* out) {
+    for (int32_t k = 0; k < padded; k += kPairGroup) {
         __m128d e0 = _mm_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
         const double* x = timeline + n + k - 1;
         for (int32_t i = 0; i < n; ++i, --x) {
-            const __m128d x0 = _mm_loadu_pd(x), x1 = _mm_loadu_pd(x + 2);
-            const __m128d x2 = _mm_loadu_pd(x + 4), x3 = _mm_loadu_pd(x + 6);
-            e0 = _mm_add_pd(e0, _mm_mul_pd(x0, x0));
-            e1 = _mm_add_pd(e1, _mm_mul_pd(x1, x1));
-            e2 = _mm_add_pd(e2, _mm_mul_pd(x2, x2));
-            e3 = _mm_add_pd(e3, _mm_mul_pd(x3, x3));
+            e0 = addSquare(e0, x);
+            e1 = addSquare(e1, x + 2);
+            e2 = addSquare(e2, x + 4);
+            e3 = addSquare(e3, x + 6);
         }
-        _mm_storeu_pd(out + k, _mm_div_pd(one, _mm_add_pd(_mm_sqrt_pd(e0), offset)));
-        _mm_storeu_pd(out + k + 2, _mm_div_pd(one, _mm_add_pd(_mm_sqrt_pd(e1), offset)));
-        _mm_storeu_pd(out + k + 4, _mm_div_pd(one, _mm_add_pd(_mm_sqrt_pd(e2), offset)));
-        _mm_storeu_pd(out + k + 6, _mm_div_pd(one, _mm_add_pd(_mm_sqrt_pd(e3), offset)));
+        _mm_storeu_pd(out + k, normalised(e0));
+        _mm_storeu_pd(out + k + 2, normalised(e1));
+        _mm_storeu_pd(out + k + 4, normalised(e2));
+        _mm_storeu_pd(out + k + 6, normalised(e3));
     }
 }
+#endif
 
 #if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
+__attribute__((target("avx"))) inline __m256d normalised(__m256d energy) {
+    return _mm256_div_pd(_mm256_set1_pd(1.0),
+                         _mm256_add_pd(_mm256_sqrt_pd(energy), _mm256_set1_pd(0.01)));
+}
+
+__attribute__((target("avx"))) inline __m256d addSquare(__m256d energy, const double* x) {
+    const __m256d v = _mm256_loadu_pd(x);
+    return _mm256_add_pd(energy, _mm256_mul_pd(v, v));
+}
+
 __attribute__((target("avx"))) inline void groupsOfFour(const double* timeline, int32_t n,
                                                         int32_t padded, double* out) {
-    const __m256d offset = _mm256_set1_pd(0.01), one = _mm256_set1_pd(1.0);
-    for (int32_t k = 0; k < padded; k += 16) {
+    for (int32_t k = 0; k < padded; k += 32) {
         __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
+        __m256d e4 = e0, e5 = e0, e6 = e0, e7 = e0;
         const double* x = timeline + n + k - 1;
         for (int32_t i = 0; i < n; ++i, --x) {
-            const __m256d x0 = _mm256_loadu_pd(x), x1 = _mm256_loadu_pd(x + 4);
-            const __m256d x2 = _mm256_loadu_pd(x + 8), x3 = _mm256_loadu_pd(x + 12);
-            e0 = _mm256_add_pd(e0, _mm256_mul_pd(x0, x0));
-            e1 = _mm256_add_pd(e1, _mm256_mul_pd(x1, x1));
-            e2 = _mm256_add_pd(e2, _mm256_mul_pd(x2, x2));
-            e3 = _mm256_add_pd(e3, _mm256_mul_pd(x3, x3));
+            e0 = addSquare(e0, x);
+            e1 = addSquare(e1, x + 4);
+            e2 = addSquare(e2, x + 8);
+            e3 = addSquare(e3, x + 12);
+            e4 = addSquare(e4, x + 16);
+            e5 = addSquare(e5, x + 20);
+            e6 = addSquare(e6, x + 24);
+            e7 = addSquare(e7, x + 28);
         }
-        _mm256_storeu_pd(out + k, _mm256_div_pd(one, _mm256_add_pd(_mm256_sqrt_pd(e0), offset)));
-        _mm256_storeu_pd(out + k + 4,
-                         _mm256_div_pd(one, _mm256_add_pd(_mm256_sqrt_pd(e1), offset)));
-        _mm256_storeu_pd(out + k + 8,
-                         _mm256_div_pd(one, _mm256_add_pd(_mm256_sqrt_pd(e2), offset)));
-        _mm256_storeu_pd(out + k + 12,
-                         _mm256_div_pd(one, _mm256_add_pd(_mm256_sqrt_pd(e3), offset)));
+        _mm256_storeu_pd(out + k, normalised(e0));
+        _mm256_storeu_pd(out + k + 4, normalised(e1));
+        _mm256_storeu_pd(out + k + 8, normalised(e2));
+        _mm256_storeu_pd(out + k + 12, normalised(e3));
+        _mm256_storeu_pd(out + k + 16, normalised(e4));
+        _mm256_storeu_pd(out + k + 20, normalised(e5));
+        _mm256_storeu_pd(out + k + 24, normalised(e6));
+        _mm256_storeu_pd(out + k + 28, normalised(e7));
     }
 }
 #endif
@@ -103,7 +154,8 @@ __attribute__((target("avx"))) inline void groupsOfFour(const double* timeline, 
 template <bool Wide>
 inline void StepNormalisation::compute(const double* window, int32_t n, const double* inputs,
                                        int32_t count) {
-    const int32_t padded = stepnormalisation::layOut(timeline, window, n, inputs, count, kGroup);
+    const int32_t padded =
+        stepnormalisation::layOut(timeline, window, n, inputs, count, Wide ? kGroup : stepnormalisation::kPairGroup);
 #if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
     if constexpr (Wide) {
         stepnormalisation::groupsOfFour(timeline, n, padded, normalisations);
