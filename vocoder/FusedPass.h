@@ -122,6 +122,24 @@ inline __m128d carrierOne(const PredictorLane& lane, int32_t j, __m128d predicti
     return _mm_add_sd(prediction, _mm_set_sd(newer * w));
 }
 
+// The modulator's entries i and i + 1 with the energy of a later sample's history beside the
+// prediction, {prediction, energy}, and the synthesis sum y on its own. history holds the
+// values whose squares are the energy's terms i + 1 and i (their time order runs against the
+// entries').
+template <bool UnitAmount>
+inline void modulatorPairWithEnergy(const PredictorLane& lane, const LaneRegisters& r, int32_t i,
+                                    __m128d newer, __m128d state, __m128d amount, __m128d history,
+                                    __m128d& sums, __m128d& y) {
+    const __m128d w = updatePair(lane, r, i);
+    const __m128d product = _mm_mul_pd(newer, w);
+    const __m128d squares = _mm_mul_pd(history, history);
+    sums = _mm_add_pd(sums, _mm_shuffle_pd(product, squares, 2));  // {p(i), q(i)}
+    sums = _mm_add_pd(sums, _mm_shuffle_pd(product, squares, 1));  // {p(i + 1), q(i + 1)}
+    const __m128d term = synthesisTerm<UnitAmount>(state, w, amount);
+    y = _mm_add_sd(y, term);
+    y = _mm_add_sd(y, _mm_unpackhi_pd(term, term));
+}
+
 // {0, excitation}: the prediction starts at 0, the synthesis sum at the excitation.
 inline __m128d startSums(double excitation) { return _mm_set_pd(excitation, 0.0); }
 
@@ -192,4 +210,42 @@ inline double runFusedPass(PredictorLane& modulator, int32_t n, const double* st
         carrier->prediction = _mm_cvtsd_f64(predicted);
     }
     return finishModulator(modulator, sums);
+}
+
+// runFusedPass without a carrier lane, summing beside the prediction the energy of the history
+// whose newest value is energyFrom[0] (entry i: the square of energyFrom[-i]); answers the
+// synthesis output and leaves the energy in energy. Where the pass waits on its chains rather
+// than on its arithmetic, the energy's additions ride along in the prediction's.
+template <bool UnitAmount>
+inline double runFusedPassWithEnergy(PredictorLane& modulator, int32_t n, const double* state,
+                                     double previousOutput, double a, double excitation,
+                                     const double* energyFrom, double& energy) {
+    using namespace fusedpass;
+    const LaneRegisters m(modulator);
+    const __m128d amount = _mm_set1_pd(a);
+    __m128d sums = _mm_setzero_pd();
+    __m128d y = _mm_set_sd(excitation);
+    int32_t j = 0;
+    if (n >= 2) {
+        modulatorPairWithEnergy<UnitAmount>(modulator, m, 0, firstNewer(modulator),
+                                            _mm_set_pd(state[1], previousOutput), amount,
+                                            _mm_loadu_pd(energyFrom - 1), sums, y);
+        j = 2;
+    }
+    for (; j + 1 < n; j += 2) {
+        modulatorPairWithEnergy<UnitAmount>(modulator, m, j, _mm_loadu_pd(modulator.newer + j),
+                                            _mm_loadu_pd(state + j), amount,
+                                            _mm_loadu_pd(energyFrom - j - 1), sums, y);
+    }
+    if (j < n) {
+        const double w = updateOne(modulator, j);
+        const double newer = j == 0 ? modulator.newest : modulator.newer[j];
+        const double s = j == 0 ? previousOutput : state[j];
+        const double x = energyFrom[-j];
+        sums = _mm_add_pd(sums, _mm_set_pd(x * x, newer * w));
+        y = _mm_add_sd(y, _mm_set_sd(synthesisTerm<UnitAmount>(s, w, a)));
+    }
+    modulator.prediction = _mm_cvtsd_f64(sums);
+    energy = _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
+    return _mm_cvtsd_f64(y);
 }

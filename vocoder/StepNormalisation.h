@@ -21,35 +21,46 @@ public:
     static constexpr int32_t kRun = 128;
     static constexpr int32_t kMaxOrder = 1024;
 
-    // For k = 0 .. count - 1 (count <= kRun): at(k) is the normalisation of the step at the
-    // k-th sample of the run, whose history is inputs[k - 1], inputs[k - 2], ..., then
-    // window[0], window[1], ... (window: the history before the run, newest first), n entries.
+    // Takes the run's inputs: the history of its k-th sample is inputs[k - 1], inputs[k - 2],
+    // ..., then window[0], window[1], ... (window: the history before the run, newest first),
+    // n entries. count <= kRun.
+    void layOut(const double* window, int32_t n, const double* inputs, int32_t count);
+    // Every sample's normalisation, several samples side by side.
     template <bool Wide>
-    void compute(const double* window, int32_t n, const double* inputs, int32_t count);
+    void computeAll();
+    // Only the first count samples', one after another: the pass supplies the rest (set).
+    void computeFirst(int32_t count);
 
     double at(int32_t k) const { return normalisations[k]; }
 
+    // For a pass that sums the energy of sample k's history itself, entry i being the square
+    // of energyInputs(k)[-i]; set(k, energy) then stores its normalisation. k may reach two
+    // beyond the run: those values are not used.
+    const double* energyInputs(int32_t k) const { return timeline + order + k - 1; }
+    void set(int32_t k, double energy);
+
 private:
     // Samples per group whose energies are summed together: enough independent chains to keep
-    // the adders busy (eight vectors of four lanes; four of two where eight registers are all
-    // a 32-bit build has).
+    // the adders busy (eight vectors of four lanes, or of two; four of two where eight
+    // registers are all a 32-bit build has).
     static constexpr int32_t kGroup = 32;
 
     // The inputs in time order, oldest first: window reversed, then inputs, then zeros up to
-    // a whole group. The history of sample k is timeline[n + k - 1] down to timeline[k].
+    // a whole group (and at least two). The history of sample k is timeline[n + k - 1] down
+    // to timeline[k].
     double timeline[kMaxOrder + kRun + kGroup];
     double normalisations[kRun + kGroup];
+    int32_t order = 1;
+    int32_t length = 0;
 };
 
 namespace stepnormalisation {
 
-inline int32_t layOut(double* timeline, const double* window, int32_t n, const double* inputs,
-                      int32_t count, int32_t group) {
-    for (int32_t j = 0; j < n; ++j) timeline[j] = window[n - 1 - j];
-    std::memcpy(timeline + n, inputs, sizeof(double) * static_cast<size_t>(count));
-    const int32_t padded = (count + group - 1) / group * group;
-    std::memset(timeline + n + count, 0, sizeof(double) * static_cast<size_t>(padded - count));
-    return padded;
+// 1 / (sqrt(energy) + 0.01). The square root is the processor's correctly rounded one, as
+// std::sqrt's, without the library's error-reporting branch.
+inline double normalised(double energy) {
+    const __m128d root = _mm_sqrt_sd(_mm_setzero_pd(), _mm_set_sd(energy));
+    return 1.0 / (_mm_cvtsd_f64(root) + 0.01);
 }
 
 inline __m128d normalised(__m128d energy) {
@@ -151,16 +162,37 @@ __attribute__((target("avx"))) inline void groupsOfFour(const double* timeline, 
 
 }  // namespace stepnormalisation
 
+inline void StepNormalisation::layOut(const double* window, int32_t n, const double* inputs,
+                                      int32_t count) {
+    order = n;
+    length = count;
+    for (int32_t j = 0; j < n; ++j) timeline[j] = window[n - 1 - j];
+    std::memcpy(timeline + n, inputs, sizeof(double) * static_cast<size_t>(count));
+    std::memset(timeline + n + count, 0, sizeof(double) * static_cast<size_t>(kGroup));
+}
+
 template <bool Wide>
-inline void StepNormalisation::compute(const double* window, int32_t n, const double* inputs,
-                                       int32_t count) {
-    const int32_t padded =
-        stepnormalisation::layOut(timeline, window, n, inputs, count, Wide ? kGroup : stepnormalisation::kPairGroup);
+inline void StepNormalisation::computeAll() {
 #if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
     if constexpr (Wide) {
-        stepnormalisation::groupsOfFour(timeline, n, padded, normalisations);
+        stepnormalisation::groupsOfFour(timeline, order, (length + 31) / 32 * 32, normalisations);
         return;
     }
 #endif
-    stepnormalisation::groupsOfTwo(timeline, n, padded, normalisations);
+    constexpr int32_t group = stepnormalisation::kPairGroup;
+    stepnormalisation::groupsOfTwo(timeline, order, (length + group - 1) / group * group,
+                                   normalisations);
+}
+
+inline void StepNormalisation::computeFirst(int32_t count) {
+    for (int32_t k = 0; k < count; ++k) {
+        const double* x = energyInputs(k);
+        double energy = 0.0;
+        for (int32_t i = 0; i < order; ++i) energy += x[-i] * x[-i];
+        normalisations[k] = stepnormalisation::normalised(energy);
+    }
+}
+
+inline void StepNormalisation::set(int32_t k, double energy) {
+    normalisations[k] = stepnormalisation::normalised(energy);
 }

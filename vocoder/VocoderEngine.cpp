@@ -209,11 +209,18 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
             run.emphasised[j] = run.modulator[j] - p * mPrev;
             mPrev = run.modulator[j];
         }
-        modulatorSteps.compute<Wide>(modulatorAnalysis.historyRing().window(), n, run.emphasised,
-                                     count);
+        // The two-entry pass without whitening waits on its chains, so it sums each energy
+        // two samples ahead beside the prediction; the others sum every energy ahead here.
+        const bool energiesInPass = !Wide && !whitenOn;
+        modulatorSteps.layOut(modulatorAnalysis.historyRing().window(), n, run.emphasised, count);
+        if (energiesInPass) {
+            modulatorSteps.computeFirst(count < 2 ? count : 2);
+        } else {
+            modulatorSteps.computeAll<Wide>();
+        }
         if (whitenOn) {
-            carrierSteps.compute<Wide>(carrierWhitening.historyRing().window(), nc, run.carrier,
-                                       count);
+            carrierSteps.layOut(carrierWhitening.historyRing().window(), nc, run.carrier, count);
+            carrierSteps.computeAll<Wide>();
         }
 
         // The recursions, sample by sample; only what cannot wait is done here.
@@ -248,7 +255,16 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
                                                          lastOutput, a, u, carrierPart, nc);
             } else
 #endif
-            {
+            if (energiesInPass) {
+                double energy;
+                const double* from = modulatorSteps.energyInputs(j + 2);
+                y = unitAmount ? runFusedPassWithEnergy<true>(modulatorLane, n, synthesis.window(),
+                                                              lastOutput, a, u, from, energy)
+                               : runFusedPassWithEnergy<false>(modulatorLane, n,
+                                                               synthesis.window(), lastOutput, a,
+                                                               u, from, energy);
+                modulatorSteps.set(j + 2, energy);
+            } else {
                 y = unitAmount ? runFusedPass<true>(modulatorLane, n, synthesis.window(),
                                                     lastOutput, a, u, carrierPart, nc)
                                : runFusedPass<false>(modulatorLane, n, synthesis.window(),
