@@ -3,15 +3,21 @@
 // coefficient update, its next prediction over the just-updated coefficients, and the
 // synthesis sum over the modulator's. The sums are separate chains of dependent additions that
 // a processor can run side by side; everything else (products, updates, loads and stores) fits
-// in between. The history energies that normalise each step depend on the inputs only and are
-// computed ahead for a whole run of samples (StepNormalisation.h).
+// in between.
 //
 // The arithmetic is exactly that of AdaptivePredictor::process and SynthesisFilter::process:
 // the same products with the same operands, each sum from index 0 upward into its own
 // accumulator, no fused multiply-add. Pairs of entries share SSE2 instructions only where the
-// entries are independent (products, updates); the modulator's prediction and the synthesis
-// sum share one register, {prediction, synthesis}, each lane taking its own terms one entry at
-// a time, so that one addition and one shuffle serve both chains.
+// entries are independent (products, updates); two sums may share a register, each lane
+// taking its own terms one entry at a time, so that one addition serves both chains.
+//
+// Two shapes, by what limits them:
+// - one predictor (whitening off) waits on its chains: the energy of the history two samples
+//   ahead, which normalises that sample's step, rides along in the prediction's additions,
+//   {prediction, energy}, and the synthesis sum runs beside them;
+// - two predictors (whitening on) have more arithmetic than the chains' waiting hides: their
+//   energies are summed ahead for a run of samples (StepNormalisation), and the synthesis sum
+//   shares the prediction's register instead, {prediction, synthesis}.
 
 #include <emmintrin.h>
 
@@ -68,6 +74,16 @@ inline double updateOne(const PredictorLane& lane, int32_t i) {
     return w;
 }
 
+// The history at entry j of the next prediction; entry 0 was stored this sample.
+inline double newerAt(const PredictorLane& lane, int32_t j) {
+    return j == 0 ? lane.newest : lane.newer[j];
+}
+
+// The first pair of the next prediction's history, entry 0 from a register.
+inline __m128d firstNewer(const PredictorLane& lane) {
+    return _mm_set_pd(lane.older[0], lane.newest);
+}
+
 // (s w) a, the synthesis term. With UnitAmount (a is exactly 1) the product by a is left out:
 // x 1 is x, bit for bit, for every value the pass can meet (a signalling NaN cannot arise from
 // float inputs).
@@ -81,17 +97,53 @@ inline double synthesisTerm(double s, double w, double a) {
     return UnitAmount ? s * w : (s * w) * a;
 }
 
-// The modulator's entries i and i + 1: the update, then {prediction, synthesis} take entry i's
-// terms and then entry i + 1's. newer and state are the pairs of the history and the
-// synthesis state at i.
+// ---- One predictor: {prediction, energy} and the synthesis sum y.
+
+// Entries i and i + 1: the update, then {prediction, energy} take entry i's terms and then
+// entry i + 1's, and y its own. newer, energy and state are the pairs at i of the history,
+// of the energy's history and of the synthesis state.
 template <bool UnitAmount>
-inline __m128d modulatorPair(const PredictorLane& lane, const LaneRegisters& r, int32_t i,
-                             __m128d newer, __m128d state, __m128d amount, __m128d sums) {
+inline void modulatorPair(const PredictorLane& lane, const LaneRegisters& r, int32_t i,
+                          __m128d newer, __m128d energy, __m128d state, __m128d amount,
+                          __m128d& sums, __m128d& y) {
+    const __m128d w = updatePair(lane, r, i);
+    const __m128d product = _mm_mul_pd(newer, w);
+    const __m128d square = _mm_mul_pd(energy, energy);
+    sums = _mm_add_pd(sums, _mm_unpacklo_pd(product, square));
+    sums = _mm_add_pd(sums, _mm_unpackhi_pd(product, square));
+    const __m128d term = synthesisTerm<UnitAmount>(state, w, amount);
+    y = _mm_add_sd(y, term);
+    y = _mm_add_sd(y, _mm_unpackhi_pd(term, term));
+}
+
+template <bool UnitAmount>
+inline void modulatorOne(const PredictorLane& lane, int32_t j, double energy, double s, double a,
+                         __m128d& sums, __m128d& y) {
+    const double w = updateOne(lane, j);
+    sums = _mm_add_pd(sums, _mm_set_pd(energy * energy, newerAt(lane, j) * w));
+    y = _mm_add_sd(y, _mm_set_sd(synthesisTerm<UnitAmount>(s, w, a)));
+}
+
+// ---- Two predictors: {prediction, synthesis} for the modulator, the carrier's prediction.
+
+// The modulator's entries i and i + 1: {prediction, synthesis} take entry i's terms, then
+// entry i + 1's.
+template <bool UnitAmount>
+inline __m128d modulatorPairWithSynthesis(const PredictorLane& lane, const LaneRegisters& r,
+                                          int32_t i, __m128d newer, __m128d state,
+                                          __m128d amount, __m128d sums) {
     const __m128d w = updatePair(lane, r, i);
     const __m128d product = _mm_mul_pd(newer, w);
     const __m128d term = synthesisTerm<UnitAmount>(state, w, amount);
     sums = _mm_add_pd(sums, _mm_unpacklo_pd(product, term));
     return _mm_add_pd(sums, _mm_unpackhi_pd(product, term));
+}
+
+template <bool UnitAmount>
+inline __m128d modulatorOneWithSynthesis(const PredictorLane& lane, int32_t j, double s,
+                                         double a, __m128d sums) {
+    const double w = updateOne(lane, j);
+    return _mm_add_pd(sums, _mm_set_pd(synthesisTerm<UnitAmount>(s, w, a), newerAt(lane, j) * w));
 }
 
 // The carrier's entries i and i + 1: the update, then its prediction takes both terms in turn.
@@ -102,124 +154,21 @@ inline __m128d carrierPair(const PredictorLane& lane, const LaneRegisters& r, in
     return _mm_add_sd(prediction, _mm_unpackhi_pd(product, product));
 }
 
-// The first pair's history, with the entry stored this sample from a register.
-inline __m128d firstNewer(const PredictorLane& lane) {
-    return _mm_set_pd(lane.older[0], lane.newest);
-}
-
-// The last entry j of an odd order.
-template <bool UnitAmount>
-inline __m128d modulatorOne(const PredictorLane& lane, int32_t j, double s, double a,
-                            __m128d sums) {
-    const double w = updateOne(lane, j);
-    const double newer = j == 0 ? lane.newest : lane.newer[j];
-    return _mm_add_pd(sums, _mm_set_pd(synthesisTerm<UnitAmount>(s, w, a), newer * w));
-}
-
 inline __m128d carrierOne(const PredictorLane& lane, int32_t j, __m128d prediction) {
     const double w = updateOne(lane, j);
-    const double newer = j == 0 ? lane.newest : lane.newer[j];
-    return _mm_add_sd(prediction, _mm_set_sd(newer * w));
-}
-
-// The modulator's entries i and i + 1 with the energy of a later sample's history beside the
-// prediction, {prediction, energy}, and the synthesis sum y on its own. history holds the
-// values whose squares are the energy's terms i + 1 and i (their time order runs against the
-// entries').
-template <bool UnitAmount>
-inline void modulatorPairWithEnergy(const PredictorLane& lane, const LaneRegisters& r, int32_t i,
-                                    __m128d newer, __m128d state, __m128d amount, __m128d history,
-                                    __m128d& sums, __m128d& y) {
-    const __m128d w = updatePair(lane, r, i);
-    const __m128d product = _mm_mul_pd(newer, w);
-    const __m128d squares = _mm_mul_pd(history, history);
-    sums = _mm_add_pd(sums, _mm_shuffle_pd(product, squares, 2));  // {p(i), q(i)}
-    sums = _mm_add_pd(sums, _mm_shuffle_pd(product, squares, 1));  // {p(i + 1), q(i + 1)}
-    const __m128d term = synthesisTerm<UnitAmount>(state, w, amount);
-    y = _mm_add_sd(y, term);
-    y = _mm_add_sd(y, _mm_unpackhi_pd(term, term));
-}
-
-// {0, excitation}: the prediction starts at 0, the synthesis sum at the excitation.
-inline __m128d startSums(double excitation) { return _mm_set_pd(excitation, 0.0); }
-
-// Stores the modulator's prediction and answers the synthesis output.
-inline double finishModulator(PredictorLane& lane, __m128d sums) {
-    lane.prediction = _mm_cvtsd_f64(sums);
-    return _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
+    return _mm_add_sd(prediction, _mm_set_sd(newerAt(lane, j) * w));
 }
 
 }  // namespace fusedpass
 
-// Runs the pass for one sample and answers the synthesis output: excitation plus the sum of
-// (state[i] w[i]) a over the modulator order n, where state[0] is previousOutput (passed in a
-// register, as it was stored just now). With a carrier lane (whitening on) its order nc runs
-// in the same loop. UnitAmount: the caller has found a == 1 (see synthesisTerm).
+// Runs the pass for one sample without whitening and answers the synthesis output: excitation
+// plus the sum of (state[i] w[i]) a over the order n, where state[0] is previousOutput (passed
+// in a register, as it was stored just now). Beside the prediction it sums the energy of
+// energyHistory[0 .. n - 1] into energy. UnitAmount: the caller has found a == 1.
 template <bool UnitAmount>
-inline double runFusedPass(PredictorLane& modulator, int32_t n, const double* state,
-                           double previousOutput, double a, double excitation,
-                           PredictorLane* carrier, int32_t nc) {
-    using namespace fusedpass;
-    const LaneRegisters m(modulator);
-    const __m128d amount = _mm_set1_pd(a);
-    __m128d sums = startSums(excitation);
-    int32_t i = 0;
-    auto modulatorFrom = [&](int32_t start) {
-        int32_t j = start;
-        for (; j + 1 < n; j += 2) {
-            sums = modulatorPair<UnitAmount>(modulator, m, j, _mm_loadu_pd(modulator.newer + j),
-                                             _mm_loadu_pd(state + j), amount, sums);
-        }
-        if (j < n) {
-            sums = modulatorOne<UnitAmount>(modulator, j, j == 0 ? previousOutput : state[j], a,
-                                            sums);
-        }
-    };
-    const bool firstPair = n >= 2 && (!carrier || nc >= 2);
-    if (firstPair) {
-        sums = modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                         _mm_set_pd(state[1], previousOutput), amount, sums);
-        i = 2;
-    }
-    if (!carrier) {
-        modulatorFrom(i);
-    } else {
-        const LaneRegisters c(*carrier);
-        __m128d predicted = _mm_setzero_pd();
-        if (firstPair) predicted = carrierPair(*carrier, c, 0, firstNewer(*carrier), predicted);
-        const int32_t shared = n < nc ? n : nc;
-        for (; i + 1 < shared; i += 2) {
-            sums = modulatorPair<UnitAmount>(modulator, m, i, _mm_loadu_pd(modulator.newer + i),
-                                             _mm_loadu_pd(state + i), amount, sums);
-            predicted = carrierPair(*carrier, c, i, _mm_loadu_pd(carrier->newer + i), predicted);
-        }
-        auto carrierFrom = [&](int32_t start) {
-            int32_t j = start;
-            for (; j + 1 < nc; j += 2)
-                predicted = carrierPair(*carrier, c, j, _mm_loadu_pd(carrier->newer + j), predicted);
-            if (j < nc) predicted = carrierOne(*carrier, j, predicted);
-        };
-        // The shorter remainder first, so that its chains finish while the longer one runs.
-        if (n >= nc) {
-            carrierFrom(i);
-            modulatorFrom(i);
-        } else {
-            modulatorFrom(i);
-            carrierFrom(i);
-        }
-        carrier->prediction = _mm_cvtsd_f64(predicted);
-    }
-    return finishModulator(modulator, sums);
-}
-
-// runFusedPass without a carrier lane, summing beside the prediction the energy of the history
-// whose newest value is energyFrom[0] (entry i: the square of energyFrom[-i]); answers the
-// synthesis output and leaves the energy in energy. Where the pass waits on its chains rather
-// than on its arithmetic, the energy's additions ride along in the prediction's.
-template <bool UnitAmount>
-inline double runFusedPassWithEnergy(PredictorLane& modulator, int32_t n, const double* state,
-                                     double previousOutput, double a, double excitation,
-                                     const double* energyFrom, double& energy) {
+inline double runModulatorPass(PredictorLane& modulator, int32_t n, const double* state,
+                               double previousOutput, double a, double excitation,
+                               const double* energyHistory, double& energy) {
     using namespace fusedpass;
     const LaneRegisters m(modulator);
     const __m128d amount = _mm_set1_pd(a);
@@ -227,25 +176,76 @@ inline double runFusedPassWithEnergy(PredictorLane& modulator, int32_t n, const 
     __m128d y = _mm_set_sd(excitation);
     int32_t j = 0;
     if (n >= 2) {
-        modulatorPairWithEnergy<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                            _mm_set_pd(state[1], previousOutput), amount,
-                                            _mm_loadu_pd(energyFrom - 1), sums, y);
+        modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
+                                  _mm_loadu_pd(energyHistory), _mm_set_pd(state[1], previousOutput),
+                                  amount, sums, y);
         j = 2;
     }
     for (; j + 1 < n; j += 2) {
-        modulatorPairWithEnergy<UnitAmount>(modulator, m, j, _mm_loadu_pd(modulator.newer + j),
-                                            _mm_loadu_pd(state + j), amount,
-                                            _mm_loadu_pd(energyFrom - j - 1), sums, y);
+        modulatorPair<UnitAmount>(modulator, m, j, _mm_loadu_pd(modulator.newer + j),
+                                  _mm_loadu_pd(energyHistory + j), _mm_loadu_pd(state + j), amount,
+                                  sums, y);
     }
     if (j < n) {
-        const double w = updateOne(modulator, j);
-        const double newer = j == 0 ? modulator.newest : modulator.newer[j];
-        const double s = j == 0 ? previousOutput : state[j];
-        const double x = energyFrom[-j];
-        sums = _mm_add_pd(sums, _mm_set_pd(x * x, newer * w));
-        y = _mm_add_sd(y, _mm_set_sd(synthesisTerm<UnitAmount>(s, w, a)));
+        modulatorOne<UnitAmount>(modulator, j, energyHistory[j], j == 0 ? previousOutput : state[j],
+                                 a, sums, y);
     }
     modulator.prediction = _mm_cvtsd_f64(sums);
     energy = _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
     return _mm_cvtsd_f64(y);
+}
+
+// The pass with whitening: the modulator as above but without the energy, and the carrier's
+// predictor (order nc) in the same loop; the carrier's prediction is left in its lane.
+template <bool UnitAmount>
+inline double runWhitenedPass(PredictorLane& modulator, int32_t n, const double* state,
+                              double previousOutput, double a, double excitation,
+                              PredictorLane& carrier, int32_t nc) {
+    using namespace fusedpass;
+    const LaneRegisters m(modulator), c(carrier);
+    const __m128d amount = _mm_set1_pd(a);
+    __m128d sums = _mm_set_pd(excitation, 0.0);  // {prediction, synthesis}
+    __m128d predicted = _mm_setzero_pd();
+    int32_t i = 0;
+    if (n >= 2 && nc >= 2) {
+        sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, 0, firstNewer(modulator),
+                                                      _mm_set_pd(state[1], previousOutput),
+                                                      amount, sums);
+        predicted = carrierPair(carrier, c, 0, firstNewer(carrier), predicted);
+        i = 2;
+    }
+    const int32_t shared = n < nc ? n : nc;
+    for (; i + 1 < shared; i += 2) {
+        sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, i,
+                                                      _mm_loadu_pd(modulator.newer + i),
+                                                      _mm_loadu_pd(state + i), amount, sums);
+        predicted = carrierPair(carrier, c, i, _mm_loadu_pd(carrier.newer + i), predicted);
+    }
+    auto modulatorFrom = [&](int32_t j) {
+        for (; j + 1 < n; j += 2) {
+            sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, j,
+                                                          _mm_loadu_pd(modulator.newer + j),
+                                                          _mm_loadu_pd(state + j), amount, sums);
+        }
+        if (j < n) {
+            sums = modulatorOneWithSynthesis<UnitAmount>(
+                modulator, j, j == 0 ? previousOutput : state[j], a, sums);
+        }
+    };
+    auto carrierFrom = [&](int32_t j) {
+        for (; j + 1 < nc; j += 2)
+            predicted = carrierPair(carrier, c, j, _mm_loadu_pd(carrier.newer + j), predicted);
+        if (j < nc) predicted = carrierOne(carrier, j, predicted);
+    };
+    // The shorter remainder first, so that its chains finish while the longer one runs.
+    if (n >= nc) {
+        carrierFrom(i);
+        modulatorFrom(i);
+    } else {
+        modulatorFrom(i);
+        carrierFrom(i);
+    }
+    carrier.prediction = _mm_cvtsd_f64(predicted);
+    modulator.prediction = _mm_cvtsd_f64(sums);
+    return _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
 }

@@ -40,40 +40,55 @@ __attribute__((target("avx"))) inline __m256d updateQuad(const PredictorLane& la
     return w;
 }
 
-// The modulator's entries i to i + 3: {prediction, synthesis} take entry i's terms first.
 template <bool UnitAmount>
-__attribute__((target("avx"))) inline __m128d modulatorQuad(const PredictorLane& lane,
-                                                            const WideRegisters& q, int32_t i,
-                                                            const double* state, __m256d a,
-                                                            __m128d sums) {
-    const __m256d w = updateQuad(lane, q, i);
-    const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + i), w);
+__attribute__((target("avx"))) inline __m256d synthesisTerms(const double* state, __m256d w,
+                                                             __m256d a, int32_t i) {
     const __m256d s = _mm256_loadu_pd(state + i);
-    const __m256d term = UnitAmount ? _mm256_mul_pd(s, w) : _mm256_mul_pd(_mm256_mul_pd(s, w), a);
-    // {p0, y0, p2, y2} and {p1, y1, p3, y3}: their halves are the entries' term pairs.
-    const __m256d even = _mm256_unpacklo_pd(product, term);
-    const __m256d odd = _mm256_unpackhi_pd(product, term);
+    return UnitAmount ? _mm256_mul_pd(s, w) : _mm256_mul_pd(_mm256_mul_pd(s, w), a);
+}
+
+// sums (two chains) takes {first[k], second[k]} for k = 0 to 3 in turn.
+__attribute__((target("avx"))) inline __m128d addPairsInTurn(__m128d sums, __m256d first,
+                                                             __m256d second) {
+    // {f0, s0, f2, s2} and {f1, s1, f3, s3}: their halves are the entries' term pairs.
+    const __m256d even = _mm256_unpacklo_pd(first, second);
+    const __m256d odd = _mm256_unpackhi_pd(first, second);
     sums = _mm_add_pd(sums, _mm256_castpd256_pd128(even));
     sums = _mm_add_pd(sums, _mm256_castpd256_pd128(odd));
     sums = _mm_add_pd(sums, _mm256_extractf128_pd(even, 1));
     return _mm_add_pd(sums, _mm256_extractf128_pd(odd, 1));
 }
 
-// The carrier's entries i to i + 3: its prediction takes them in turn.
-__attribute__((target("avx"))) inline __m128d carrierQuad(const PredictorLane& lane,
-                                                          const WideRegisters& q, int32_t i,
-                                                          __m128d prediction) {
-    const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + i), updateQuad(lane, q, i));
-    const __m128d low = _mm256_castpd256_pd128(product);
-    const __m128d high = _mm256_extractf128_pd(product, 1);
-    prediction = _mm_add_sd(prediction, low);
-    prediction = _mm_add_sd(prediction, _mm_unpackhi_pd(low, low));
-    prediction = _mm_add_sd(prediction, high);
-    return _mm_add_sd(prediction, _mm_unpackhi_pd(high, high));
+// sum (one chain, in its lower lane) takes terms[0] to terms[3] in turn.
+__attribute__((target("avx"))) inline __m128d addInTurn(__m128d sum, __m256d terms) {
+    const __m128d low = _mm256_castpd256_pd128(terms);
+    const __m128d high = _mm256_extractf128_pd(terms, 1);
+    sum = _mm_add_sd(sum, low);
+    sum = _mm_add_sd(sum, _mm_unpackhi_pd(low, low));
+    sum = _mm_add_sd(sum, high);
+    return _mm_add_sd(sum, _mm_unpackhi_pd(high, high));
 }
 
-// Both predictors' entries i to i + 3 with the synthesis sum: all holds {modulator prediction,
-// synthesis, carrier prediction, 0}, and each of its lanes takes entry i's term first.
+// ---- One predictor: {prediction, energy} and the synthesis sum y.
+
+// Entries i to i + 3; every sum takes entry i's term first.
+template <bool UnitAmount>
+__attribute__((target("avx"))) inline void modulatorQuad(const PredictorLane& lane,
+                                                         const WideRegisters& q, int32_t i,
+                                                         const double* energyHistory,
+                                                         const double* state, __m256d a,
+                                                         __m128d& sums, __m128d& y) {
+    const __m256d w = updateQuad(lane, q, i);
+    const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + i), w);
+    const __m256d z = _mm256_loadu_pd(energyHistory + i);
+    sums = addPairsInTurn(sums, product, _mm256_mul_pd(z, z));
+    y = addInTurn(y, synthesisTerms<UnitAmount>(state, w, a, i));
+}
+
+// ---- Two predictors: {prediction, synthesis, carrier prediction, 0} in one register.
+
+// Both predictors' entries i to i + 3 with the synthesis sum; each lane of all takes entry i's
+// term first.
 template <bool UnitAmount>
 __attribute__((target("avx"))) inline __m256d bothQuad(const PredictorLane& modulator,
                                                        const WideRegisters& mw,
@@ -83,8 +98,7 @@ __attribute__((target("avx"))) inline __m256d bothQuad(const PredictorLane& modu
                                                        __m256d all) {
     const __m256d w = updateQuad(modulator, mw, i);
     const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(modulator.newer + i), w);
-    const __m256d s = _mm256_loadu_pd(state + i);
-    const __m256d term = UnitAmount ? _mm256_mul_pd(s, w) : _mm256_mul_pd(_mm256_mul_pd(s, w), a);
+    const __m256d term = synthesisTerms<UnitAmount>(state, w, a, i);
     const __m256d carried =
         _mm256_mul_pd(_mm256_loadu_pd(carrier.newer + i), updateQuad(carrier, cw, i));
     const __m256d zero = _mm256_setzero_pd();
@@ -100,30 +114,43 @@ __attribute__((target("avx"))) inline __m256d bothQuad(const PredictorLane& modu
     return _mm256_add_pd(all, _mm256_permute2f128_pd(odd, carriedOdd, 0x31));
 }
 
-// The modulator's entries from start on. (Functions rather than lambdas: a lambda would not
-// carry the target attribute.)
+// The modulator's entries from start on when the carrier's have run out: {prediction,
+// synthesis} as above. (Functions rather than lambdas: a lambda would not carry the target
+// attribute.)
 template <bool UnitAmount>
-__attribute__((target("avx"))) inline __m128d modulatorFromWide(
+__attribute__((target("avx"))) inline __m128d modulatorRestWide(
     const PredictorLane& lane, const LaneRegisters& m, const WideRegisters& mw, int32_t n,
     int32_t start, const double* state, double previousOutput, double a, __m128d sums) {
     const __m128d amount = _mm_set1_pd(a);
     const __m256d amountWide = _mm256_set1_pd(a);
     int32_t j = start;
-    for (; j + 3 < n; j += 4) sums = modulatorQuad<UnitAmount>(lane, mw, j, state, amountWide, sums);
-    for (; j + 1 < n; j += 2) {
-        sums = modulatorPair<UnitAmount>(lane, m, j, _mm_loadu_pd(lane.newer + j),
-                                         _mm_loadu_pd(state + j), amount, sums);
+    for (; j + 3 < n; j += 4) {
+        const __m256d w = updateQuad(lane, mw, j);
+        const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + j), w);
+        sums = addPairsInTurn(sums, product, synthesisTerms<UnitAmount>(state, w, amountWide, j));
     }
-    if (j < n) sums = modulatorOne<UnitAmount>(lane, j, j == 0 ? previousOutput : state[j], a, sums);
+    for (; j + 1 < n; j += 2) {
+        sums = modulatorPairWithSynthesis<UnitAmount>(lane, m, j, _mm_loadu_pd(lane.newer + j),
+                                                      _mm_loadu_pd(state + j), amount, sums);
+    }
+    if (j < n) {
+        sums = modulatorOneWithSynthesis<UnitAmount>(lane, j, j == 0 ? previousOutput : state[j],
+                                                     a, sums);
+    }
     return sums;
 }
 
-__attribute__((target("avx"))) inline __m128d carrierFromWide(const PredictorLane& lane,
+// The carrier's entries from start on when the modulator's have run out.
+__attribute__((target("avx"))) inline __m128d carrierRestWide(const PredictorLane& lane,
                                                               const LaneRegisters& c,
                                                               const WideRegisters& cw, int32_t nc,
                                                               int32_t start, __m128d prediction) {
     int32_t j = start;
-    for (; j + 3 < nc; j += 4) prediction = carrierQuad(lane, cw, j, prediction);
+    for (; j + 3 < nc; j += 4) {
+        const __m256d product =
+            _mm256_mul_pd(_mm256_loadu_pd(lane.newer + j), updateQuad(lane, cw, j));
+        prediction = addInTurn(prediction, product);
+    }
     for (; j + 1 < nc; j += 2)
         prediction = carrierPair(lane, c, j, _mm_loadu_pd(lane.newer + j), prediction);
     if (j < nc) prediction = carrierOne(lane, j, prediction);
@@ -132,54 +159,85 @@ __attribute__((target("avx"))) inline __m128d carrierFromWide(const PredictorLan
 
 }  // namespace fusedpass
 
-// runFusedPass, four entries at a time. Call only where the processor has AVX.
+// runModulatorPass, four entries at a time. Call only where the processor has AVX.
 template <bool UnitAmount>
-__attribute__((target("avx"))) inline double runFusedPassWide(PredictorLane& modulator, int32_t n,
-                                                              const double* state,
-                                                              double previousOutput, double a,
-                                                              double excitation,
-                                                              PredictorLane* carrier, int32_t nc) {
+__attribute__((target("avx"))) inline double runModulatorPassWide(
+    PredictorLane& modulator, int32_t n, const double* state, double previousOutput, double a,
+    double excitation, const double* energyHistory, double& energy) {
     using namespace fusedpass;
     const LaneRegisters m(modulator);
     const WideRegisters mw(modulator);
     const __m128d amount = _mm_set1_pd(a);
     const __m256d amountWide = _mm256_set1_pd(a);
-    __m128d sums = startSums(excitation);
+    __m128d sums = _mm_setzero_pd();
+    __m128d y = _mm_set_sd(excitation);
+    int32_t j = 0;
+    if (n >= 2) {
+        modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
+                                  _mm_loadu_pd(energyHistory), _mm_set_pd(state[1], previousOutput),
+                                  amount, sums, y);
+        j = 2;
+    }
+    for (; j + 3 < n; j += 4)
+        modulatorQuad<UnitAmount>(modulator, mw, j, energyHistory, state, amountWide, sums, y);
+    for (; j + 1 < n; j += 2) {
+        modulatorPair<UnitAmount>(modulator, m, j, _mm_loadu_pd(modulator.newer + j),
+                                  _mm_loadu_pd(energyHistory + j), _mm_loadu_pd(state + j), amount,
+                                  sums, y);
+    }
+    if (j < n) {
+        modulatorOne<UnitAmount>(modulator, j, energyHistory[j], j == 0 ? previousOutput : state[j],
+                                 a, sums, y);
+    }
+    modulator.prediction = _mm_cvtsd_f64(sums);
+    energy = _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
+    return _mm_cvtsd_f64(y);
+}
+
+// runWhitenedPass, four entries at a time. Call only where the processor has AVX.
+template <bool UnitAmount>
+__attribute__((target("avx"))) inline double runWhitenedPassWide(
+    PredictorLane& modulator, int32_t n, const double* state, double previousOutput, double a,
+    double excitation, PredictorLane& carrier, int32_t nc) {
+    using namespace fusedpass;
+    const LaneRegisters m(modulator), c(carrier);
+    const WideRegisters mw(modulator), cw(carrier);
+    const __m128d amount = _mm_set1_pd(a);
+    const __m256d amountWide = _mm256_set1_pd(a);
+    __m128d sums = _mm_set_pd(excitation, 0.0);  // {prediction, synthesis}
+    __m128d predicted = _mm_setzero_pd();
     int32_t i = 0;
-    const bool firstPair = n >= 2 && (!carrier || nc >= 2);
-    if (firstPair) {
-        sums = modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                         _mm_set_pd(state[1], previousOutput), amount, sums);
+    if (n >= 2 && nc >= 2) {
+        sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, 0, firstNewer(modulator),
+                                                      _mm_set_pd(state[1], previousOutput),
+                                                      amount, sums);
+        predicted = carrierPair(carrier, c, 0, firstNewer(carrier), predicted);
         i = 2;
     }
-    if (!carrier) {
-        sums = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
-    } else {
-        const LaneRegisters c(*carrier);
-        const WideRegisters cw(*carrier);
-        __m128d predicted = _mm_setzero_pd();
-        if (firstPair) predicted = carrierPair(*carrier, c, 0, firstNewer(*carrier), predicted);
-        const int32_t shared = n < nc ? n : nc;
-        // The carrier's prediction beside the modulator's sums: {p, y, pc, 0} (its upper
-        // lane is 0 from the start and stays so).
-        __m256d all = _mm256_insertf128_pd(_mm256_castpd128_pd256(sums), predicted, 1);
-        for (; i + 3 < shared; i += 4)
-            all = bothQuad<UnitAmount>(modulator, mw, *carrier, cw, i, state, amountWide, all);
-        sums = _mm256_castpd256_pd128(all);
-        predicted = _mm256_extractf128_pd(all, 1);
-        // The shorter remainder first, so that its chains finish while the longer one runs.
-        if (n >= nc) {
-            predicted = carrierFromWide(*carrier, c, cw, nc, i, predicted);
-            sums = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a,
-                                                 sums);
-        } else {
-            sums = modulatorFromWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a,
-                                                 sums);
-            predicted = carrierFromWide(*carrier, c, cw, nc, i, predicted);
-        }
-        carrier->prediction = _mm_cvtsd_f64(predicted);
+    const int32_t shared = n < nc ? n : nc;
+    // The carrier's prediction beside the modulator's sums, its upper lane 0 throughout.
+    __m256d all = _mm256_insertf128_pd(_mm256_castpd128_pd256(sums), predicted, 1);
+    for (; i + 3 < shared; i += 4)
+        all = bothQuad<UnitAmount>(modulator, mw, carrier, cw, i, state, amountWide, all);
+    sums = _mm256_castpd256_pd128(all);
+    predicted = _mm256_extractf128_pd(all, 1);
+    for (; i + 1 < shared; i += 2) {
+        sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, i,
+                                                      _mm_loadu_pd(modulator.newer + i),
+                                                      _mm_loadu_pd(state + i), amount, sums);
+        predicted = carrierPair(carrier, c, i, _mm_loadu_pd(carrier.newer + i), predicted);
     }
-    return finishModulator(modulator, sums);
+    // The shorter remainder first, so that its chains finish while the longer one runs.
+    if (n >= nc) {
+        predicted = carrierRestWide(carrier, c, cw, nc, i, predicted);
+        sums = modulatorRestWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
+    } else {
+        sums = modulatorRestWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
+        predicted = carrierRestWide(carrier, c, cw, nc, i, predicted);
+    }
+    carrier.prediction = _mm_cvtsd_f64(predicted);
+    modulator.prediction = _mm_cvtsd_f64(sums);
+    return _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
 }
 
 #else

@@ -104,6 +104,44 @@ PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorRates& rates,
     return lane;
 }
 
+// One sample's pass, with the four-entry code (Wide) or the two-entry code, and with or without
+// the product by the synthesis amount (unit: it is exactly 1).
+template <bool Wide>
+double modulatorPass(bool unit, PredictorLane& lane, int32_t n, const double* state,
+                     double previousOutput, double a, double excitation,
+                     const double* energyHistory, double& energy) {
+#if OSTRAQUELLE_WIDE_PASS
+    if constexpr (Wide) {
+        return unit ? runModulatorPassWide<true>(lane, n, state, previousOutput, a, excitation,
+                                                 energyHistory, energy)
+                    : runModulatorPassWide<false>(lane, n, state, previousOutput, a, excitation,
+                                                  energyHistory, energy);
+    }
+#endif
+    return unit ? runModulatorPass<true>(lane, n, state, previousOutput, a, excitation,
+                                         energyHistory, energy)
+                : runModulatorPass<false>(lane, n, state, previousOutput, a, excitation,
+                                          energyHistory, energy);
+}
+
+template <bool Wide>
+double whitenedPass(bool unit, PredictorLane& modulator, int32_t n, const double* state,
+                    double previousOutput, double a, double excitation, PredictorLane& carrier,
+                    int32_t nc) {
+#if OSTRAQUELLE_WIDE_PASS
+    if constexpr (Wide) {
+        return unit ? runWhitenedPassWide<true>(modulator, n, state, previousOutput, a,
+                                                excitation, carrier, nc)
+                    : runWhitenedPassWide<false>(modulator, n, state, previousOutput, a,
+                                                 excitation, carrier, nc);
+    }
+#endif
+    return unit ? runWhitenedPass<true>(modulator, n, state, previousOutput, a, excitation,
+                                        carrier, nc)
+                : runWhitenedPass<false>(modulator, n, state, previousOutput, a, excitation,
+                                         carrier, nc);
+}
+
 // Whether the four-entry pass may run: the processor (and the system) must support AVX.
 bool wideAvailable() {
 #if OSTRAQUELLE_WIDE_PASS
@@ -209,72 +247,52 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
             run.emphasised[j] = run.modulator[j] - p * mPrev;
             mPrev = run.modulator[j];
         }
-        // The two-entry pass without whitening waits on its chains, so it sums each energy
-        // two samples ahead beside the prediction; the others sum every energy ahead here.
-        const bool energiesInPass = !Wide && !whitenOn;
         modulatorSteps.layOut(modulatorAnalysis.historyRing().window(), n, run.emphasised, count);
-        if (energiesInPass) {
+        if (!whitenOn) {
+            // The pass sums each energy two samples ahead beside the prediction.
             modulatorSteps.computeFirst(count < 2 ? count : 2);
-        } else {
-            modulatorSteps.computeAll<Wide>();
-        }
-        if (whitenOn) {
-            carrierSteps.layOut(carrierWhitening.historyRing().window(), nc, run.carrier, count);
-            carrierSteps.computeAll<Wide>();
-        }
-
-        // The recursions, sample by sample; only what cannot wait is done here.
-        for (int32_t j = 0; j < count; ++j) {
-            const double c = run.carrier[j];
-            run.envelope[j] = envelopeFollower.process(run.modulator[j]);
-            PredictorLane modulatorLane = laneFor(modulatorAnalysis, modulatorRates,
-                                                  modulatorPrediction, modulatorSteps.at(j),
-                                                  run.emphasised[j]);
-            run.error[j] = modulatorLane.e;
-
-            double u = c;
-            PredictorLane carrierLane;
-            if (whitenOn) {
-                carrierLane = laneFor(carrierWhitening, carrierRates, carrierPrediction,
-                                      carrierSteps.at(j), c);
-                u = carrierLane.e;
-                run.whitenedTerm[j] = u * whitened;
-            } else {
+            for (int32_t j = 0; j < count; ++j) {
+                run.envelope[j] = envelopeFollower.process(run.modulator[j]);
+                PredictorLane lane = laneFor(modulatorAnalysis, modulatorRates,
+                                             modulatorPrediction, modulatorSteps.at(j),
+                                             run.emphasised[j]);
+                run.error[j] = lane.e;
                 // With whitening off the whitened term is zero whatever its gain: an
                 // overflowing gain (a host value far above 1) must not turn 0 * inf into a NaN.
                 run.whitenedTerm[j] = 0.0;
-            }
-
-            PredictorLane* carrierPart = whitenOn ? &carrierLane : nullptr;
-            double y;
-#if OSTRAQUELLE_WIDE_PASS
-            if constexpr (Wide) {
-                y = unitAmount ? runFusedPassWide<true>(modulatorLane, n, synthesis.window(),
-                                                        lastOutput, a, u, carrierPart, nc)
-                               : runFusedPassWide<false>(modulatorLane, n, synthesis.window(),
-                                                         lastOutput, a, u, carrierPart, nc);
-            } else
-#endif
-            if (energiesInPass) {
                 double energy;
-                const double* from = modulatorSteps.energyInputs(j + 2);
-                y = unitAmount ? runFusedPassWithEnergy<true>(modulatorLane, n, synthesis.window(),
-                                                              lastOutput, a, u, from, energy)
-                               : runFusedPassWithEnergy<false>(modulatorLane, n,
-                                                               synthesis.window(), lastOutput, a,
-                                                               u, from, energy);
+                const double y = modulatorPass<Wide>(unitAmount, lane, n, synthesis.window(),
+                                                     lastOutput, a, run.carrier[j],
+                                                     modulatorSteps.energyHistory(j + 2), energy);
                 modulatorSteps.set(j + 2, energy);
-            } else {
-                y = unitAmount ? runFusedPass<true>(modulatorLane, n, synthesis.window(),
-                                                    lastOutput, a, u, carrierPart, nc)
-                               : runFusedPass<false>(modulatorLane, n, synthesis.window(),
-                                                     lastOutput, a, u, carrierPart, nc);
+                synthesis.push(y);
+                lastOutput = y;
+                run.synthesis[j] = y;
+                modulatorPrediction = lane.prediction;
             }
-            synthesis.push(y);
-            lastOutput = y;
-            run.synthesis[j] = y;
-            modulatorPrediction = modulatorLane.prediction;
-            if (whitenOn) carrierPrediction = carrierLane.prediction;
+        } else {
+            modulatorSteps.computeAll<Wide>();
+            carrierSteps.layOut(carrierWhitening.historyRing().window(), nc, run.carrier, count);
+            carrierSteps.computeAll<Wide>();
+            for (int32_t j = 0; j < count; ++j) {
+                run.envelope[j] = envelopeFollower.process(run.modulator[j]);
+                PredictorLane modulatorLane = laneFor(modulatorAnalysis, modulatorRates,
+                                                      modulatorPrediction, modulatorSteps.at(j),
+                                                      run.emphasised[j]);
+                PredictorLane carrierLane = laneFor(carrierWhitening, carrierRates,
+                                                    carrierPrediction, carrierSteps.at(j),
+                                                    run.carrier[j]);
+                run.error[j] = modulatorLane.e;
+                run.whitenedTerm[j] = carrierLane.e * whitened;
+                const double y =
+                    whitenedPass<Wide>(unitAmount, modulatorLane, n, synthesis.window(),
+                                       lastOutput, a, carrierLane.e, carrierLane, nc);
+                synthesis.push(y);
+                lastOutput = y;
+                run.synthesis[j] = y;
+                modulatorPrediction = modulatorLane.prediction;
+                carrierPrediction = carrierLane.prediction;
+            }
         }
 
         // The mix and the outputs, sample by sample but independent of each other.
