@@ -168,7 +168,7 @@ inline __m128d carrierOne(const PredictorLane& lane, int32_t j, __m128d predicti
 template <bool UnitAmount>
 inline double runModulatorPass(PredictorLane& modulator, int32_t n, const double* state,
                                double previousOutput, double a, double excitation,
-                               const double* energyHistory, double& energy) {
+                               double energyNewest, const double* energyHistory, double& energy) {
     using namespace fusedpass;
     const LaneRegisters m(modulator);
     const __m128d amount = _mm_set1_pd(a);
@@ -177,7 +177,7 @@ inline double runModulatorPass(PredictorLane& modulator, int32_t n, const double
     int32_t j = 0;
     if (n >= 2) {
         modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                  _mm_loadu_pd(energyHistory), _mm_set_pd(state[1], previousOutput),
+                                  _mm_set_pd(modulator.newest, energyNewest), _mm_set_pd(state[1], previousOutput),
                                   amount, sums, y);
         j = 2;
     }

@@ -163,7 +163,7 @@ __attribute__((target("avx"))) inline __m128d carrierRestWide(const PredictorLan
 template <bool UnitAmount>
 __attribute__((target("avx"))) inline double runModulatorPassWide(
     PredictorLane& modulator, int32_t n, const double* state, double previousOutput, double a,
-    double excitation, const double* energyHistory, double& energy) {
+    double excitation, double energyNewest, const double* energyHistory, double& energy) {
     using namespace fusedpass;
     const LaneRegisters m(modulator);
     const WideRegisters mw(modulator);
@@ -174,7 +174,7 @@ __attribute__((target("avx"))) inline double runModulatorPassWide(
     int32_t j = 0;
     if (n >= 2) {
         modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                  _mm_loadu_pd(energyHistory), _mm_set_pd(state[1], previousOutput),
+                                  _mm_set_pd(modulator.newest, energyNewest), _mm_set_pd(state[1], previousOutput),
                                   amount, sums, y);
         j = 2;
     }

@@ -68,13 +68,25 @@ void VocoderEngine::reset() {
 
 namespace {
 
-// A predictor's prediction over its current history and coefficients, from index 0 upward.
-double predictionOf(AdaptivePredictor& predictor, int32_t n) {
+// A predictor's prediction over its current history and coefficients, from index 0 upward;
+// with energy, the energy of history beside it.
+double predictionOf(AdaptivePredictor& predictor, int32_t n, double* energy = nullptr) {
     const double* history = predictor.historyRing().window();
     const double* w = predictor.coefficients();
     double prediction = 0.0;
-    for (int32_t i = 0; i < n; ++i) prediction += history[i] * w[i];
+    double sum = 0.0;
+    for (int32_t i = 0; i < n; ++i) {
+        prediction += history[i] * w[i];
+        sum += history[i] * history[i];
+    }
+    if (energy) *energy = sum;
     return prediction;
+}
+
+double energyOf(const double* history, int32_t n) {
+    double energy = 0.0;
+    for (int32_t i = 0; i < n; ++i) energy += history[i] * history[i];
+    return energy;
 }
 
 // A predictor's rates, read once per block like every other setting.
@@ -108,20 +120,20 @@ PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorRates& rates,
 // the product by the synthesis amount (unit: it is exactly 1).
 template <bool Wide>
 double modulatorPass(bool unit, PredictorLane& lane, int32_t n, const double* state,
-                     double previousOutput, double a, double excitation,
+                     double previousOutput, double a, double excitation, double energyNewest,
                      const double* energyHistory, double& energy) {
 #if OSTRAQUELLE_WIDE_PASS
     if constexpr (Wide) {
         return unit ? runModulatorPassWide<true>(lane, n, state, previousOutput, a, excitation,
-                                                 energyHistory, energy)
+                                                 energyNewest, energyHistory, energy)
                     : runModulatorPassWide<false>(lane, n, state, previousOutput, a, excitation,
-                                                  energyHistory, energy);
+                                                  energyNewest, energyHistory, energy);
     }
 #endif
     return unit ? runModulatorPass<true>(lane, n, state, previousOutput, a, excitation,
-                                         energyHistory, energy)
+                                         energyNewest, energyHistory, energy)
                 : runModulatorPass<false>(lane, n, state, previousOutput, a, excitation,
-                                          energyHistory, energy);
+                                          energyNewest, energyHistory, energy);
 }
 
 template <bool Wide>
@@ -194,132 +206,192 @@ void VocoderEngine::process(const float* carrier, const float* modulator, float*
     processBlock<false>(carrier, modulator, outputs, frames);
 }
 
+// The settings as one block reads them: each is a single store on the setting thread.
+struct VocoderEngine::BlockSettings {
+    int32_t n, nc;
+    double p, envAmount, a;
+    bool unitAmount;  // the default amount: the synthesis terms need no product by it
+    PredictorRates modulatorRates, carrierRates;
+    double vocoded, whitened, error, dry, carried, master;
+
+    explicit BlockSettings(const VocoderEngine& engine)
+        : n(engine.modulatorAnalysis.order()),
+          nc(engine.carrierWhitening.order()),
+          p(engine.emphasis),
+          envAmount(engine.envelopeShare),
+          a(engine.synthesis.amount()),
+          unitAmount(a == 1.0),
+          modulatorRates(engine.modulatorAnalysis),
+          carrierRates(engine.carrierWhitening),
+          vocoded(engine.vocodedLevel),
+          whitened(engine.whitenedLevel),
+          error(engine.errorLevel),
+          dry(engine.modulatorLevel),
+          carried(engine.carrierLevel),
+          master(engine.masterLevel) {}
+
+    // The mix of one sample from its synthesis output y, envelope, modulator error e, whitened
+    // term, modulator and carrier.
+    double mix(double y, double env, double e, double whitenedTerm, double m, double c) const {
+        y = y * (10.0 * env * envAmount + (1.0 - envAmount));
+        return ((((y * vocoded + whitenedTerm) + e * error) + m * dry) + c * carried) * master;
+    }
+};
+
+// The host's output buffers; a pair is written only when both of its buffers are present.
+struct VocoderEngine::OutputBuffers {
+    float *mix0, *mix1, *error0, *error1, *carrier0, *carrier1, *modulator0, *modulator1;
+
+    explicit OutputBuffers(float* const* outputs)
+        : mix0(outputs[0]),
+          mix1(outputs[1]),
+          error0(pairStart(outputs, 2)),
+          error1(error0 ? outputs[3] : nullptr),
+          carrier0(pairStart(outputs, 4)),
+          carrier1(carrier0 ? outputs[5] : nullptr),
+          modulator0(pairStart(outputs, 6)),
+          modulator1(modulator0 ? outputs[7] : nullptr) {}
+
+    void write(int32_t k, double mix, double e, float carrierIn, float modulatorIn) const {
+        const float mixOut = static_cast<float>(mix);
+        if (mix0) mix0[k] = mixOut;
+        if (mix1) mix1[k] = mixOut;
+        if (error0) {
+            const float errorOut = static_cast<float>(e);
+            error0[k] = errorOut;
+            error1[k] = errorOut;
+        }
+        if (carrier0) {
+            carrier0[k] = carrierIn;
+            carrier1[k] = carrierIn;
+        }
+        if (modulator0) {
+            modulator0[k] = modulatorIn;
+            modulator1[k] = modulatorIn;
+        }
+    }
+};
+
 template <bool Wide>
 void VocoderEngine::processBlock(const float* carrier, const float* modulator,
                                  float* const* outputs, int32_t frames) {
-    // Settings once per block: each is a single store on the setting thread.
-    const int32_t n = modulatorAnalysis.order();
-    const int32_t nc = carrierWhitening.order();
-    const bool whitenOn = whiten;
-    const double p = emphasis;
-    const double envAmount = envelopeShare;
-    const double a = synthesis.amount();
-    // The default amount: the synthesis terms need no product by it.
-    const bool unitAmount = a == 1.0;
-    const PredictorRates modulatorRates(modulatorAnalysis), carrierRates(carrierWhitening);
-    const double vocoded = vocodedLevel, whitened = whitenedLevel, error = errorLevel;
-    const double dry = modulatorLevel, carried = carrierLevel, master = masterLevel;
+    const BlockSettings settings(*this);
+    const OutputBuffers out(outputs);
+    synthesis.prepareCount(settings.n);
+    synthesis.noteWritten(settings.n);
+    modulatorAnalysis.noteWritten(settings.n + 1);
+    if (whiten) {
+        carrierWhitening.noteWritten(settings.nc + 1);
+        processWhitened<Wide>(settings, carrier, modulator, out, frames);
+    } else {
+        processPlain<Wide>(settings, carrier, modulator, out, frames);
+    }
+}
 
-    float* const mix0 = outputs[0];
-    float* const mix1 = outputs[1];
-    float* const error0 = pairStart(outputs, 2);
-    float* const error1 = error0 ? outputs[3] : nullptr;
-    float* const carrier0 = pairStart(outputs, 4);
-    float* const carrier1 = carrier0 ? outputs[5] : nullptr;
-    float* const modulator0 = pairStart(outputs, 6);
-    float* const modulator1 = modulator0 ? outputs[7] : nullptr;
+template <bool Wide>
+void VocoderEngine::processPlain(const BlockSettings& settings, const float* carrier,
+                                 const float* modulator, const OutputBuffers& out,
+                                 int32_t frames) {
+    const int32_t n = settings.n;
+    const double p = settings.p;
+    HistoryRing& ring = modulatorAnalysis.historyRing();
+    double mPrev = modulatorBefore;
+    double lastOutput = synthesis.window()[0];
+    // The pre-emphasised modulator of the coming sample; each is computed once.
+    double emphasised = static_cast<double>(modulator[0]) - p * mPrev;
+    // The step of each sample is normalised by its history's energy, which the pass sums two
+    // samples ahead (with the next input written ahead into the history); the first two come
+    // from here.
+    double energy;
+    double prediction = predictionOf(modulatorAnalysis, n, &energy);
+    double g = stepnormalisation::normalised(energy);
+    ring.writeAhead(emphasised);
+    double energyNext = energyOf(ring.aheadWindow(), n);
 
-    synthesis.prepareCount(n);
-    synthesis.noteWritten(n);
-    modulatorAnalysis.noteWritten(n + 1);
-    if (whitenOn) carrierWhitening.noteWritten(nc + 1);
+    for (int32_t k = 0; k < frames; ++k) {
+        // Read this sample's and the next sample's inputs before any output of this sample is
+        // written: the host may process in place.
+        const float carrierIn = carrier[k];
+        const float modulatorIn = modulator[k];
+        const double next = k + 1 < frames ? static_cast<double>(modulator[k + 1]) : 0.0;
+        const double c = carrierIn;
+        const double m = modulatorIn;
+        const double emphasisedNext = next - p * m;
 
+        const double env = envelopeFollower.process(m);
+        PredictorLane lane =
+            laneFor(modulatorAnalysis, settings.modulatorRates, prediction, g, emphasised);
+        ring.writeAhead(emphasisedNext);
+        double energyAhead;
+        const double y =
+            modulatorPass<Wide>(settings.unitAmount, lane, n, synthesis.window(), lastOutput,
+                                settings.a, c, emphasisedNext, ring.aheadWindow(), energyAhead);
+        synthesis.push(y);
+        lastOutput = y;
+        prediction = lane.prediction;
+        g = stepnormalisation::normalised(energyNext);
+        energyNext = energyAhead;
+
+        // With whitening off the whitened term is zero whatever its gain: an overflowing gain
+        // (a host value far above 1) must not turn 0 * inf into a NaN mix.
+        out.write(k, settings.mix(y, env, lane.e, 0.0, m, c), lane.e, carrierIn, modulatorIn);
+        mPrev = m;
+        emphasised = emphasisedNext;
+    }
+    modulatorBefore = mPrev;
+}
+
+template <bool Wide>
+void VocoderEngine::processWhitened(const BlockSettings& settings, const float* carrier,
+                                    const float* modulator, const OutputBuffers& out,
+                                    int32_t frames) {
+    const int32_t n = settings.n, nc = settings.nc;
     double mPrev = modulatorBefore;
     double lastOutput = synthesis.window()[0];
     double modulatorPrediction = predictionOf(modulatorAnalysis, n);
-    double carrierPrediction = whitenOn ? predictionOf(carrierWhitening, nc) : 0.0;
+    double carrierPrediction = predictionOf(carrierWhitening, nc);
 
-    for (int32_t first = 0; first < frames; first += RunSignals::kLength) {
+    for (int32_t first = 0; first < frames; first += StepNormalisation::kRun) {
         const int32_t count =
-            frames - first < RunSignals::kLength ? frames - first : RunSignals::kLength;
-        RunSignals& run = runSignals;
-        // The run's inputs are copied before any of its outputs is written: the host may
-        // process in place.
-        std::memcpy(run.carrierIn, carrier + first, sizeof(float) * static_cast<size_t>(count));
-        std::memcpy(run.modulatorIn, modulator + first, sizeof(float) * static_cast<size_t>(count));
+            frames - first < StepNormalisation::kRun ? frames - first : StepNormalisation::kRun;
+        // Both predictors' inputs for the run (the pre-emphasised modulator, the carrier) and
+        // from them every step's normalisation, before the run's passes. Reading the run's
+        // inputs here, before any of its outputs is written, is safe for in-place processing.
+        double emphasised[StepNormalisation::kRun];
+        double carried[StepNormalisation::kRun];
         for (int32_t j = 0; j < count; ++j) {
-            run.carrier[j] = run.carrierIn[j];
-            run.modulator[j] = run.modulatorIn[j];
+            const double m = modulator[first + j];
+            emphasised[j] = m - settings.p * mPrev;
+            mPrev = m;
+            carried[j] = carrier[first + j];
         }
-        // The predictors' inputs (the pre-emphasised modulator, the carrier) and, from them,
-        // every step's normalisation.
-        for (int32_t j = 0; j < count; ++j) {
-            run.emphasised[j] = run.modulator[j] - p * mPrev;
-            mPrev = run.modulator[j];
-        }
-        modulatorSteps.layOut(modulatorAnalysis.historyRing().window(), n, run.emphasised, count);
-        if (!whitenOn) {
-            // The pass sums each energy two samples ahead beside the prediction.
-            modulatorSteps.computeFirst(count < 2 ? count : 2);
-            for (int32_t j = 0; j < count; ++j) {
-                run.envelope[j] = envelopeFollower.process(run.modulator[j]);
-                PredictorLane lane = laneFor(modulatorAnalysis, modulatorRates,
-                                             modulatorPrediction, modulatorSteps.at(j),
-                                             run.emphasised[j]);
-                run.error[j] = lane.e;
-                // With whitening off the whitened term is zero whatever its gain: an
-                // overflowing gain (a host value far above 1) must not turn 0 * inf into a NaN.
-                run.whitenedTerm[j] = 0.0;
-                double energy;
-                const double y = modulatorPass<Wide>(unitAmount, lane, n, synthesis.window(),
-                                                     lastOutput, a, run.carrier[j],
-                                                     modulatorSteps.energyHistory(j + 2), energy);
-                modulatorSteps.set(j + 2, energy);
-                synthesis.push(y);
-                lastOutput = y;
-                run.synthesis[j] = y;
-                modulatorPrediction = lane.prediction;
-            }
-        } else {
-            modulatorSteps.computeAll<Wide>();
-            carrierSteps.layOut(carrierWhitening.historyRing().window(), nc, run.carrier, count);
-            carrierSteps.computeAll<Wide>();
-            for (int32_t j = 0; j < count; ++j) {
-                run.envelope[j] = envelopeFollower.process(run.modulator[j]);
-                PredictorLane modulatorLane = laneFor(modulatorAnalysis, modulatorRates,
-                                                      modulatorPrediction, modulatorSteps.at(j),
-                                                      run.emphasised[j]);
-                PredictorLane carrierLane = laneFor(carrierWhitening, carrierRates,
-                                                    carrierPrediction, carrierSteps.at(j),
-                                                    run.carrier[j]);
-                run.error[j] = modulatorLane.e;
-                run.whitenedTerm[j] = carrierLane.e * whitened;
-                const double y =
-                    whitenedPass<Wide>(unitAmount, modulatorLane, n, synthesis.window(),
-                                       lastOutput, a, carrierLane.e, carrierLane, nc);
-                synthesis.push(y);
-                lastOutput = y;
-                run.synthesis[j] = y;
-                modulatorPrediction = modulatorLane.prediction;
-                carrierPrediction = carrierLane.prediction;
-            }
-        }
+        modulatorSteps.layOut(modulatorAnalysis.historyRing().window(), n, emphasised, count);
+        modulatorSteps.computeAll<Wide>();
+        carrierSteps.layOut(carrierWhitening.historyRing().window(), nc, carried, count);
+        carrierSteps.computeAll<Wide>();
 
-        // The mix and the outputs, sample by sample but independent of each other.
         for (int32_t j = 0; j < count; ++j) {
+            const int32_t k = first + j;
+            const float carrierIn = carrier[k];
+            const float modulatorIn = modulator[k];
+            const double env = envelopeFollower.process(modulatorIn);
+            PredictorLane modulatorLane =
+                laneFor(modulatorAnalysis, settings.modulatorRates, modulatorPrediction,
+                        modulatorSteps.at(j), emphasised[j]);
+            PredictorLane carrierLane = laneFor(carrierWhitening, settings.carrierRates,
+                                                carrierPrediction, carrierSteps.at(j), carried[j]);
+            const double w = carrierLane.e;
             const double y =
-                run.synthesis[j] * (10.0 * run.envelope[j] * envAmount + (1.0 - envAmount));
-            const double s = ((((y * vocoded + run.whitenedTerm[j]) + run.error[j] * error) +
-                               run.modulator[j] * dry) +
-                              run.carrier[j] * carried) *
-                             master;
-            run.mix[j] = static_cast<float>(s);
-            run.errorOut[j] = static_cast<float>(run.error[j]);
-        }
-        const size_t bytes = sizeof(float) * static_cast<size_t>(count);
-        if (mix0) std::memcpy(mix0 + first, run.mix, bytes);
-        if (mix1) std::memcpy(mix1 + first, run.mix, bytes);
-        if (error0) {
-            std::memcpy(error0 + first, run.errorOut, bytes);
-            std::memcpy(error1 + first, run.errorOut, bytes);
-        }
-        if (carrier0) {
-            std::memcpy(carrier0 + first, run.carrierIn, bytes);
-            std::memcpy(carrier1 + first, run.carrierIn, bytes);
-        }
-        if (modulator0) {
-            std::memcpy(modulator0 + first, run.modulatorIn, bytes);
-            std::memcpy(modulator1 + first, run.modulatorIn, bytes);
+                whitenedPass<Wide>(settings.unitAmount, modulatorLane, n, synthesis.window(),
+                                   lastOutput, settings.a, w, carrierLane, nc);
+            synthesis.push(y);
+            lastOutput = y;
+            modulatorPrediction = modulatorLane.prediction;
+            carrierPrediction = carrierLane.prediction;
+            out.write(k,
+                      settings.mix(y, env, modulatorLane.e, w * settings.whitened, modulatorIn,
+                                   carried[j]),
+                      modulatorLane.e, carrierIn, modulatorIn);
         }
     }
     modulatorBefore = mPrev;

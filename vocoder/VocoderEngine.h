@@ -85,21 +85,22 @@ public:
     double envelopeAmount() const { return envelopeShare; }
 
 private:
-    // The block loop, with the two-entry or (Wide) the four-entry pass.
+    // The block loop, with the two-entry or (Wide) the four-entry pass; it reads the settings
+    // and hands the samples to one of the two below.
     template <bool Wide>
     void processBlock(const float* carrier, const float* modulator, float* const* outputs,
                       int32_t frames);
+    struct BlockSettings;
+    struct OutputBuffers;
+    // Whitening off: sample by sample, each energy summed in the pass two samples ahead.
+    template <bool Wide>
+    void processPlain(const BlockSettings& settings, const float* carrier, const float* modulator,
+                      const OutputBuffers& out, int32_t frames);
+    // Whitening on: runs of samples whose energies are summed before their passes.
+    template <bool Wide>
+    void processWhitened(const BlockSettings& settings, const float* carrier,
+                         const float* modulator, const OutputBuffers& out, int32_t frames);
     struct WidePath;
-
-    // A run of samples as the block loop handles it: inputs and the per-sample signals the
-    // mix needs, kept from the recursions until the run's outputs are written.
-    struct RunSignals {
-        static constexpr int32_t kLength = StepNormalisation::kRun;
-        float carrierIn[kLength], modulatorIn[kLength];
-        double carrier[kLength], modulator[kLength], emphasised[kLength];
-        double envelope[kLength], error[kLength], whitenedTerm[kLength], synthesis[kLength];
-        float mix[kLength], errorOut[kLength];
-    };
 
     EnvelopeFollower envelopeFollower;
     AdaptivePredictor modulatorAnalysis;
@@ -108,7 +109,6 @@ private:
     // Scratch of the block loop: each predictor's step normalisations for a run of samples.
     StepNormalisation modulatorSteps;
     StepNormalisation carrierSteps;
-    RunSignals runSignals;
     double rate;
     double vocodedLevel;
     double errorLevel;
