@@ -130,8 +130,8 @@ inline void modulatorOne(const PredictorLane& lane, int32_t j, double energy, do
 // entry i + 1's.
 template <bool UnitAmount>
 inline __m128d modulatorPairWithSynthesis(const PredictorLane& lane, const LaneRegisters& r,
-                                          int32_t i, __m128d newer, __m128d state,
-                                          __m128d amount, __m128d sums) {
+                                          int32_t i, __m128d newer, __m128d state, __m128d amount,
+                                          __m128d sums) {
     const __m128d w = updatePair(lane, r, i);
     const __m128d product = _mm_mul_pd(newer, w);
     const __m128d term = synthesisTerm<UnitAmount>(state, w, amount);
@@ -140,8 +140,8 @@ inline __m128d modulatorPairWithSynthesis(const PredictorLane& lane, const LaneR
 }
 
 template <bool UnitAmount>
-inline __m128d modulatorOneWithSynthesis(const PredictorLane& lane, int32_t j, double s,
-                                         double a, __m128d sums) {
+inline __m128d modulatorOneWithSynthesis(const PredictorLane& lane, int32_t j, double s, double a,
+                                         __m128d sums) {
     const double w = updateOne(lane, j);
     return _mm_add_pd(sums, _mm_set_pd(synthesisTerm<UnitAmount>(s, w, a), newerAt(lane, j) * w));
 }
@@ -164,7 +164,9 @@ inline __m128d carrierOne(const PredictorLane& lane, int32_t j, __m128d predicti
 // Runs the pass for one sample without whitening and answers the synthesis output: excitation
 // plus the sum of (state[i] w[i]) a over the order n, where state[0] is previousOutput (passed
 // in a register, as it was stored just now). Beside the prediction it sums the energy of
-// energyHistory[0 .. n - 1] into energy. UnitAmount: the caller has found a == 1.
+// energyHistory[0 .. n - 1] into energy; energyHistory[0] (energyNewest) and [1] (the lane's
+// newest) were stored just now and come from registers. UnitAmount: the caller has found
+// a == 1.
 template <bool UnitAmount>
 inline double runModulatorPass(PredictorLane& modulator, int32_t n, const double* state,
                                double previousOutput, double a, double excitation,
@@ -177,8 +179,8 @@ inline double runModulatorPass(PredictorLane& modulator, int32_t n, const double
     int32_t j = 0;
     if (n >= 2) {
         modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                  _mm_set_pd(modulator.newest, energyNewest), _mm_set_pd(state[1], previousOutput),
-                                  amount, sums, y);
+                                  _mm_set_pd(modulator.newest, energyNewest),
+                                  _mm_set_pd(state[1], previousOutput), amount, sums, y);
         j = 2;
     }
     for (; j + 1 < n; j += 2) {
@@ -209,8 +211,8 @@ inline double runWhitenedPass(PredictorLane& modulator, int32_t n, const double*
     int32_t i = 0;
     if (n >= 2 && nc >= 2) {
         sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                                      _mm_set_pd(state[1], previousOutput),
-                                                      amount, sums);
+                                                      _mm_set_pd(state[1], previousOutput), amount,
+                                                      sums);
         predicted = carrierPair(carrier, c, 0, firstNewer(carrier), predicted);
         i = 2;
     }

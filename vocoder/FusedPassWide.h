@@ -90,12 +90,9 @@ __attribute__((target("avx"))) inline void modulatorQuad(const PredictorLane& la
 // Both predictors' entries i to i + 3 with the synthesis sum; each lane of all takes entry i's
 // term first.
 template <bool UnitAmount>
-__attribute__((target("avx"))) inline __m256d bothQuad(const PredictorLane& modulator,
-                                                       const WideRegisters& mw,
-                                                       const PredictorLane& carrier,
-                                                       const WideRegisters& cw, int32_t i,
-                                                       const double* state, __m256d a,
-                                                       __m256d all) {
+__attribute__((target("avx"))) inline __m256d bothQuad(
+    const PredictorLane& modulator, const WideRegisters& mw, const PredictorLane& carrier,
+    const WideRegisters& cw, int32_t i, const double* state, __m256d a, __m256d all) {
     const __m256d w = updateQuad(modulator, mw, i);
     const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(modulator.newer + i), w);
     const __m256d term = synthesisTerms<UnitAmount>(state, w, a, i);
@@ -134,8 +131,8 @@ __attribute__((target("avx"))) inline __m128d modulatorRestWide(
                                                       _mm_loadu_pd(state + j), amount, sums);
     }
     if (j < n) {
-        sums = modulatorOneWithSynthesis<UnitAmount>(lane, j, j == 0 ? previousOutput : state[j],
-                                                     a, sums);
+        sums = modulatorOneWithSynthesis<UnitAmount>(lane, j, j == 0 ? previousOutput : state[j], a,
+                                                     sums);
     }
     return sums;
 }
@@ -174,8 +171,8 @@ __attribute__((target("avx"))) inline double runModulatorPassWide(
     int32_t j = 0;
     if (n >= 2) {
         modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                  _mm_set_pd(modulator.newest, energyNewest), _mm_set_pd(state[1], previousOutput),
-                                  amount, sums, y);
+                                  _mm_set_pd(modulator.newest, energyNewest),
+                                  _mm_set_pd(state[1], previousOutput), amount, sums, y);
         j = 2;
     }
     for (; j + 3 < n; j += 4)
@@ -209,8 +206,8 @@ __attribute__((target("avx"))) inline double runWhitenedPassWide(
     int32_t i = 0;
     if (n >= 2 && nc >= 2) {
         sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                                      _mm_set_pd(state[1], previousOutput),
-                                                      amount, sums);
+                                                      _mm_set_pd(state[1], previousOutput), amount,
+                                                      sums);
         predicted = carrierPair(carrier, c, 0, firstNewer(carrier), predicted);
         i = 2;
     }
@@ -230,9 +227,11 @@ __attribute__((target("avx"))) inline double runWhitenedPassWide(
     // The shorter remainder first, so that its chains finish while the longer one runs.
     if (n >= nc) {
         predicted = carrierRestWide(carrier, c, cw, nc, i, predicted);
-        sums = modulatorRestWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
+        sums =
+            modulatorRestWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
     } else {
-        sums = modulatorRestWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
+        sums =
+            modulatorRestWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
         predicted = carrierRestWide(carrier, c, cw, nc, i, predicted);
     }
     carrier.prediction = _mm_cvtsd_f64(predicted);

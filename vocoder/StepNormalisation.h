@@ -1,12 +1,10 @@
 #pragma once
 // The normalisation of a predictor's step for each sample of a run: 1 / (sqrt(E) + 0.01),
 // where E is the energy of the history the step reads, the sum of its n squares from the
-// newest entry to the oldest. It depends on the inputs only, so it can be had ahead of the
-// samples' passes, in one of two ways:
-// - computeAll sums the energies of several samples side by side, one sample per vector lane,
-//   each still one addition after another in that order;
-// - a pass that waits on its chains anyway sums the energy of a sample two ahead beside its
-//   prediction (energyHistory, set), and computeFirst does the run's first two.
+// newest entry to the oldest. It depends on the inputs only, so it is had before the samples'
+// passes: the energies of several samples are summed side by side, one sample per vector lane,
+// each still one addition after another in that order. The passes are left with the sums that
+// wait on each other.
 
 #include <emmintrin.h>
 
@@ -30,34 +28,23 @@ public:
     // ..., then window[0], window[1], ... (window: the history before the run, newest first),
     // n entries in all. count <= kRun.
     void layOut(const double* window, int32_t n, const double* inputs, int32_t count);
-    // Every sample's normalisation, several samples side by side.
+    // Every sample's normalisation (Wide: four samples per instruction, where the processor
+    // has AVX; otherwise two).
     template <bool Wide>
-    void computeAll();
-    // The first count samples' normalisations, one after another.
-    void computeFirst(int32_t count);
-
-    // The history of sample k, newest first (k from 0 to two beyond the run; the history of a
-    // sample beyond the run is not the real one, as the run does not hold its inputs).
-    const double* energyHistory(int32_t k) const { return newestFirst + (length - k); }
-    // Stores the normalisation of sample k (up to two beyond the run) from its energy.
-    void set(int32_t k, double energy);
+    void compute();
 
     double at(int32_t k) const { return byReverseIndex[length - 1 - k]; }
 
 private:
-    // Samples summed side by side: enough independent chains to keep the adders busy.
+    // Samples summed side by side at most: enough independent chains to keep the adders busy.
     static constexpr int32_t kGroup = 32;
-    // Before newestFirst: room for the two samples beyond the run.
-    static constexpr int32_t kAhead = 2;
 
-    // The run's inputs newest first, then the window, then zeros for whole groups: the history
-    // of sample k starts at newestFirst[length - k]. Samples are handled by their reverse index
-    // r = length - 1 - k, whose history starts at newestFirst[r + 1], so that consecutive
-    // samples' values at one history entry lie in consecutive slots.
-    double buffer[kAhead + kRun + kMaxOrder + kGroup];
-    double* const newestFirst = buffer + kAhead;
-    double normalisations[kAhead + kRun + kGroup];
-    double* const byReverseIndex = normalisations + kAhead;
+    // The run's inputs newest first, then the window, then zeros for whole groups. Samples are
+    // handled by their reverse index r = length - 1 - k, whose history starts at
+    // newestFirst[r + 1], so that consecutive samples' values at one history entry lie in
+    // consecutive slots.
+    double newestFirst[kRun + kMaxOrder + kGroup];
+    double byReverseIndex[kRun + kGroup];
     int32_t order = 1;
     int32_t length = 0;
 };
@@ -142,8 +129,8 @@ __attribute__((target("avx"))) inline __m256d addSquare(__m256d energy, const do
 }
 
 // Four samples per vector, eight vectors.
-__attribute__((target("avx"))) inline void groupsOfFour(const double* x, int32_t n,
-                                                        int32_t count, double* out) {
+__attribute__((target("avx"))) inline void groupsOfFour(const double* x, int32_t n, int32_t count,
+                                                        double* out) {
     for (int32_t r = 0; r < count; r += 32) {
         __m256d e0 = _mm256_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
         __m256d e4 = e0, e5 = e0, e6 = e0, e7 = e0;
@@ -176,14 +163,13 @@ inline void StepNormalisation::layOut(const double* window, int32_t n, const dou
                                       int32_t count) {
     order = n;
     length = count;
-    buffer[0] = buffer[1] = 0.0;
     for (int32_t j = 0; j < count; ++j) newestFirst[j] = inputs[count - 1 - j];
     std::memcpy(newestFirst + count, window, sizeof(double) * static_cast<size_t>(n));
     std::memset(newestFirst + count + n, 0, sizeof(double) * static_cast<size_t>(kGroup));
 }
 
 template <bool Wide>
-inline void StepNormalisation::computeAll() {
+inline void StepNormalisation::compute() {
 #if OSTRAQUELLE_WIDE_ENERGIES
     if constexpr (Wide) {
         stepnormalisation::groupsOfFour(newestFirst, order, length, byReverseIndex);
@@ -191,17 +177,4 @@ inline void StepNormalisation::computeAll() {
     }
 #endif
     stepnormalisation::groupsOfTwo(newestFirst, order, length, byReverseIndex);
-}
-
-inline void StepNormalisation::computeFirst(int32_t count) {
-    for (int32_t k = 0; k < count; ++k) {
-        const double* x = energyHistory(k);
-        double energy = 0.0;
-        for (int32_t i = 0; i < order; ++i) energy += x[i] * x[i];
-        set(k, energy);
-    }
-}
-
-inline void StepNormalisation::set(int32_t k, double energy) {
-    byReverseIndex[length - 1 - k] = stepnormalisation::normalised(energy);
 }

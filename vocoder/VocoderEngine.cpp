@@ -97,8 +97,8 @@ struct PredictorRates {
 };
 
 // Pushes the input and sets up the lane of this sample's step.
-PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorRates& rates,
-                      double prediction, double g, double input) {
+PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorRates& rates, double prediction,
+                      double g, double input) {
     HistoryRing& ring = predictor.historyRing();
     ring.push(input);
     PredictorLane lane;
@@ -142,14 +142,14 @@ double whitenedPass(bool unit, PredictorLane& modulator, int32_t n, const double
                     int32_t nc) {
 #if OSTRAQUELLE_WIDE_PASS
     if constexpr (Wide) {
-        return unit ? runWhitenedPassWide<true>(modulator, n, state, previousOutput, a,
-                                                excitation, carrier, nc)
-                    : runWhitenedPassWide<false>(modulator, n, state, previousOutput, a,
-                                                 excitation, carrier, nc);
+        return unit ? runWhitenedPassWide<true>(modulator, n, state, previousOutput, a, excitation,
+                                                carrier, nc)
+                    : runWhitenedPassWide<false>(modulator, n, state, previousOutput, a, excitation,
+                                                 carrier, nc);
     }
 #endif
-    return unit ? runWhitenedPass<true>(modulator, n, state, previousOutput, a, excitation,
-                                        carrier, nc)
+    return unit ? runWhitenedPass<true>(modulator, n, state, previousOutput, a, excitation, carrier,
+                                        nc)
                 : runWhitenedPass<false>(modulator, n, state, previousOutput, a, excitation,
                                          carrier, nc);
 }
@@ -290,8 +290,7 @@ void VocoderEngine::processBlock(const float* carrier, const float* modulator,
 
 template <bool Wide>
 void VocoderEngine::processPlain(const BlockSettings& settings, const float* carrier,
-                                 const float* modulator, const OutputBuffers& out,
-                                 int32_t frames) {
+                                 const float* modulator, const OutputBuffers& out, int32_t frames) {
     const int32_t n = settings.n;
     const double p = settings.p;
     HistoryRing& ring = modulatorAnalysis.historyRing();
@@ -366,9 +365,9 @@ void VocoderEngine::processWhitened(const BlockSettings& settings, const float* 
             carried[j] = carrier[first + j];
         }
         modulatorSteps.layOut(modulatorAnalysis.historyRing().window(), n, emphasised, count);
-        modulatorSteps.computeAll<Wide>();
+        modulatorSteps.compute<Wide>();
         carrierSteps.layOut(carrierWhitening.historyRing().window(), nc, carried, count);
-        carrierSteps.computeAll<Wide>();
+        carrierSteps.compute<Wide>();
 
         for (int32_t j = 0; j < count; ++j) {
             const int32_t k = first + j;
