@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Engine / bound ratios of several engine_vs_bound programs (say, of the tree before a change,
 # with this bench/ copied in, and of the tree after it), measured in alternating rounds on this
-# machine: each round runs every program once (RUNS runs of SECONDS_OF_AUDIO per setting), and
-# the median of the rounds' ratios is printed per setting. On a shared machine the level of the ratios
-# moves with the load on the other hardware thread from minute to minute; alternating rounds
-# expose the programs to the same load, so compare the programs' lines with each other.
+# machine: each round runs every program once (RUNS runs of SECONDS_OF_AUDIO per setting) and
+# takes its last column, the ratio of the fastest runs; the median of the rounds' ratios is
+# printed per setting. On a shared machine the level of the ratios moves with the load on the
+# other hardware thread from minute to minute; alternating rounds expose the programs to the
+# same load, so compare the programs' lines with each other.
 #   compare-ratios.sh ROUNDS PASS PROGRAM...       PASS: two (the SSE2 pass) or four
 # RUNS and SECONDS_OF_AUDIO (default 9 and 0.3) are passed on to each program.
 set -euo pipefail
