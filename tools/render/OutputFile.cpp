@@ -212,7 +212,8 @@ bool OutputFile::commit(std::string& error) {
     const int closeErrno = errno;
     descriptor = -1;
     if (!synced || !closedFile) {
-        error = "cannot write " + targetPath + ": " + std::strerror(synced ? closeErrno : syncErrno);
+        error =
+            "cannot write " + targetPath + ": " + std::strerror(synced ? closeErrno : syncErrno);
         discard();
         return false;
     }

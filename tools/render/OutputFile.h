@@ -53,7 +53,7 @@ private:
     void startWriteback();
 
     SNDFILE* handle = nullptr;
-    int descriptor = -1;  // ours: libsndfile writes through it but does not close it
+    int descriptor = -1;        // ours: libsndfile writes through it but does not close it
     int64_t writebackFrom = 0;  // file offset up to which the disk writes have been started
     int channelCount = 0;
     int bitDepth = 0;

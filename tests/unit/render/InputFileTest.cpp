@@ -36,15 +36,18 @@ TEST(RenderInputFile, SixteenBitSamplesReadAsTheFloatsLibsndfileNormalisesThemTo
         samples.push_back(static_cast<short>(-1 - value));
     }
     const sf_count_t frames = static_cast<sf_count_t>(samples.size() / 2);
-    for (const char* name : {"all.wav", "all.aiff", "all.flac"}) {
+    const struct {
+        const char* name;
+        int container;
+    } files[] = {
+        {"all.wav", SF_FORMAT_WAV}, {"all.aiff", SF_FORMAT_AIFF}, {"all.flac", SF_FORMAT_FLAC}};
+    for (const auto& file : files) {
+        const char* name = file.name;
         const std::string path = dir.file(name);
         SF_INFO info{};
         info.channels = 2;
         info.samplerate = 44100;
-        info.format = (std::string(name).find(".wav") != std::string::npos    ? SF_FORMAT_WAV
-                       : std::string(name).find(".aiff") != std::string::npos ? SF_FORMAT_AIFF
-                                                                               : SF_FORMAT_FLAC) |
-                      SF_FORMAT_PCM_16;
+        info.format = file.container | SF_FORMAT_PCM_16;
         SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
         ASSERT_NE(out, nullptr) << name;
         ASSERT_EQ(sf_writef_short(out, samples.data(), frames), frames);
@@ -80,9 +83,9 @@ TEST(RenderInputFile, SixteenBitSamplesReadAsTheFloatsLibsndfileNormalisesThemTo
             if (bitsOf(left[k]) != bitsOf(l) || bitsOf(right[k]) != bitsOf(r) ||
                 bitsOf(mixed[k]) != bitsOf(mix)) {
                 if (++wrong <= 3) {
-                    ADD_FAILURE() << name << " sample " << samples[2 * k] << ": " << left[k]
-                                  << " " << right[k] << " " << mixed[k] << ", expected " << l
-                                  << " " << r << " " << mix;
+                    ADD_FAILURE() << name << " sample " << samples[2 * k] << ": " << left[k] << " "
+                                  << right[k] << " " << mixed[k] << ", expected " << l << " " << r
+                                  << " " << mix;
                 }
             }
         }

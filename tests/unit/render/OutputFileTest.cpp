@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -81,7 +81,7 @@ TEST(RenderOutputFile, FloatFilesKeepEveryValueAndReportPeakBeyondFullScaleAndNo
     first[18] = -0.0f;
     first[36] = -3.0f;  // the peak, in the last sample of the write; beyond
     second[2] = inf;
-    second[11] = 2.5f;                                        // beyond, below the earlier peak
+    second[11] = 2.5f;                                       // beyond, below the earlier peak
     second[20] = -std::numeric_limits<float>::denorm_min();  // the last sample again
     const std::string path = dir.file("out.wav");
     OutputFile output;
