@@ -46,12 +46,12 @@ public:
     static int32_t toPcm(float sample, int bits, bool& clipped);
 
 private:
-    std::string targetPath;
-    std::string temporaryName;
-    std::string formatName;
     // Starts the disk writes of what libsndfile has written so far, without waiting for them.
     void startWriteback();
 
+    std::string targetPath;
+    std::string temporaryName;
+    std::string formatName;
     SNDFILE* handle = nullptr;
     int descriptor = -1;        // ours: libsndfile writes through it but does not close it
     int64_t writebackFrom = 0;  // file offset up to which the disk writes have been started
