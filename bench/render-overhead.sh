@@ -6,11 +6,18 @@
 # (renderer: user + system time of all its threads; engine: the processing thread's time).
 #   render-overhead.sh [BUILD_DIR] [STEREO_FILE] [RUNS]
 # Without a file, a 60 s stereo test file is made with sox (left carrier, right modulator).
+#
+# Fairness: the output goes to a scratch directory inside BUILD_DIR, a disk like the one users
+# render to (a temporary directory may be tmpfs, where writing, flushing and renaming cost
+# nearly nothing); every timed render replaces the previous run's output, as a re-render does.
+# One untimed run of each program comes first, so that no timed run pays for reading the
+# programs, libraries and input from disk. The wall time is bash's own timer, from fork to exit:
+# reading a clock program (date) before and after would add that program's start-up to it.
 set -euo pipefail
 build=$(cd "${1:-build/linux}" && pwd)
 file=${2:-}
 runs=${3:-5}
-tmp=$(mktemp -d)
+tmp=$(mktemp -d "$build/render-overhead.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "$file" ]; then
@@ -19,20 +26,20 @@ if [ -z "$file" ]; then
 fi
 
 median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
-now() { date +%s.%N; }
 
 : > "$tmp/engine"
 : > "$tmp/whole"
 : > "$tmp/whole_cpu"
+"$build/bench/engine_on_file" "$build/Ostraquelle.so" "$file" >/dev/null
+"$build/ostraquelle-render" --input "$file" -o "$tmp/out.wav" --quiet
 for ((r = 0; r < runs; r++)); do
   "$build/bench/engine_on_file" "$build/Ostraquelle.so" "$file" >> "$tmp/engine"
-  start=$(now)
-  # bash's own timer: user and system seconds of the renderer, all its threads.
-  { TIMEFORMAT='%3U %3S'; time "$build/ostraquelle-render" --input "$file" \
-      -o "$tmp/out.wav" --quiet; } 2> "$tmp/cpu"
-  end=$(now)
-  awk -v a="$start" -v b="$end" 'BEGIN {print b - a}' >> "$tmp/whole"
-  awk '{print $1 + $2}' "$tmp/cpu" >> "$tmp/whole_cpu"
+  # bash's own timer: wall time from the renderer's fork to its exit, and the user and system
+  # seconds of all its threads.
+  { TIMEFORMAT='%6R %6U %6S'; time "$build/ostraquelle-render" --input "$file" \
+      -o "$tmp/out.wav" --quiet; } 2> "$tmp/times"
+  awk '{print $1}' "$tmp/times" >> "$tmp/whole"
+  awk '{print $2 + $3}' "$tmp/times" >> "$tmp/whole_cpu"
 done
 engine=$(cut -d' ' -f1 "$tmp/engine" | median)
 engine_cpu=$(cut -d' ' -f2 "$tmp/engine" | median)

@@ -5,6 +5,31 @@
 #include <cerrno>
 #include <cstring>
 
+namespace {
+
+float toFloat(float sample) { return sample; }
+float toFloat(short sample) { return InputFile::fromPcm16(sample); }
+
+template <typename Sample>
+void mixToMono(const Sample* interleaved, int channels, int64_t frames, float* mono) {
+    for (int64_t frame = 0; frame < frames; ++frame) {
+        const Sample* source = interleaved + frame * channels;
+        double sum = 0.0;
+        for (int channel = 0; channel < channels; ++channel) sum += toFloat(source[channel]);
+        mono[frame] = static_cast<float>(sum / channels);
+    }
+}
+
+template <typename Sample>
+void split(const Sample* interleaved, int64_t frames, float* left, float* right) {
+    for (int64_t frame = 0; frame < frames; ++frame) {
+        left[frame] = toFloat(interleaved[frame * 2]);
+        right[frame] = toFloat(interleaved[frame * 2 + 1]);
+    }
+}
+
+}  // namespace
+
 InputFile::~InputFile() {
     if (handle != nullptr) sf_close(handle);
 }
@@ -32,33 +57,39 @@ bool InputFile::open(const std::string& path, std::string& error) {
     }
     // Integer files are read as floats scaled by 1/32768 (16-bit) etc., the usual full scale.
     sf_command(handle, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
+    pcm16 = (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
     return true;
 }
 
 int64_t InputFile::readInterleaved(int64_t count) {
     size_t needed = static_cast<size_t>(count) * static_cast<size_t>(info.channels);
-    if (frameBuffer.size() < needed) frameBuffer.resize(needed);
-    sf_count_t got = sf_readf_float(handle, frameBuffer.data(), count);
+    sf_count_t got;
+    if (pcm16) {
+        if (pcm16Buffer.size() < needed) pcm16Buffer.resize(needed);
+        got = sf_readf_short(handle, pcm16Buffer.data(), count);
+    } else {
+        if (frameBuffer.size() < needed) frameBuffer.resize(needed);
+        got = sf_readf_float(handle, frameBuffer.data(), count);
+    }
     return got > 0 ? got : 0;
 }
 
 int64_t InputFile::readMono(float* mono, int64_t count) {
-    int64_t got = readInterleaved(count);
-    const int channels = info.channels;
-    for (int64_t frame = 0; frame < got; ++frame) {
-        const float* source = &frameBuffer[static_cast<size_t>(frame * channels)];
-        double sum = 0.0;
-        for (int channel = 0; channel < channels; ++channel) sum += source[channel];
-        mono[frame] = static_cast<float>(sum / channels);
+    const int64_t got = readInterleaved(count);
+    if (pcm16) {
+        mixToMono(pcm16Buffer.data(), info.channels, got, mono);
+    } else {
+        mixToMono(frameBuffer.data(), info.channels, got, mono);
     }
     return got;
 }
 
 int64_t InputFile::readStereo(float* left, float* right, int64_t count) {
-    int64_t got = readInterleaved(count);
-    for (int64_t frame = 0; frame < got; ++frame) {
-        left[frame] = frameBuffer[static_cast<size_t>(frame * 2)];
-        right[frame] = frameBuffer[static_cast<size_t>(frame * 2 + 1)];
+    const int64_t got = readInterleaved(count);
+    if (pcm16) {
+        split(pcm16Buffer.data(), got, left, right);
+    } else {
+        split(frameBuffer.data(), got, left, right);
     }
     return got;
 }

@@ -39,18 +39,27 @@ bool InputPair::openStereo(const std::string& path, std::string& error) {
 int64_t InputPair::read(float* carrier, float* modulator, int64_t count) {
     int64_t wanted = std::min(count, length - position);
     if (wanted <= 0) return 0;
-    std::fill(carrier, carrier + wanted, 0.0f);
-    std::fill(modulator, modulator + wanted, 0.0f);
+    // A file may hold fewer frames than its header promised, and one of two files may be the
+    // shorter: what a file does not fill stays silent.
     if (modulatorFile == nullptr) {
-        // A file may hold fewer frames than its header promised: the rest stays silent.
-        if (!carrierDone && carrierFile->readStereo(carrier, modulator, wanted) < wanted) {
+        const int64_t got = carrierDone ? 0 : carrierFile->readStereo(carrier, modulator, wanted);
+        if (got < wanted) {
             carrierDone = true;
+            std::fill(carrier + got, carrier + wanted, 0.0f);
+            std::fill(modulator + got, modulator + wanted, 0.0f);
         }
-        position += wanted;
-        return wanted;
+    } else {
+        const int64_t gotCarrier = carrierDone ? 0 : carrierFile->readMono(carrier, wanted);
+        if (gotCarrier < wanted) {
+            carrierDone = true;
+            std::fill(carrier + gotCarrier, carrier + wanted, 0.0f);
+        }
+        const int64_t gotModulator = modulatorDone ? 0 : modulatorFile->readMono(modulator, wanted);
+        if (gotModulator < wanted) {
+            modulatorDone = true;
+            std::fill(modulator + gotModulator, modulator + wanted, 0.0f);
+        }
     }
-    if (!carrierDone && carrierFile->readMono(carrier, wanted) < wanted) carrierDone = true;
-    if (!modulatorDone && modulatorFile->readMono(modulator, wanted) < wanted) modulatorDone = true;
     position += wanted;
     return wanted;
 }

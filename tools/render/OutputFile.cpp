@@ -1,8 +1,10 @@
 #include "tools/render/OutputFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -14,6 +16,9 @@
 #include "tools/render/TemporaryFile.h"
 
 namespace {
+
+// Written data is handed to the disk in pieces of at least this size.
+constexpr int64_t kWritebackBytes = 1 << 20;
 
 std::string lowerExtension(const std::string& path) {
     std::string::size_type slash = path.find_last_of('/');
@@ -108,7 +113,7 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
         return false;
     }
 
-    int descriptor = createTemporaryBeside(path, "", ".ostraquelle-render-", temporaryName, error);
+    descriptor = createTemporaryBeside(path, "", ".ostraquelle-render-", temporaryName, error);
     if (descriptor < 0) return false;
     RenderSignals::setTemporaryFile(temporaryName.c_str());
 
@@ -116,28 +121,51 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
     info.format = format;
     info.channels = channels;
     info.samplerate = sampleRate;
-    handle = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
+    // The descriptor stays ours, so that commit can flush the file after libsndfile has
+    // written its final header.
+    handle = sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
     if (handle == nullptr) {
         error = "cannot write " + path + ": " + sf_strerror(nullptr);
-        close(descriptor);
         discard();
         return false;
     }
+    writebackFrom = 0;
     return true;
+}
+
+void OutputFile::startWriteback() {
+#ifdef __linux__
+    const off_t end = lseek(descriptor, 0, SEEK_CUR);
+    if (end - writebackFrom < kWritebackBytes) return;
+    // Only starts the writes; a failure here shows up again in the fsync of commit.
+    sync_file_range(descriptor, writebackFrom, end - writebackFrom, SYNC_FILE_RANGE_WRITE);
+    writebackFrom = end;
+#endif
 }
 
 bool OutputFile::write(const float* interleaved, int64_t frames, std::string& error) {
     const size_t count = static_cast<size_t>(frames) * static_cast<size_t>(channelCount);
+    // On the samples' bit patterns, without branches, so that the compiler checks several
+    // samples per instruction: with the sign cleared, a finite float's pattern is below the
+    // infinity's and orders like its value, so the largest pattern is the exact peak.
+    const int32_t kInfinity = 0x7f800000, kFullScale = 0x3f800000;  // patterns of inf and 1.0f
+    int32_t peakBits = 0;
+    int64_t beyondFullScale = 0, notFinite = 0;
     for (size_t i = 0; i < count; ++i) {
-        float sample = interleaved[i];
-        if (!std::isfinite(sample)) {
-            ++nonFiniteCount;
-            continue;
-        }
-        double magnitude = std::fabs(static_cast<double>(sample));
-        if (magnitude > peakLevel) peakLevel = magnitude;
-        if (bitDepth == 0 && magnitude > 1.0) ++clippedCount;
+        uint32_t pattern;
+        std::memcpy(&pattern, &interleaved[i], sizeof(pattern));
+        const int32_t magnitude = static_cast<int32_t>(pattern & 0x7fffffffu);
+        const int32_t finite = magnitude < kInfinity;
+        const int32_t counted = finite ? magnitude : 0;
+        notFinite += 1 - finite;
+        peakBits = counted > peakBits ? counted : peakBits;
+        beyondFullScale += counted > kFullScale;
     }
+    float peak;
+    std::memcpy(&peak, &peakBits, sizeof(peak));
+    nonFiniteCount += notFinite;
+    peakLevel = std::max(peakLevel, static_cast<double>(peak));
+    if (bitDepth == 0) clippedCount += beyondFullScale;
     sf_count_t written;
     if (bitDepth == 0) {
         written = sf_writef_float(handle, interleaved, frames);
@@ -155,6 +183,7 @@ bool OutputFile::write(const float* interleaved, int64_t frames, std::string& er
         error = "cannot write " + targetPath + ": " + sf_strerror(handle);
         return false;
     }
+    startWriteback();
     return true;
 }
 
@@ -163,8 +192,7 @@ bool OutputFile::commit(std::string& error) {
         error = "cannot write " + targetPath + ": the file is not open";
         return false;
     }
-    sf_write_sync(handle);
-    int closed = sf_close(handle);
+    int closed = sf_close(handle);  // writes the final header
     handle = nullptr;
     if (closed != 0) {
         error = "cannot write " + targetPath + ": " + sf_error_number(closed);
@@ -174,7 +202,21 @@ bool OutputFile::commit(std::string& error) {
     // mkstemp creates the file for its owner only; give it the permissions a new file gets.
     mode_t mask = umask(0);
     umask(mask);
-    chmod(temporaryName.c_str(), 0666 & ~mask);
+    fchmod(descriptor, 0666 & ~mask);
+    // On disk, header included, before it takes the name: after a system crash the name holds
+    // the previous file or the whole new one. Most of the data is on its way already.
+    // (EINVAL: a file system that has nothing to flush.)
+    const bool synced = fsync(descriptor) == 0 || errno == EINVAL;
+    const int syncErrno = errno;
+    const bool closedFile = close(descriptor) == 0;
+    const int closeErrno = errno;
+    descriptor = -1;
+    if (!synced || !closedFile) {
+        error =
+            "cannot write " + targetPath + ": " + std::strerror(synced ? closeErrno : syncErrno);
+        discard();
+        return false;
+    }
     if (std::rename(temporaryName.c_str(), targetPath.c_str()) != 0) {
         error = "cannot write " + targetPath + ": " + std::strerror(errno);
         discard();
@@ -190,6 +232,10 @@ void OutputFile::discard() {
     if (handle != nullptr) {
         sf_close(handle);
         handle = nullptr;
+    }
+    if (descriptor >= 0) {
+        close(descriptor);
+        descriptor = -1;
     }
     if (!temporaryName.empty()) {
         RenderSignals::setTemporaryFile(nullptr);

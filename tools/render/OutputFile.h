@@ -3,7 +3,9 @@
 // written as 32-bit float or converted to 16/24-bit PCM by rounding without dither, counting
 // the samples that had to be clipped. Everything goes to a temporary file beside the target,
 // renamed to the requested name only when the render succeeded, so a failed or interrupted
-// render never leaves a half-written file under that name.
+// render never leaves a half-written file under that name. The written data is handed to the
+// disk while the render runs, so that making the file durable before the rename costs little at
+// the end.
 
 #include <sndfile.h>
 
@@ -20,9 +22,10 @@ public:
 
     // bits: 0 for 32-bit float (24-bit PCM where the format has no float), 16 or 24.
     bool open(const std::string& path, int channels, int sampleRate, int bits, std::string& error);
-    // Writes `frames` interleaved frames.
+    // Writes `frames` interleaved frames. May run on another thread than open and commit, but
+    // never at the same time.
     bool write(const float* interleaved, int64_t frames, std::string& error);
-    // Finishes the file and moves it to the requested name.
+    // Finishes the file, makes it durable and moves it to the requested name.
     bool commit(std::string& error);
     // Removes the temporary file; the requested name is left as it was.
     void discard();
@@ -43,10 +46,15 @@ public:
     static int32_t toPcm(float sample, int bits, bool& clipped);
 
 private:
+    // Starts the disk writes of what libsndfile has written so far, without waiting for them.
+    void startWriteback();
+
     std::string targetPath;
     std::string temporaryName;
     std::string formatName;
     SNDFILE* handle = nullptr;
+    int descriptor = -1;        // ours: libsndfile writes through it but does not close it
+    int64_t writebackFrom = 0;  // file offset up to which the disk writes have been started
     int channelCount = 0;
     int bitDepth = 0;
     bool committed = false;

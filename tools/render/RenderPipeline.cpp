@@ -15,39 +15,48 @@
 
 namespace {
 
+// Left uninitialised: the reader and the plug-in write every frame before it is read, and
+// zero-filling would only add a pass over the memory before the first chunk can start.
 struct Chunk {
-    std::vector<float> carrier, modulator, interleaved;
+    std::unique_ptr<float[]> carrier, modulator, rendered;
     int64_t frames = 0;
 };
 
 }  // namespace
+
+int64_t RenderPipeline::chunkFrames(int index, int blockSize) {
+    const int64_t block = blockSize;
+    const int64_t largest = std::max<int64_t>(1, kChunkFrames / block) * block;
+    const int64_t first = std::max<int64_t>(1, kFirstChunkFrames / block) * block;
+    return index >= 30 ? largest : std::min(largest, first << index);
+}
 
 bool RenderPipeline::run(PluginHost& host, InputPair& input, OutputFile& output,
                          const std::vector<int>& channels, ProgressReporter& progress,
                          std::string& error) {
     const int blockSize = host.blockSize();
     const size_t block = static_cast<size_t>(blockSize);
-    // A whole number of plug-in blocks per chunk, so that every call but the last gets a full
-    // block, exactly as when the blocks are read one by one.
-    const int64_t chunkFrames =
-        static_cast<int64_t>(std::max<size_t>(1, kChunkFrames / block) * block);
+    const size_t largest = static_cast<size_t>(chunkFrames(30, blockSize));
     const size_t width = channels.size();
 
     std::vector<std::unique_ptr<Chunk>> pool;
     BoundedQueue<Chunk*> empty(kChunks), filled(kChunks), rendered(kChunks);
     for (int i = 0; i < kChunks; ++i) {
         pool.emplace_back(new Chunk);
-        pool.back()->carrier.resize(static_cast<size_t>(chunkFrames));
-        pool.back()->modulator.resize(static_cast<size_t>(chunkFrames));
-        pool.back()->interleaved.resize(static_cast<size_t>(chunkFrames) * width);
+        pool.back()->carrier.reset(new float[largest]);
+        pool.back()->modulator.reset(new float[largest]);
+        pool.back()->rendered.reset(new float[largest * width]);
         empty.push(pool.back().get());
     }
 
-    // Reader: fills empty chunks until the input ends; a null chunk marks the end.
+    // Reader: fills empty chunks until the input ends; a null chunk marks the end. The first
+    // chunks are small, so that the processing starts early; later ones are large, so that the
+    // threads meet rarely.
     std::thread reader([&] {
         Chunk* chunk;
-        while (empty.pop(chunk)) {
-            chunk->frames = input.read(chunk->carrier.data(), chunk->modulator.data(), chunkFrames);
+        for (int index = 0; empty.pop(chunk); ++index) {
+            chunk->frames = input.read(chunk->carrier.get(), chunk->modulator.get(),
+                                       chunkFrames(index, blockSize));
             if (chunk->frames <= 0) {
                 filled.push(nullptr);
                 return;
@@ -63,7 +72,7 @@ bool RenderPipeline::run(PluginHost& host, InputPair& input, OutputFile& output,
     std::thread writer([&] {
         Chunk* chunk;
         while (rendered.pop(chunk)) {
-            if (!output.write(chunk->interleaved.data(), chunk->frames, writeError)) {
+            if (!output.write(chunk->rendered.get(), chunk->frames, writeError)) {
                 writeFailed = true;
                 // Wake the reader and the processing loop wherever they wait.
                 rendered.close();
@@ -84,6 +93,10 @@ bool RenderPipeline::run(PluginHost& host, InputPair& input, OutputFile& output,
                                                   std::vector<float>(block, 0.0f));
     std::vector<float*> outputs;
     for (auto& buffer : outputBuffers) outputs.push_back(buffer.data());
+    // One channel to write: the plug-in renders it straight into the chunk, nothing to
+    // interleave.
+    const bool direct = width == 1;
+    const size_t directChannel = static_cast<size_t>(channels[0]);
 
     bool ok = true;
     int64_t done = 0;
@@ -96,10 +109,12 @@ bool RenderPipeline::run(PluginHost& host, InputPair& input, OutputFile& output,
                 break;
             }
             const int frames = static_cast<int>(std::min<int64_t>(blockSize, chunk->frames - at));
-            inputs[0] = chunk->carrier.data() + at;
-            inputs[1] = chunk->modulator.data() + at;
+            inputs[0] = chunk->carrier.get() + at;
+            inputs[1] = chunk->modulator.get() + at;
+            float* target = chunk->rendered.get() + static_cast<size_t>(at) * width;
+            if (direct) outputs[directChannel] = target;
             host.process(inputs.data(), outputs.data(), frames);
-            float* target = chunk->interleaved.data() + static_cast<size_t>(at) * width;
+            if (direct) continue;
             for (int frame = 0; frame < frames; ++frame) {
                 for (size_t c = 0; c < width; ++c) {
                     target[static_cast<size_t>(frame) * width + c] =

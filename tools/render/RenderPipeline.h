@@ -4,6 +4,7 @@
 // block, and a writer converts and encodes the rendered chunks. A few chunks circulate between
 // them through bounded queues, so memory stays fixed whatever the file's length.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,16 @@ class ProgressReporter;
 
 class RenderPipeline {
 public:
-    // Frames per chunk: several plug-in blocks, so that the threads meet rarely.
+    // Frames per chunk: at most kChunkFrames, several plug-in blocks, so that the threads meet
+    // rarely; the first chunk kFirstChunkFrames, so that the processing starts early.
     static constexpr int kChunkFrames = 16384;
+    static constexpr int kFirstChunkFrames = 1024;
     static constexpr int kChunks = 4;
+
+    // Frames of the reader's chunk number `index` (from 0): a whole number of plug-in blocks,
+    // so that every call but the last gets a full block, exactly as when the blocks are read
+    // one by one; the first size doubling up to the largest.
+    static int64_t chunkFrames(int index, int blockSize);
 
     // The host must be started. Runs the plug-in over the whole input and writes the selected
     // output channels; stops early, answering false with the reason, when the file cannot be

@@ -71,6 +71,29 @@ std::string findFont(const char* const* names, size_t count) {
     return "";
 }
 
+// FreeType, opened with the first editor window like Xlib (X11Window.h) and kept until the
+// plug-in is unloaded: the faces live as long.
+#define OSTRAQUELLE_FREETYPE_CALLS(CALL) \
+    CALL(FT_Done_Face)                   \
+    CALL(FT_Done_FreeType)               \
+    CALL(FT_Get_Sfnt_Table)              \
+    CALL(FT_Init_FreeType)               \
+    CALL(FT_Load_Char)                   \
+    CALL(FT_New_Face)                    \
+    CALL(FT_Set_Pixel_Sizes)
+
+struct FreeType {
+    FreeType() : library("libfreetype.so.6") {
+#define OSTRAQUELLE_FREETYPE_BIND(name) library.bind(#name, name);
+        OSTRAQUELLE_FREETYPE_CALLS(OSTRAQUELLE_FREETYPE_BIND)
+#undef OSTRAQUELLE_FREETYPE_BIND
+    }
+    RuntimeLibrary library;
+#define OSTRAQUELLE_FREETYPE_MEMBER(name) decltype(&::name) name = nullptr;
+    OSTRAQUELLE_FREETYPE_CALLS(OSTRAQUELLE_FREETYPE_MEMBER)
+#undef OSTRAQUELLE_FREETYPE_MEMBER
+};
+
 // Windows draws anti-aliased glyph edges darker (fuller) than FreeType's linear coverage; the
 // coverage raised to the power 0.6 comes closest to the Windows panel's text (least squared
 // difference over the value displays of its screenshot).
@@ -84,21 +107,23 @@ struct CoverageCurve {
 
 class FreeTypeGlyphs : public raster::GlyphSource {
 public:
+    explicit FreeTypeGlyphs(const FreeType& calls) : ft(calls) {}
     ~FreeTypeGlyphs() override {
-        if (bold && bold != regular) FT_Done_Face(bold);
-        if (regular) FT_Done_Face(regular);
-        if (library) FT_Done_FreeType(library);
+        if (bold && bold != regular) ft.FT_Done_Face(bold);
+        if (regular) ft.FT_Done_Face(regular);
+        if (library) ft.FT_Done_FreeType(library);
     }
 
     bool open() {
         const std::string regularPath = findFont(kRegularFiles, 2);
-        if (regularPath.empty() || FT_Init_FreeType(&library) != 0) return false;
-        if (FT_New_Face(library, regularPath.c_str(), 0, &regular) != 0) {
+        if (!ft.library.loaded() || regularPath.empty() || ft.FT_Init_FreeType(&library) != 0)
+            return false;
+        if (ft.FT_New_Face(library, regularPath.c_str(), 0, &regular) != 0) {
             regular = nullptr;
             return false;
         }
         const std::string boldPath = findFont(kBoldFiles, 2);
-        if (boldPath.empty() || FT_New_Face(library, boldPath.c_str(), 0, &bold) != 0)
+        if (boldPath.empty() || ft.FT_New_Face(library, boldPath.c_str(), 0, &bold) != 0)
             bold = regular;  // bold text drawn in the regular weight
         return true;
     }
@@ -107,11 +132,11 @@ public:
         FT_Face face = font.lfWeight >= 600 ? bold : regular;
         const int size =
             font.lfHeight < 0 ? -font.lfHeight : (font.lfHeight > 0 ? font.lfHeight : 16);
-        if (!face || size > 512 || FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0) return false;
+        if (!face || size > 512 || ft.FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0) return false;
 
         // GDI's cell: the Windows ascent and descent of the font, scaled to the em size.
         int ascent, descent;
-        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+        const auto* os2 = static_cast<const TT_OS2*>(ft.FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
         const double scale = double(size) / double(face->units_per_EM);
         if (os2 && os2->usWinAscent + os2->usWinDescent > 0) {
             ascent = int(std::lround(os2->usWinAscent * scale));
@@ -124,7 +149,7 @@ public:
         // First pass: the advances give the width of the line.
         int width = 0;
         for (unsigned char c : text) {
-            if (FT_Load_Char(face, c, FT_LOAD_DEFAULT) != 0) continue;
+            if (ft.FT_Load_Char(face, c, FT_LOAD_DEFAULT) != 0) continue;
             width += int((face->glyph->advance.x + 32) >> 6);
         }
         out->width = width;
@@ -135,7 +160,7 @@ public:
         // Second pass: each glyph's anti-aliased coverage at its pen position.
         int pen = 0;
         for (unsigned char c : text) {
-            if (FT_Load_Char(face, c, FT_LOAD_RENDER) != 0) continue;
+            if (ft.FT_Load_Char(face, c, FT_LOAD_RENDER) != 0) continue;
             const FT_GlyphSlot glyph = face->glyph;
             const FT_Bitmap& bitmap = glyph->bitmap;
             if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
@@ -161,6 +186,7 @@ public:
     }
 
 private:
+    const FreeType& ft;
     FT_Library library = nullptr;
     FT_Face regular = nullptr;
     FT_Face bold = nullptr;
@@ -170,11 +196,13 @@ private:
 }  // namespace
 
 void installFontGlyphs() {
-    // Once per process: the faces stay loaded until the plug-in is unloaded.
+    // Once per process: the faces stay loaded until the plug-in is unloaded (the library, made
+    // first, is closed after them).
     static bool tried = false;
-    static FreeTypeGlyphs glyphs;
     if (tried) return;
     tried = true;
+    static FreeType freeType;
+    static FreeTypeGlyphs glyphs(freeType);
     if (glyphs.open()) raster::setGlyphSource(&glyphs);
 }
 

@@ -31,10 +31,11 @@ bool queryPointer(int* rootX, int* rootY, unsigned int* mask) {
     Display* display = x11::anyDisplay();
     if (!display) return false;
     x11::ErrorGuard guard;
+    const x11::XlibCalls& x = *x11::loadedXlib();
     ::Window root = 0, child = 0;
     int windowX = 0, windowY = 0;
-    return XQueryPointer(display, DefaultRootWindow(display), &root, &child, rootX, rootY, &windowX,
-                         &windowY, mask) != 0;
+    return x.XQueryPointer(display, DefaultRootWindow(display), &root, &child, rootX, rootY,
+                           &windowX, &windowY, mask) != 0;
 }
 
 }  // namespace
@@ -112,8 +113,8 @@ int GetWindowRect(HWnd window, RectRec* rect) {
     x11::ErrorGuard guard;
     int x = 0, y = 0;
     ::Window child = 0;
-    if (!XTranslateCoordinates(w->display, w->id, DefaultRootWindow(w->display), 0, 0, &x, &y,
-                               &child))
+    if (!x11::loadedXlib()->XTranslateCoordinates(w->display, w->id, DefaultRootWindow(w->display),
+                                                  0, 0, &x, &y, &child))
         return 0;
     *rect = RectRec{x, y, x + w->width, y + w->height};
     return 1;

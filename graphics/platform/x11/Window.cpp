@@ -31,6 +31,7 @@ std::map<std::string, WindowProcedure>& classes() {
 // ---- Scoped error handling -------------------------------------------------------------------
 
 int guardDepth = 0;
+bool handlerInstalled = false;
 XErrorHandler hostHandler = nullptr;
 unsigned long ignoredErrors = 0;
 Display* connectionBeingMade = nullptr;
@@ -108,11 +109,12 @@ void show(WindowRecord* w, int left, int top, int right, int bottom) {
         }
     }
     ErrorGuard guard;
-    XPutImage(w->display, w->id, w->gc, image, left, top, left, top, unsigned(right - left),
-              unsigned(bottom - top));
+    const XlibCalls& x = *loadedXlib();
+    x.XPutImage(w->display, w->id, w->gc, image, left, top, left, top, unsigned(right - left),
+                unsigned(bottom - top));
     // Shown when this returns (a host or test reading the screen next sees it), and an error
     // for a window the host has just destroyed arrives while the guard is in place.
-    XSync(w->display, False);
+    x.XSync(w->display, False);
 }
 
 void addToUpdate(WindowRecord* w, int left, int top, int right, int bottom) {
@@ -213,7 +215,7 @@ void buttonPress(WindowRecord* w, const XButtonEvent& e) {
 void keyPress(WindowRecord* w, XKeyEvent& e) {
     char text[8] = {};
     KeySym sym = 0;
-    const int length = XLookupString(&e, text, sizeof text, &sym, nullptr);
+    const int length = loadedXlib()->XLookupString(&e, text, sizeof text, &sym, nullptr);
     const uint8_t virt = virtualKeyOf(sym);
     const int32_t character = (length == 1 && virt == 0) ? static_cast<unsigned char>(text[0]) : 0;
     if (!virt && !character) return;
@@ -249,24 +251,26 @@ void handle(WindowRecord* w, XEvent& e) {
 // Takes the window's expose events (and drops its motion events, which nobody reads) while
 // leaving clicks and keys queued: what a control tracking a drag may handle.
 void collectPaints(WindowRecord* w) {
+    const XlibCalls& x = *loadedXlib();
     XEvent e;
-    while (w->live && XCheckTypedWindowEvent(w->display, w->id, Expose, &e)) handle(w, e);
-    while (w->live && XCheckTypedWindowEvent(w->display, w->id, MotionNotify, &e)) {}
-    while (w->live && XCheckTypedWindowEvent(w->display, w->id, DestroyNotify, &e)) handle(w, e);
+    while (w->live && x.XCheckTypedWindowEvent(w->display, w->id, Expose, &e)) handle(w, e);
+    while (w->live && x.XCheckTypedWindowEvent(w->display, w->id, MotionNotify, &e)) {}
+    while (w->live && x.XCheckTypedWindowEvent(w->display, w->id, DestroyNotify, &e)) handle(w, e);
 }
 
 void releaseServerResources(WindowRecord* w) {
     ErrorGuard guard;
+    const XlibCalls& x = *loadedXlib();
     if (w->image) {
         XDestroyImage(w->image);  // frees the pixel buffer too
         w->image = nullptr;
     }
     if (w->display) {
-        if (w->gc) XFreeGC(w->display, w->gc);
-        if (w->id && !w->goneOnServer) XDestroyWindow(w->display, w->id);
+        if (w->gc) x.XFreeGC(w->display, w->gc);
+        if (w->id && !w->goneOnServer) x.XDestroyWindow(w->display, w->id);
         // Errors of the last requests arrive before the connection is gone; the record is
         // still listed, so the guard recognises them.
-        XCloseDisplay(w->display);
+        x.XCloseDisplay(w->display);
     }
     w->gc = nullptr;
     w->id = 0;
@@ -300,14 +304,21 @@ Display* anyDisplay() {
     return nullptr;
 }
 
+// Before Xlib is opened there is no connection to guard; a guard made before and still in place
+// when the first connection is made installs the handler then.
 ErrorGuard::ErrorGuard() {
-    if (guardDepth++ == 0) hostHandler = XSetErrorHandler(&onError);
+    guardDepth++;
+    if (!handlerInstalled && loadedXlib()) {
+        hostHandler = loadedXlib()->XSetErrorHandler(&onError);
+        handlerInstalled = true;
+    }
 }
 
 ErrorGuard::~ErrorGuard() {
-    if (--guardDepth == 0) {
-        XSetErrorHandler(hostHandler);
+    if (--guardDepth == 0 && handlerInstalled) {
+        loadedXlib()->XSetErrorHandler(hostHandler);
         hostHandler = nullptr;
+        handlerInstalled = false;
     }
 }
 
@@ -337,7 +348,10 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
     const ::Window parentId = static_cast<::Window>(reinterpret_cast<uintptr_t>(parent));
     if (!className || !x11::classes().count(className) || !parentId || width <= 0 || height <= 0)
         return nullptr;
-    Display* display = XOpenDisplay(nullptr);
+    const x11::XlibCalls* xlib = x11::xlib();
+    if (!xlib) return nullptr;  // no Xlib on this machine: the editor stays closed
+    const x11::XlibCalls& x = *xlib;
+    Display* display = x.XOpenDisplay(nullptr);
     if (!display) return nullptr;  // no X server: the editor stays closed
 
     x11::connectionBeingMade = display;
@@ -348,8 +362,9 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
         const unsigned long errorsBefore = x11::ErrorGuard::errorCount();
         XWindowAttributes parentAttributes;
         // The window shares the parent's visual, so that it can live inside it.
-        if (XGetWindowAttributes(display, parentId, &parentAttributes) && parentAttributes.visual &&
-            parentAttributes.visual->c_class == TrueColor && parentAttributes.depth >= 15) {
+        if (x.XGetWindowAttributes(display, parentId, &parentAttributes) &&
+            parentAttributes.visual && parentAttributes.visual->c_class == TrueColor &&
+            parentAttributes.depth >= 15) {
             XSetWindowAttributes attributes{};
             attributes.background_pixmap = None;  // the panel covers the window: no erase
             attributes.border_pixel = 0;
@@ -357,11 +372,11 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
             attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                                     PointerMotionMask | KeyPressMask | KeyReleaseMask |
                                     StructureNotifyMask;
-            const ::Window id =
-                XCreateWindow(display, parentId, 0, 0, unsigned(width), unsigned(height), 0,
-                              parentAttributes.depth, InputOutput, parentAttributes.visual,
-                              CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
-            XSync(display, False);
+            const ::Window id = x.XCreateWindow(
+                display, parentId, 0, 0, unsigned(width), unsigned(height), 0,
+                parentAttributes.depth, InputOutput, parentAttributes.visual,
+                CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+            x.XSync(display, False);
             if (id && x11::ErrorGuard::errorCount() == errorsBefore) {
                 w = new x11::WindowRecord;
                 w->display = display;
@@ -369,18 +384,18 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
                 w->width = width;
                 w->height = height;
                 w->procedure = x11::classes()[className];
-                w->gc = XCreateGC(display, id, 0, nullptr);
-                w->image =
-                    XCreateImage(display, parentAttributes.visual, unsigned(parentAttributes.depth),
-                                 ZPixmap, 0, nullptr, unsigned(width), unsigned(height), 32, 0);
+                w->gc = x.XCreateGC(display, id, 0, nullptr);
+                w->image = x.XCreateImage(display, parentAttributes.visual,
+                                          unsigned(parentAttributes.depth), ZPixmap, 0, nullptr,
+                                          unsigned(width), unsigned(height), 32, 0);
                 if (w->image)
                     w->image->data = static_cast<char*>(
                         std::calloc(size_t(w->image->bytes_per_line) * size_t(height), 1));
                 w->surface = createRasterDC(width, height);
                 x11::records().push_back(w);
                 if (w->gc && w->image && w->image->data && w->surface) {
-                    XMapWindow(display, id);
-                    XSync(display, False);
+                    x.XMapWindow(display, id);
+                    x.XSync(display, False);
                     made = x11::ErrorGuard::errorCount() == errorsBefore;
                 }
             }
@@ -393,7 +408,7 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
             destroyWindow(w);
         } else {
             x11::ErrorGuard guard;
-            XCloseDisplay(display);
+            x.XCloseDisplay(display);
         }
         x11::connectionBeingMade = nullptr;
         return nullptr;
@@ -512,9 +527,10 @@ void dispatchWindowEvents(WindowHandle window) {
         if (paintsOnly) {
             x11::collectPaints(w);
         } else {
+            const x11::XlibCalls& x = *x11::loadedXlib();
             XEvent e;
-            while (w->live && !w->goneOnServer && XPending(w->display) > 0) {
-                XNextEvent(w->display, &e);
+            while (w->live && !w->goneOnServer && x.XPending(w->display) > 0) {
+                x.XNextEvent(w->display, &e);
                 x11::handle(w, e);
             }
         }

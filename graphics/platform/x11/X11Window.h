@@ -4,7 +4,9 @@
 // handled.
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,62 @@
 
 namespace platform {
 namespace x11 {
+
+// Xlib is opened when the first editor window is made, not when the host loads the plug-in: a
+// host that never shows the editor (an offline render, a plug-in scan) does not pay for loading
+// it, and every Xlib call of this layer goes through this table.
+#define OSTRAQUELLE_XLIB_CALLS(CALL) \
+    CALL(XCheckTypedWindowEvent)     \
+    CALL(XCloseDisplay)              \
+    CALL(XCreateGC)                  \
+    CALL(XCreateImage)               \
+    CALL(XCreateWindow)              \
+    CALL(XDestroyWindow)             \
+    CALL(XFreeGC)                    \
+    CALL(XGetWindowAttributes)       \
+    CALL(XLookupString)              \
+    CALL(XMapWindow)                 \
+    CALL(XNextEvent)                 \
+    CALL(XOpenDisplay)               \
+    CALL(XPending)                   \
+    CALL(XPutImage)                  \
+    CALL(XQueryPointer)              \
+    CALL(XSetErrorHandler)           \
+    CALL(XSync)                      \
+    CALL(XTranslateCoordinates)
+
+struct XlibCalls {
+#define OSTRAQUELLE_XLIB_MEMBER(name) decltype(&::name) name = nullptr;
+    OSTRAQUELLE_XLIB_CALLS(OSTRAQUELLE_XLIB_MEMBER)
+#undef OSTRAQUELLE_XLIB_MEMBER
+};
+
+// Opens Xlib on the first call; null when it cannot be loaded (the editor then stays closed).
+const XlibCalls* xlib();
+// The table once xlib() has opened Xlib, else null; loads nothing. Every connection of this
+// layer was made through it, so code that has a connection may use it.
+const XlibCalls* loadedXlib();
+
+// Opens a shared library by its name and finds the named functions in it; false, with the
+// library closed again, when it or one of them is missing.
+class RuntimeLibrary {
+public:
+    explicit RuntimeLibrary(const char* name);
+    ~RuntimeLibrary();
+    RuntimeLibrary(const RuntimeLibrary&) = delete;
+    RuntimeLibrary& operator=(const RuntimeLibrary&) = delete;
+    bool loaded() const { return handle != nullptr; }
+    template <typename Function>
+    void bind(const char* name, Function& function) {
+        void* symbol = find(name);
+        static_assert(sizeof(symbol) == sizeof(function), "function and object pointers differ");
+        std::memcpy(&function, &symbol, sizeof(function));
+    }
+
+private:
+    void* find(const char* name);  // null, and the library closed, when missing
+    void* handle = nullptr;
+};
 
 // One editor window: its own connection to the X server, the X window (a child of the host's
 // window), and the raster surface the frame draws into, shown with XPutImage.

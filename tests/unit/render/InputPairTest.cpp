@@ -1,7 +1,10 @@
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,63 @@ TEST(RenderInputPair, AStereoFileSplitsIntoCarrierLeftAndModulatorRight) {
     InputPair mono;
     EXPECT_FALSE(mono.openStereo(dir.file("mono.wav"), error));
     EXPECT_NE(error.find("1 channel"), std::string::npos) << error;
+}
+
+// A compressed file cut short still promises its whole length in its header: the frames that
+// cannot be decoded are silence, whatever the buffers held before.
+TEST(RenderInputPair, AStereoFileThatEndsBeforeItsHeaderSaysIsPaddedWithSilence) {
+    ScratchDirectory dir;
+    const std::string path = dir.file("cut.flac");
+    const int64_t total = 100000;
+    std::vector<short> samples;
+    for (int64_t k = 0; k < total; ++k) {  // never zero
+        samples.push_back(static_cast<short>(1 + k * 7919 % 20000));
+        samples.push_back(static_cast<short>(-1 - k * 104729 % 20000));
+    }
+    SF_INFO info{};
+    info.channels = 2;
+    info.samplerate = 44100;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(out, nullptr);
+    ASSERT_EQ(sf_writef_short(out, samples.data(), total), total);
+    sf_close(out);
+    FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::fseek(file, 0, SEEK_END);
+    const long size = std::ftell(file);
+    std::fclose(file);
+    ASSERT_EQ(truncate(path.c_str(), size / 2), 0);
+
+    InputPair pair;
+    std::string error;
+    ASSERT_TRUE(pair.openStereo(path, error)) << error;
+    ASSERT_EQ(pair.frames(), total);
+    std::vector<float> carrier, modulator;
+    std::vector<float> c(4096), m(4096);
+    for (;;) {
+        std::fill(c.begin(), c.end(), 9.0f);  // what a recycled buffer may hold
+        std::fill(m.begin(), m.end(), 9.0f);
+        const int64_t got = pair.read(c.data(), m.data(), 4096);
+        if (got == 0) break;
+        carrier.insert(carrier.end(), c.begin(), c.begin() + got);
+        modulator.insert(modulator.end(), m.begin(), m.begin() + got);
+    }
+    ASSERT_EQ(static_cast<int64_t>(carrier.size()), total);
+    size_t decoded = 0;
+    while (decoded < carrier.size() && carrier[decoded] != 0.0f) ++decoded;
+    EXPECT_GT(decoded, 0u);
+    EXPECT_LT(decoded, carrier.size());
+    for (size_t k = 0; k < carrier.size(); ++k) {
+        const bool real = k < decoded;
+        const float left = real ? InputFile::fromPcm16(samples[2 * k]) : 0.0f;
+        const float right = real ? InputFile::fromPcm16(samples[2 * k + 1]) : 0.0f;
+        if (carrier[k] != left || modulator[k] != right) {
+            ADD_FAILURE() << "frame " << k << " of " << decoded << " decoded: " << carrier[k] << " "
+                          << modulator[k] << ", expected " << left << " " << right;
+            break;
+        }
+    }
 }
 
 TEST(RenderInputPair, UnusableInputsAreRefusedWithTheReason) {

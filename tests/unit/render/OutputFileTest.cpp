@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,60 @@ TEST(RenderOutputFile, SixteenBitFilesHoldTheRoundedSamplesAndReportPeakAndClips
     sf_close(file);
     EXPECT_EQ(read, (std::vector<short>{8192, -16384, 32767, -32768, 3277, 0}));
     EXPECT_EQ(dir.list(), std::vector<std::string>{"out.wav"});  // no temporary file left
+}
+
+// Float files keep every value; the figures leave NaN and infinities out of the peak, count
+// what lies beyond full scale (1.0 itself does not), and carry over from one write to the next
+// wherever in a write the extreme sample lies.
+TEST(RenderOutputFile, FloatFilesKeepEveryValueAndReportPeakBeyondFullScaleAndNonFinite) {
+    ScratchDirectory dir;
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<float> first(37, 0.125f), second(21, -0.25f);
+    first[0] = 1.0f;
+    first[3] = std::nextafter(1.0f, 2.0f);  // beyond
+    first[8] = -inf;
+    first[9] = nan;
+    first[10] = -nan;
+    first[17] = std::numeric_limits<float>::denorm_min();
+    first[18] = -0.0f;
+    first[36] = -3.0f;  // the peak, in the last sample of the write; beyond
+    second[2] = inf;
+    second[11] = 2.5f;                                       // beyond, below the earlier peak
+    second[20] = -std::numeric_limits<float>::denorm_min();  // the last sample again
+    const std::string path = dir.file("out.wav");
+    OutputFile output;
+    std::string error;
+    ASSERT_TRUE(output.open(path, 1, 44100, 0, error)) << error;
+    ASSERT_TRUE(output.write(first.data(), static_cast<int64_t>(first.size()), error));
+    ASSERT_TRUE(output.write(second.data(), static_cast<int64_t>(second.size()), error));
+    ASSERT_TRUE(output.commit(error)) << error;
+    EXPECT_EQ(output.peak(), 3.0);
+    EXPECT_EQ(output.clipped(), 3);
+    EXPECT_EQ(output.nonFinite(), 4);
+
+    OutputFile large;
+    std::vector<float> huge(5, 0.0f);
+    huge[2] = -std::numeric_limits<float>::max();
+    ASSERT_TRUE(large.open(dir.file("large.wav"), 1, 44100, 0, error)) << error;
+    ASSERT_TRUE(large.write(huge.data(), 5, error));
+    ASSERT_TRUE(large.commit(error)) << error;
+    EXPECT_EQ(large.peak(), static_cast<double>(std::numeric_limits<float>::max()));
+    EXPECT_EQ(large.clipped(), 1);
+    EXPECT_EQ(large.nonFinite(), 0);
+
+    std::vector<float> written = first;
+    written.insert(written.end(), second.begin(), second.end());
+    const rendertest::Audio audio = rendertest::readAudio(path);
+    ASSERT_EQ(audio.samples.size(), written.size());
+    for (size_t i = 0; i < written.size(); ++i) {
+        if (std::isnan(written[i])) {
+            EXPECT_TRUE(std::isnan(audio.samples[i])) << i;
+        } else {
+            EXPECT_EQ(audio.samples[i], written[i]) << i;
+            EXPECT_EQ(std::signbit(audio.samples[i]), std::signbit(written[i])) << i;
+        }
+    }
 }
 
 TEST(RenderOutputFile, TheExtensionChoosesTheFormatAndFloatIsTheDefault) {

@@ -1,7 +1,9 @@
 #ifndef _WIN32
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -40,6 +42,36 @@ TEST(RenderPluginHost, TheCallbackAnswersLikeAnOfflineHost) {
     host.unload();
     host.unload();
     EXPECT_EQ(host.effect(), nullptr);
+}
+
+// The editor's libraries (Xlib, FreeType and theirs) cost a millisecond to load; a render never
+// shows the editor, so loading the plug-in and processing with it must not load them. Asking
+// for an editor does (here it stays closed: the parent is no window, or there is no X server).
+TEST(RenderPluginHost, TheEditorsLibrariesAreLoadedOnlyWhenAnEditorIsAskedFor) {
+    auto loaded = [](const char* name) {
+        void* handle = dlopen(name, RTLD_NOW | RTLD_NOLOAD);
+        if (handle) dlclose(handle);
+        return handle != nullptr;
+    };
+    ASSERT_FALSE(loaded("libX11.so.6")) << "the test program itself has Xlib loaded";
+    PluginHost host;
+    std::string error;
+    ASSERT_TRUE(host.load(rendertest::pluginPath(), 44100.0, 64, error)) << error;
+    host.start();
+    std::vector<float> carrier(64, 0.25f), modulator(64, -0.5f);
+    std::vector<std::vector<float>> out(8, std::vector<float>(64));
+    float* inputs[2] = {carrier.data(), modulator.data()};
+    float* outputs[8];
+    for (size_t i = 0; i < out.size(); ++i) outputs[i] = out[i].data();
+    host.process(inputs, outputs, 64);
+    EXPECT_FALSE(loaded("libX11.so.6"));
+    EXPECT_FALSE(loaded("libfreetype.so.6"));
+
+    AEffect* effect = host.effect();
+    void* noWindow = reinterpret_cast<void*>(static_cast<uintptr_t>(0x7ffffff));
+    EXPECT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, noWindow, 0.0f), 0);
+    EXPECT_TRUE(loaded("libX11.so.6"));
+    host.unload();
 }
 
 #endif

@@ -75,6 +75,48 @@ TEST(RenderPipeline, ChunkingDoesNotChangeTheAudio) {
     EXPECT_EQ(a.samples, b.samples);
 }
 
+// Whatever the chunks the threads pass on, the plug-in sees the input in calls of the block
+// size (the last call takes the remainder), each frame in its place, and the selected outputs
+// reach the file in their places: one channel as well as all of them.
+TEST(RenderPipeline, ThePlugInGetsFullBlocksAndItsOutputsLandInPlace) {
+    ScratchDirectory dir;
+    const std::string input = dir.file("input.wav");
+    const int total = 100000;
+    const std::vector<float> frames = stereo(total);
+    writeAudio(input, frames, 2, 44100);
+    const std::string plugin = buildDirectory() + "/render-fixtures/render_fixture_blocks.so";
+    for (int block : {1000, 300, 20000, 65536}) {
+        const std::string all = dir.file("all.wav"), mix = dir.file("mix.wav");
+        const std::string size = std::to_string(block);
+        ASSERT_EQ(runRenderer({"--input", input, "-o", all, "--quiet", "--plugin", plugin,
+                               "--block-size", size, "--outputs", "all"})
+                      .status,
+                  0);
+        ASSERT_EQ(runRenderer({"--input", input, "-o", mix, "--quiet", "--plugin", plugin,
+                               "--block-size", size})
+                      .status,
+                  0);
+        const Audio a = readAudio(all), m = readAudio(mix);
+        ASSERT_EQ(a.channels, 2);
+        ASSERT_EQ(a.frames, total);
+        ASSERT_EQ(m.frames, total);
+        const int lastBlock = total % block == 0 ? block : total % block;
+        int wrong = 0;
+        for (int k = 0; k < total && wrong < 3; ++k) {
+            const float call = static_cast<float>(k >= total - lastBlock ? lastBlock : block);
+            const size_t at = static_cast<size_t>(k);
+            if (a.samples[2 * at] != call || m.samples[at] != call ||
+                a.samples[2 * at + 1] != frames[2 * at]) {
+                ++wrong;
+                ADD_FAILURE() << "block " << block << ", frame " << k << ": call of "
+                              << a.samples[2 * at] << " (mono file " << m.samples[at]
+                              << ") frames, expected " << call << "; carrier "
+                              << a.samples[2 * at + 1] << ", expected " << frames[2 * at];
+            }
+        }
+    }
+}
+
 }  // namespace
 
 #endif
