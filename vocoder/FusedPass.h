@@ -159,6 +159,150 @@ inline __m128d carrierOne(const PredictorLane& lane, int32_t j, __m128d predicti
     return _mm_add_sd(prediction, _mm_set_sd(newerAt(lane, j) * w));
 }
 
+// One sample's pass without whitening, as the two- and four-entry code share it: the
+// modulator's lane, {prediction, energy} and the synthesis sum y.
+template <bool UnitAmount>
+struct PlainPass {
+    PredictorLane& lane;
+    const LaneRegisters r;
+    const double* state;
+    const double* energyHistory;
+    double previousOutput, a;
+    __m128d amount, sums, y;
+
+    PlainPass(PredictorLane& modulator, const double* synthesisState, double previous,
+              double synthesisAmount, double excitation, const double* energies)
+        : lane(modulator),
+          r(modulator),
+          state(synthesisState),
+          energyHistory(energies),
+          previousOutput(previous),
+          a(synthesisAmount),
+          amount(_mm_set1_pd(synthesisAmount)),
+          sums(_mm_setzero_pd()),
+          y(_mm_set_sd(excitation)) {}
+
+    // Entries 0 and 1, with the values stored this sample (the history's and the energy's
+    // newest) from registers; answers the entry the rest starts at.
+    int32_t firstPair(int32_t n, double energyNewest) {
+        if (n < 2) return 0;
+        modulatorPair<UnitAmount>(lane, r, 0, firstNewer(lane),
+                                  _mm_set_pd(lane.newest, energyNewest),
+                                  _mm_set_pd(state[1], previousOutput), amount, sums, y);
+        return 2;
+    }
+
+    // The pairs from entry j on, then an odd last entry.
+    void rest(int32_t n, int32_t j) {
+        // The sums in locals: a store through a double pointer may alias a vector member, and
+        // the chains must not go through memory.
+        __m128d s = sums, z = y;
+        for (; j + 1 < n; j += 2) {
+            modulatorPair<UnitAmount>(lane, r, j, _mm_loadu_pd(lane.newer + j),
+                                      _mm_loadu_pd(energyHistory + j), _mm_loadu_pd(state + j),
+                                      amount, s, z);
+        }
+        if (j < n) {
+            modulatorOne<UnitAmount>(lane, j, energyHistory[j], j == 0 ? previousOutput : state[j],
+                                     a, s, z);
+        }
+        sums = s;
+        y = z;
+    }
+
+    // Leaves the prediction in the lane and the energy in energy; answers the synthesis output.
+    double finish(double& energy) {
+        lane.prediction = _mm_cvtsd_f64(sums);
+        energy = _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
+        return _mm_cvtsd_f64(y);
+    }
+};
+
+// One sample's pass with whitening, as the two- and four-entry code share it: the modulator's
+// {prediction, synthesis} and the carrier's prediction, over orders n and nc.
+template <bool UnitAmount>
+struct WhitenedPass {
+    PredictorLane& modulator;
+    PredictorLane& carrier;
+    const LaneRegisters m, c;
+    const double* state;
+    double previousOutput, a;
+    int32_t n, nc;
+    __m128d amount, sums, predicted;
+
+    WhitenedPass(PredictorLane& modulatorLane, int32_t order, const double* synthesisState,
+                 double previous, double synthesisAmount, double excitation,
+                 PredictorLane& carrierLane, int32_t carrierOrder)
+        : modulator(modulatorLane),
+          carrier(carrierLane),
+          m(modulatorLane),
+          c(carrierLane),
+          state(synthesisState),
+          previousOutput(previous),
+          a(synthesisAmount),
+          n(order),
+          nc(carrierOrder),
+          amount(_mm_set1_pd(synthesisAmount)),
+          sums(_mm_set_pd(excitation, 0.0)),
+          predicted(_mm_setzero_pd()) {}
+
+    int32_t shared() const { return n < nc ? n : nc; }
+
+    // Entries 0 and 1 of both, with the values stored this sample from registers; answers the
+    // entry the rest starts at.
+    int32_t firstPair() {
+        if (n < 2 || nc < 2) return 0;
+        sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, 0, firstNewer(modulator),
+                                                      _mm_set_pd(state[1], previousOutput), amount,
+                                                      sums);
+        predicted = carrierPair(carrier, c, 0, firstNewer(carrier), predicted);
+        return 2;
+    }
+
+    // Both predictors' pairs from entry i on while both have entries; answers where they stop.
+    int32_t sharedPairs(int32_t i) {
+        __m128d s = sums, p = predicted;  // locals, as in PlainPass::rest
+        for (const int32_t end = shared(); i + 1 < end; i += 2) {
+            s = modulatorPairWithSynthesis<UnitAmount>(modulator, m, i,
+                                                       _mm_loadu_pd(modulator.newer + i),
+                                                       _mm_loadu_pd(state + i), amount, s);
+            p = carrierPair(carrier, c, i, _mm_loadu_pd(carrier.newer + i), p);
+        }
+        sums = s;
+        predicted = p;
+        return i;
+    }
+
+    // One predictor's pairs from entry j on, then an odd last entry.
+    void modulatorRest(int32_t j) {
+        __m128d s = sums;  // a local, as in PlainPass::rest
+        for (; j + 1 < n; j += 2) {
+            s = modulatorPairWithSynthesis<UnitAmount>(modulator, m, j,
+                                                       _mm_loadu_pd(modulator.newer + j),
+                                                       _mm_loadu_pd(state + j), amount, s);
+        }
+        if (j < n) {
+            s = modulatorOneWithSynthesis<UnitAmount>(modulator, j,
+                                                      j == 0 ? previousOutput : state[j], a, s);
+        }
+        sums = s;
+    }
+    void carrierRest(int32_t j) {
+        __m128d p = predicted;
+        for (; j + 1 < nc; j += 2)
+            p = carrierPair(carrier, c, j, _mm_loadu_pd(carrier.newer + j), p);
+        if (j < nc) p = carrierOne(carrier, j, p);
+        predicted = p;
+    }
+
+    // Leaves both predictions in their lanes; answers the synthesis output.
+    double finish() {
+        carrier.prediction = _mm_cvtsd_f64(predicted);
+        modulator.prediction = _mm_cvtsd_f64(sums);
+        return _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
+    }
+};
+
 }  // namespace fusedpass
 
 // Runs the pass for one sample without whitening and answers the synthesis output: excitation
@@ -171,30 +315,10 @@ template <bool UnitAmount>
 inline double runModulatorPass(PredictorLane& modulator, int32_t n, const double* state,
                                double previousOutput, double a, double excitation,
                                double energyNewest, const double* energyHistory, double& energy) {
-    using namespace fusedpass;
-    const LaneRegisters m(modulator);
-    const __m128d amount = _mm_set1_pd(a);
-    __m128d sums = _mm_setzero_pd();
-    __m128d y = _mm_set_sd(excitation);
-    int32_t j = 0;
-    if (n >= 2) {
-        modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                  _mm_set_pd(modulator.newest, energyNewest),
-                                  _mm_set_pd(state[1], previousOutput), amount, sums, y);
-        j = 2;
-    }
-    for (; j + 1 < n; j += 2) {
-        modulatorPair<UnitAmount>(modulator, m, j, _mm_loadu_pd(modulator.newer + j),
-                                  _mm_loadu_pd(energyHistory + j), _mm_loadu_pd(state + j), amount,
-                                  sums, y);
-    }
-    if (j < n) {
-        modulatorOne<UnitAmount>(modulator, j, energyHistory[j], j == 0 ? previousOutput : state[j],
-                                 a, sums, y);
-    }
-    modulator.prediction = _mm_cvtsd_f64(sums);
-    energy = _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
-    return _mm_cvtsd_f64(y);
+    fusedpass::PlainPass<UnitAmount> pass(modulator, state, previousOutput, a, excitation,
+                                          energyHistory);
+    pass.rest(n, pass.firstPair(n, energyNewest));
+    return pass.finish(energy);
 }
 
 // The pass with whitening: the modulator as above but without the energy, and the carrier's
@@ -203,51 +327,16 @@ template <bool UnitAmount>
 inline double runWhitenedPass(PredictorLane& modulator, int32_t n, const double* state,
                               double previousOutput, double a, double excitation,
                               PredictorLane& carrier, int32_t nc) {
-    using namespace fusedpass;
-    const LaneRegisters m(modulator), c(carrier);
-    const __m128d amount = _mm_set1_pd(a);
-    __m128d sums = _mm_set_pd(excitation, 0.0);  // {prediction, synthesis}
-    __m128d predicted = _mm_setzero_pd();
-    int32_t i = 0;
-    if (n >= 2 && nc >= 2) {
-        sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                                      _mm_set_pd(state[1], previousOutput), amount,
-                                                      sums);
-        predicted = carrierPair(carrier, c, 0, firstNewer(carrier), predicted);
-        i = 2;
-    }
-    const int32_t shared = n < nc ? n : nc;
-    for (; i + 1 < shared; i += 2) {
-        sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, i,
-                                                      _mm_loadu_pd(modulator.newer + i),
-                                                      _mm_loadu_pd(state + i), amount, sums);
-        predicted = carrierPair(carrier, c, i, _mm_loadu_pd(carrier.newer + i), predicted);
-    }
-    auto modulatorFrom = [&](int32_t j) {
-        for (; j + 1 < n; j += 2) {
-            sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, j,
-                                                          _mm_loadu_pd(modulator.newer + j),
-                                                          _mm_loadu_pd(state + j), amount, sums);
-        }
-        if (j < n) {
-            sums = modulatorOneWithSynthesis<UnitAmount>(
-                modulator, j, j == 0 ? previousOutput : state[j], a, sums);
-        }
-    };
-    auto carrierFrom = [&](int32_t j) {
-        for (; j + 1 < nc; j += 2)
-            predicted = carrierPair(carrier, c, j, _mm_loadu_pd(carrier.newer + j), predicted);
-        if (j < nc) predicted = carrierOne(carrier, j, predicted);
-    };
+    fusedpass::WhitenedPass<UnitAmount> pass(modulator, n, state, previousOutput, a, excitation,
+                                             carrier, nc);
+    const int32_t i = pass.sharedPairs(pass.firstPair());
     // The shorter remainder first, so that its chains finish while the longer one runs.
     if (n >= nc) {
-        carrierFrom(i);
-        modulatorFrom(i);
+        pass.carrierRest(i);
+        pass.modulatorRest(i);
     } else {
-        modulatorFrom(i);
-        carrierFrom(i);
+        pass.modulatorRest(i);
+        pass.carrierRest(i);
     }
-    carrier.prediction = _mm_cvtsd_f64(predicted);
-    modulator.prediction = _mm_cvtsd_f64(sums);
-    return _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
+    return pass.finish();
 }

@@ -111,47 +111,34 @@ __attribute__((target("avx"))) inline __m256d bothQuad(
     return _mm256_add_pd(all, _mm256_permute2f128_pd(odd, carriedOdd, 0x31));
 }
 
-// The modulator's entries from start on when the carrier's have run out: {prediction,
-// synthesis} as above. (Functions rather than lambdas: a lambda would not carry the target
+// With whitening, one predictor's entries from j on once the other's have run out, four at a
+// time while they last. (Functions rather than lambdas: a lambda would not carry the target
 // attribute.)
 template <bool UnitAmount>
-__attribute__((target("avx"))) inline __m128d modulatorRestWide(
-    const PredictorLane& lane, const LaneRegisters& m, const WideRegisters& mw, int32_t n,
-    int32_t start, const double* state, double previousOutput, double a, __m128d sums) {
-    const __m128d amount = _mm_set1_pd(a);
-    const __m256d amountWide = _mm256_set1_pd(a);
-    int32_t j = start;
-    for (; j + 3 < n; j += 4) {
-        const __m256d w = updateQuad(lane, mw, j);
-        const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + j), w);
-        sums = addPairsInTurn(sums, product, synthesisTerms<UnitAmount>(state, w, amountWide, j));
+__attribute__((target("avx"))) inline void modulatorRestWide(WhitenedPass<UnitAmount>& pass,
+                                                             const WideRegisters& mw,
+                                                             __m256d amount, int32_t j) {
+    __m128d sums = pass.sums;  // a local, as in PlainPass::rest
+    for (; j + 3 < pass.n; j += 4) {
+        const __m256d w = updateQuad(pass.modulator, mw, j);
+        const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(pass.modulator.newer + j), w);
+        sums = addPairsInTurn(sums, product, synthesisTerms<UnitAmount>(pass.state, w, amount, j));
     }
-    for (; j + 1 < n; j += 2) {
-        sums = modulatorPairWithSynthesis<UnitAmount>(lane, m, j, _mm_loadu_pd(lane.newer + j),
-                                                      _mm_loadu_pd(state + j), amount, sums);
-    }
-    if (j < n) {
-        sums = modulatorOneWithSynthesis<UnitAmount>(lane, j, j == 0 ? previousOutput : state[j], a,
-                                                     sums);
-    }
-    return sums;
+    pass.sums = sums;
+    pass.modulatorRest(j);
 }
 
-// The carrier's entries from start on when the modulator's have run out.
-__attribute__((target("avx"))) inline __m128d carrierRestWide(const PredictorLane& lane,
-                                                              const LaneRegisters& c,
-                                                              const WideRegisters& cw, int32_t nc,
-                                                              int32_t start, __m128d prediction) {
-    int32_t j = start;
-    for (; j + 3 < nc; j += 4) {
+template <bool UnitAmount>
+__attribute__((target("avx"))) inline void carrierRestWide(WhitenedPass<UnitAmount>& pass,
+                                                           const WideRegisters& cw, int32_t j) {
+    __m128d predicted = pass.predicted;
+    for (; j + 3 < pass.nc; j += 4) {
         const __m256d product =
-            _mm256_mul_pd(_mm256_loadu_pd(lane.newer + j), updateQuad(lane, cw, j));
-        prediction = addInTurn(prediction, product);
+            _mm256_mul_pd(_mm256_loadu_pd(pass.carrier.newer + j), updateQuad(pass.carrier, cw, j));
+        predicted = addInTurn(predicted, product);
     }
-    for (; j + 1 < nc; j += 2)
-        prediction = carrierPair(lane, c, j, _mm_loadu_pd(lane.newer + j), prediction);
-    if (j < nc) prediction = carrierOne(lane, j, prediction);
-    return prediction;
+    pass.predicted = predicted;
+    pass.carrierRest(j);
 }
 
 }  // namespace fusedpass
@@ -162,33 +149,17 @@ __attribute__((target("avx"))) inline double runModulatorPassWide(
     PredictorLane& modulator, int32_t n, const double* state, double previousOutput, double a,
     double excitation, double energyNewest, const double* energyHistory, double& energy) {
     using namespace fusedpass;
-    const LaneRegisters m(modulator);
+    PlainPass<UnitAmount> pass(modulator, state, previousOutput, a, excitation, energyHistory);
     const WideRegisters mw(modulator);
-    const __m128d amount = _mm_set1_pd(a);
     const __m256d amountWide = _mm256_set1_pd(a);
-    __m128d sums = _mm_setzero_pd();
-    __m128d y = _mm_set_sd(excitation);
-    int32_t j = 0;
-    if (n >= 2) {
-        modulatorPair<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                  _mm_set_pd(modulator.newest, energyNewest),
-                                  _mm_set_pd(state[1], previousOutput), amount, sums, y);
-        j = 2;
-    }
+    int32_t j = pass.firstPair(n, energyNewest);
+    __m128d sums = pass.sums, y = pass.y;  // locals, as in PlainPass::rest
     for (; j + 3 < n; j += 4)
         modulatorQuad<UnitAmount>(modulator, mw, j, energyHistory, state, amountWide, sums, y);
-    for (; j + 1 < n; j += 2) {
-        modulatorPair<UnitAmount>(modulator, m, j, _mm_loadu_pd(modulator.newer + j),
-                                  _mm_loadu_pd(energyHistory + j), _mm_loadu_pd(state + j), amount,
-                                  sums, y);
-    }
-    if (j < n) {
-        modulatorOne<UnitAmount>(modulator, j, energyHistory[j], j == 0 ? previousOutput : state[j],
-                                 a, sums, y);
-    }
-    modulator.prediction = _mm_cvtsd_f64(sums);
-    energy = _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
-    return _mm_cvtsd_f64(y);
+    pass.sums = sums;
+    pass.y = y;
+    pass.rest(n, j);
+    return pass.finish(energy);
 }
 
 // runWhitenedPass, four entries at a time. Call only where the processor has AVX.
@@ -197,46 +168,26 @@ __attribute__((target("avx"))) inline double runWhitenedPassWide(
     PredictorLane& modulator, int32_t n, const double* state, double previousOutput, double a,
     double excitation, PredictorLane& carrier, int32_t nc) {
     using namespace fusedpass;
-    const LaneRegisters m(modulator), c(carrier);
+    WhitenedPass<UnitAmount> pass(modulator, n, state, previousOutput, a, excitation, carrier, nc);
     const WideRegisters mw(modulator), cw(carrier);
-    const __m128d amount = _mm_set1_pd(a);
     const __m256d amountWide = _mm256_set1_pd(a);
-    __m128d sums = _mm_set_pd(excitation, 0.0);  // {prediction, synthesis}
-    __m128d predicted = _mm_setzero_pd();
-    int32_t i = 0;
-    if (n >= 2 && nc >= 2) {
-        sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, 0, firstNewer(modulator),
-                                                      _mm_set_pd(state[1], previousOutput), amount,
-                                                      sums);
-        predicted = carrierPair(carrier, c, 0, firstNewer(carrier), predicted);
-        i = 2;
-    }
-    const int32_t shared = n < nc ? n : nc;
+    int32_t i = pass.firstPair();
     // The carrier's prediction beside the modulator's sums, its upper lane 0 throughout.
-    __m256d all = _mm256_insertf128_pd(_mm256_castpd128_pd256(sums), predicted, 1);
-    for (; i + 3 < shared; i += 4)
+    __m256d all = _mm256_insertf128_pd(_mm256_castpd128_pd256(pass.sums), pass.predicted, 1);
+    for (; i + 3 < pass.shared(); i += 4)
         all = bothQuad<UnitAmount>(modulator, mw, carrier, cw, i, state, amountWide, all);
-    sums = _mm256_castpd256_pd128(all);
-    predicted = _mm256_extractf128_pd(all, 1);
-    for (; i + 1 < shared; i += 2) {
-        sums = modulatorPairWithSynthesis<UnitAmount>(modulator, m, i,
-                                                      _mm_loadu_pd(modulator.newer + i),
-                                                      _mm_loadu_pd(state + i), amount, sums);
-        predicted = carrierPair(carrier, c, i, _mm_loadu_pd(carrier.newer + i), predicted);
-    }
+    pass.sums = _mm256_castpd256_pd128(all);
+    pass.predicted = _mm256_extractf128_pd(all, 1);
+    i = pass.sharedPairs(i);
     // The shorter remainder first, so that its chains finish while the longer one runs.
     if (n >= nc) {
-        predicted = carrierRestWide(carrier, c, cw, nc, i, predicted);
-        sums =
-            modulatorRestWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
+        carrierRestWide(pass, cw, i);
+        modulatorRestWide(pass, mw, amountWide, i);
     } else {
-        sums =
-            modulatorRestWide<UnitAmount>(modulator, m, mw, n, i, state, previousOutput, a, sums);
-        predicted = carrierRestWide(carrier, c, cw, nc, i, predicted);
+        modulatorRestWide(pass, mw, amountWide, i);
+        carrierRestWide(pass, cw, i);
     }
-    carrier.prediction = _mm_cvtsd_f64(predicted);
-    modulator.prediction = _mm_cvtsd_f64(sums);
-    return _mm_cvtsd_f64(_mm_unpackhi_pd(sums, sums));
+    return pass.finish();
 }
 
 #else

@@ -68,53 +68,28 @@ inline __m128d addSquare(__m128d energy, const double* x) {
 }
 
 // Two samples per vector (reverse indices r, r + 1: history entries i at x[r + 1 + i] and the
-// slot after). Eight vectors where the processor has sixteen registers, four where it has
-// eight.
+// slot after), Vectors of them side by side.
+template <int Vectors>
+inline void groupsOfTwo(const double* x, int32_t n, int32_t count, double* out) {
+    for (int32_t r = 0; r < count; r += 2 * Vectors) {
+        __m128d e[Vectors];
+#pragma GCC unroll 8
+        for (int q = 0; q < Vectors; ++q) e[q] = _mm_setzero_pd();
+        const double* h = x + r + 1;
+        for (int32_t i = 0; i < n; ++i, ++h) {
+#pragma GCC unroll 8
+            for (int q = 0; q < Vectors; ++q) e[q] = addSquare(e[q], h + 2 * q);
+        }
+#pragma GCC unroll 8
+        for (int q = 0; q < Vectors; ++q) _mm_storeu_pd(out + r + 2 * q, normalised(e[q]));
+    }
+}
+
+// Eight vectors where the processor has sixteen registers, four where it has eight.
 #if defined(__x86_64__) || defined(_M_X64)
-constexpr int32_t kPairGroup = 16;
-inline void groupsOfTwo(const double* x, int32_t n, int32_t count, double* out) {
-    for (int32_t r = 0; r < count; r += kPairGroup) {
-        __m128d e0 = _mm_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
-        __m128d e4 = e0, e5 = e0, e6 = e0, e7 = e0;
-        const double* h = x + r + 1;
-        for (int32_t i = 0; i < n; ++i, ++h) {
-            e0 = addSquare(e0, h);
-            e1 = addSquare(e1, h + 2);
-            e2 = addSquare(e2, h + 4);
-            e3 = addSquare(e3, h + 6);
-            e4 = addSquare(e4, h + 8);
-            e5 = addSquare(e5, h + 10);
-            e6 = addSquare(e6, h + 12);
-            e7 = addSquare(e7, h + 14);
-        }
-        _mm_storeu_pd(out + r, normalised(e0));
-        _mm_storeu_pd(out + r + 2, normalised(e1));
-        _mm_storeu_pd(out + r + 4, normalised(e2));
-        _mm_storeu_pd(out + r + 6, normalised(e3));
-        _mm_storeu_pd(out + r + 8, normalised(e4));
-        _mm_storeu_pd(out + r + 10, normalised(e5));
-        _mm_storeu_pd(out + r + 12, normalised(e6));
-        _mm_storeu_pd(out + r + 14, normalised(e7));
-    }
-}
+constexpr int kPairVectors = 8;
 #else
-constexpr int32_t kPairGroup = 8;
-inline void groupsOfTwo(const double* x, int32_t n, int32_t count, double* out) {
-    for (int32_t r = 0; r < count; r += kPairGroup) {
-        __m128d e0 = _mm_setzero_pd(), e1 = e0, e2 = e0, e3 = e0;
-        const double* h = x + r + 1;
-        for (int32_t i = 0; i < n; ++i, ++h) {
-            e0 = addSquare(e0, h);
-            e1 = addSquare(e1, h + 2);
-            e2 = addSquare(e2, h + 4);
-            e3 = addSquare(e3, h + 6);
-        }
-        _mm_storeu_pd(out + r, normalised(e0));
-        _mm_storeu_pd(out + r + 2, normalised(e1));
-        _mm_storeu_pd(out + r + 4, normalised(e2));
-        _mm_storeu_pd(out + r + 6, normalised(e3));
-    }
-}
+constexpr int kPairVectors = 4;
 #endif
 
 #if OSTRAQUELLE_WIDE_ENERGIES
@@ -176,5 +151,6 @@ inline void StepNormalisation::compute() {
         return;
     }
 #endif
-    stepnormalisation::groupsOfTwo(newestFirst, order, length, byReverseIndex);
+    stepnormalisation::groupsOfTwo<stepnormalisation::kPairVectors>(newestFirst, order, length,
+                                                                    byReverseIndex);
 }
