@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -14,6 +19,23 @@
 #include "tools/render/OutputFile.h"
 
 using rendertest::ScratchDirectory;
+
+// The renderer is linked into this program, so this fsync replaces the C library's for it: the
+// tests can make the flush to disk fail as a full or failing device would, which no real file
+// system here does on demand. Otherwise it passes the call on.
+namespace {
+int failingSyncErrno = 0;
+}
+
+extern "C" int fsync(int descriptor) {
+    if (failingSyncErrno != 0) {
+        errno = failingSyncErrno;
+        return -1;
+    }
+    using Sync = int (*)(int);
+    static const Sync next = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fsync"));
+    return next(descriptor);
+}
 
 TEST(RenderOutputFile, PcmConversionRoundsWithoutDitherAndCountsClipping) {
     bool clipped = false;
@@ -185,6 +207,33 @@ TEST(RenderOutputFile, AnUnfinishedFileNeverAppearsUnderTheRequestedName) {
     EXPECT_FALSE(nowhere.open(dir.file("missing/out.wav"), 1, 44100, 0, error));
     EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
     EXPECT_EQ(dir.list(), std::vector<std::string>{"keep.wav"});
+}
+
+// A render whose data could not be flushed to disk has failed: the error says why, and the
+// previous file keeps its name and content.
+TEST(RenderOutputFile, AFailedFlushToDiskFailsTheCommitAndKeepsThePreviousFile) {
+    ScratchDirectory dir;
+    const std::string path = dir.file("keep.wav");
+    {
+        std::ofstream existing(path);
+        existing << "previous render";
+    }
+    const std::vector<float> frames(100, 0.5f);
+    std::string error;
+    OutputFile output;
+    ASSERT_TRUE(output.open(path, 1, 44100, 0, error)) << error;
+    ASSERT_TRUE(output.write(frames.data(), 100, error)) << error;
+    failingSyncErrno = EIO;
+    const bool committed = output.commit(error);
+    failingSyncErrno = 0;
+    EXPECT_FALSE(committed);
+    EXPECT_NE(error.find("cannot write " + path), std::string::npos) << error;
+    EXPECT_NE(error.find(std::strerror(EIO)), std::string::npos) << error;
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"keep.wav"});
+    std::ifstream kept(path);
+    std::string text;
+    std::getline(kept, text);
+    EXPECT_EQ(text, "previous render");
 }
 
 #endif
