@@ -69,20 +69,37 @@ __attribute__((target("avx"))) inline __m128d addInTurn(__m128d sum, __m256d ter
     return _mm_add_sd(sum, _mm_unpackhi_pd(high, high));
 }
 
-// ---- One predictor: {prediction, energy} and the synthesis sum y.
+// all (three chains in its lanes 0 to 2, lane 3 zero) takes {first[k], second[k], third[k], 0}
+// for k = 0 to 3 in turn.
+__attribute__((target("avx"))) inline __m256d addTriplesInTurn(__m256d all, __m256d first,
+                                                               __m256d second, __m256d third) {
+    const __m256d zero = _mm256_setzero_pd();
+    // {f0, s0, f2, s2}, {f1, s1, f3, s3}, {t0, 0, t2, 0}, {t1, 0, t3, 0}, then their halves
+    // joined into one vector per entry: {f0, s0, t0, 0} and so on.
+    const __m256d even = _mm256_unpacklo_pd(first, second);
+    const __m256d odd = _mm256_unpackhi_pd(first, second);
+    const __m256d thirdEven = _mm256_unpacklo_pd(third, zero);
+    const __m256d thirdOdd = _mm256_unpackhi_pd(third, zero);
+    all = _mm256_add_pd(all, _mm256_permute2f128_pd(even, thirdEven, 0x20));
+    all = _mm256_add_pd(all, _mm256_permute2f128_pd(odd, thirdOdd, 0x20));
+    all = _mm256_add_pd(all, _mm256_permute2f128_pd(even, thirdEven, 0x31));
+    return _mm256_add_pd(all, _mm256_permute2f128_pd(odd, thirdOdd, 0x31));
+}
 
-// Entries i to i + 3; every sum takes entry i's term first.
+// ---- One predictor: {prediction, energy, synthesis, 0} in one register.
+
+// Entries i to i + 3; each lane of all takes entry i's term first.
 template <bool UnitAmount>
-__attribute__((target("avx"))) inline void modulatorQuad(const PredictorLane& lane,
-                                                         const WideRegisters& q, int32_t i,
-                                                         const double* energyHistory,
-                                                         const double* state, __m256d a,
-                                                         __m128d& sums, __m128d& y) {
+__attribute__((target("avx"))) inline __m256d modulatorQuad(const PredictorLane& lane,
+                                                            const WideRegisters& q, int32_t i,
+                                                            const double* energyHistory,
+                                                            const double* state, __m256d a,
+                                                            __m256d all) {
     const __m256d w = updateQuad(lane, q, i);
     const __m256d product = _mm256_mul_pd(_mm256_loadu_pd(lane.newer + i), w);
     const __m256d z = _mm256_loadu_pd(energyHistory + i);
-    sums = addPairsInTurn(sums, product, _mm256_mul_pd(z, z));
-    y = addInTurn(y, synthesisTerms<UnitAmount>(state, w, a, i));
+    return addTriplesInTurn(all, product, _mm256_mul_pd(z, z),
+                            synthesisTerms<UnitAmount>(state, w, a, i));
 }
 
 // ---- Two predictors: {prediction, synthesis, carrier prediction, 0} in one register.
@@ -98,17 +115,7 @@ __attribute__((target("avx"))) inline __m256d bothQuad(
     const __m256d term = synthesisTerms<UnitAmount>(state, w, a, i);
     const __m256d carried =
         _mm256_mul_pd(_mm256_loadu_pd(carrier.newer + i), updateQuad(carrier, cw, i));
-    const __m256d zero = _mm256_setzero_pd();
-    // {p0, y0, p2, y2}, {p1, y1, p3, y3}, {c0, 0, c2, 0}, {c1, 0, c3, 0}, then their halves
-    // joined into one vector per entry: {p0, y0, c0, 0} and so on.
-    const __m256d even = _mm256_unpacklo_pd(product, term);
-    const __m256d odd = _mm256_unpackhi_pd(product, term);
-    const __m256d carriedEven = _mm256_unpacklo_pd(carried, zero);
-    const __m256d carriedOdd = _mm256_unpackhi_pd(carried, zero);
-    all = _mm256_add_pd(all, _mm256_permute2f128_pd(even, carriedEven, 0x20));
-    all = _mm256_add_pd(all, _mm256_permute2f128_pd(odd, carriedOdd, 0x20));
-    all = _mm256_add_pd(all, _mm256_permute2f128_pd(even, carriedEven, 0x31));
-    return _mm256_add_pd(all, _mm256_permute2f128_pd(odd, carriedOdd, 0x31));
+    return addTriplesInTurn(all, product, term, carried);
 }
 
 // With whitening, one predictor's entries from j on once the other's have run out, four at a
@@ -153,11 +160,12 @@ __attribute__((target("avx"))) inline double runModulatorPassWide(
     const WideRegisters mw(modulator);
     const __m256d amountWide = _mm256_set1_pd(a);
     int32_t j = pass.firstPair(n, energyNewest);
-    __m128d sums = pass.sums, y = pass.y;  // locals, as in PlainPass::rest
+    // y's upper lane is 0 throughout.
+    __m256d all = _mm256_insertf128_pd(_mm256_castpd128_pd256(pass.sums), pass.y, 1);
     for (; j + 3 < n; j += 4)
-        modulatorQuad<UnitAmount>(modulator, mw, j, energyHistory, state, amountWide, sums, y);
-    pass.sums = sums;
-    pass.y = y;
+        all = modulatorQuad<UnitAmount>(modulator, mw, j, energyHistory, state, amountWide, all);
+    pass.sums = _mm256_castpd256_pd128(all);
+    pass.y = _mm256_extractf128_pd(all, 1);
     pass.rest(n, j);
     return pass.finish(energy);
 }
