@@ -6,7 +6,9 @@
 # printed per setting. On a shared machine the level of the ratios moves with the load on the
 # other hardware thread from minute to minute; alternating rounds expose the programs to the
 # same load, so compare the programs' lines with each other.
-#   compare-ratios.sh ROUNDS PASS PROGRAM...       PASS: two (the SSE2 pass) or four
+#   compare-ratios.sh ROUNDS PASS PROGRAM...
+# PASS: two (the SSE2 pass), four (the four-entry pass compiled for AVX) or widest (the widest
+# code the processor runs).
 # RUNS and SECONDS_OF_AUDIO (default 9 and 0.3) are passed on to each program.
 set -euo pipefail
 rounds=$1
@@ -21,7 +23,7 @@ for ((r = 0; r < rounds; r++)); do
     i=$((i + 1))
   done
 done
-echo "median engine / bound over $rounds alternating rounds ($pass-entry pass where available):"
+echo "median engine / bound over $rounds alternating rounds (pass: $pass, where available):"
 echo "defaults  201/201+whitening  order16  order1024  program"
 i=0
 for program in "$@"; do

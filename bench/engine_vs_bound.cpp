@@ -6,7 +6,8 @@
 //   engine_vs_bound [runs] [seconds of audio per run] [pass]   (defaults: 7 runs, 1 s)
 //
 // pass "two" keeps the engine on its two-entry (SSE2) pass, the one the Windows builds run;
-// otherwise the native build takes the four-entry (AVX) pass where the processor has it.
+// "four" on the four-entry pass's AVX compilation; otherwise the native build takes the widest
+// code the processor runs (the four-entry pass, compiled for AVX-512 where it has that).
 //
 // Times are the thread's CPU time, so that a busy machine's preemptions do not count. Work on
 // the other hardware thread of the core still slows either side by a varying amount, so two
@@ -27,6 +28,17 @@
 #include "EngineSetup.h"
 
 namespace {
+
+// Trees from before the AVX-512 compilation have no allowEvexEncoding: this file also builds
+// against them, for before/after comparisons.
+template <typename Engine>
+auto allowEvex(bool allowed, int) -> decltype(Engine::allowEvexEncoding(allowed)) {
+    return Engine::allowEvexEncoding(allowed);
+}
+template <typename Engine>
+bool allowEvex(bool, long) {
+    return false;
+}
 
 const int kRate = 44100;
 const int kBlock = 512;
@@ -81,8 +93,9 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const double seconds = argc > 2 ? std::atof(argv[2]) : 1.0;
     const int frames = std::max(kBlock, static_cast<int>(seconds * kRate));
-    const bool twoEntries = argc > 3 && std::string(argv[3]) == "two";
-    const bool wide = VocoderEngine::allowWidePass(!twoEntries);
+    const std::string pass = argc > 3 ? argv[3] : "";
+    const bool wide = VocoderEngine::allowWidePass(pass != "two");
+    const bool evex = allowEvex<VocoderEngine>(pass != "four", 0) && wide;
 
     std::vector<float> carrier(frames), modulator(frames);
     uint32_t seed = 1;
@@ -97,7 +110,9 @@ int main(int argc, char** argv) {
 
     // Footprint: the engine allocates nothing after construction.
     std::printf("sizeof: engine %zu bytes\n", sizeof(VocoderEngine));
-    std::printf("engine pass: %s\n", wide ? "four entries (AVX)" : "two entries (SSE2)");
+    std::printf("engine pass: %s\n", evex   ? "four entries (AVX, compiled for AVX-512)"
+                                     : wide ? "four entries (AVX)"
+                                            : "two entries (SSE2)");
     std::printf("%-36s %12s %12s %8s %12s %12s %8s\n", "setting", "engine ns/s", "bound ns/s",
                 "ratio", "fastest eng", "fastest bnd", "ratio");
     for (const Setting& setting : kSettings) {

@@ -167,7 +167,18 @@ bool wideAvailable() {
 #endif
 }
 
+// And its AVX-512 compilation (the check includes the system's saving those registers).
+bool evexAvailable() {
+#if OSTRAQUELLE_WIDE_PASS
+    static const bool available = wideAvailable() && __builtin_cpu_supports("avx512f") != 0;
+    return available;
+#else
+    return false;
+#endif
+}
+
 bool wideAllowed = true;
+bool evexAllowed = true;
 
 // An output pair is written only when both of its buffers are present.
 float* pairStart(float* const* outputs, int first) {
@@ -181,14 +192,34 @@ bool VocoderEngine::allowWidePass(bool allowed) {
     return allowed && wideAvailable();
 }
 
+bool VocoderEngine::allowEvexEncoding(bool allowed) {
+    evexAllowed = allowed;
+    return allowed && evexAvailable();
+}
+
 // The block loop compiled for AVX, with everything it calls inlined into it (a call per sample
-// into an AVX function would cost more than it saves).
+// into an AVX function would cost more than it saves). Where the processor has AVX-512 the
+// same loop is compiled once more for it: the same instructions in their EVEX encoding, with
+// 32 vector registers instead of 16, so fewer values wait in memory (no fused multiply-add:
+// contraction is off for the whole build). Vectors stay at most 256 bits wide: some processors
+// slow their clock for 512-bit arithmetic.
+#if OSTRAQUELLE_WIDE_PASS && defined(__clang__)
+#define OSTRAQUELLE_EVEX_TARGET "avx512f"  // clang has no vector-width preference in a target
+#else
+#define OSTRAQUELLE_EVEX_TARGET "avx512f,prefer-vector-width=256"
+#endif
+
 struct VocoderEngine::WidePath {
 #if OSTRAQUELLE_WIDE_PASS
     __attribute__((target("avx"), flatten)) static void run(VocoderEngine& engine,
                                                             const float* carrier,
                                                             const float* modulator,
                                                             float* const* outputs, int32_t frames) {
+        engine.processBlock<true>(carrier, modulator, outputs, frames);
+    }
+    __attribute__((target(OSTRAQUELLE_EVEX_TARGET), flatten)) static void runEvex(
+        VocoderEngine& engine, const float* carrier, const float* modulator, float* const* outputs,
+        int32_t frames) {
         engine.processBlock<true>(carrier, modulator, outputs, frames);
     }
 #endif
@@ -199,7 +230,10 @@ void VocoderEngine::process(const float* carrier, const float* modulator, float*
     if (frames <= 0 || !carrier || !modulator || !outputs) return;
 #if OSTRAQUELLE_WIDE_PASS
     if (wideAllowed && wideAvailable()) {
-        WidePath::run(*this, carrier, modulator, outputs, frames);
+        if (evexAllowed && evexAvailable())
+            WidePath::runEvex(*this, carrier, modulator, outputs, frames);
+        else
+            WidePath::run(*this, carrier, modulator, outputs, frames);
         return;
     }
 #endif

@@ -62,6 +62,10 @@ public:
     // default. The results are the same bits either way; tests and benchmarks compare the two.
     // Answers whether the wide pass will run. Affects every engine in the process.
     static bool allowWidePass(bool allowed);
+    // Whether the four-entry pass may run its AVX-512 compilation where the processor has it;
+    // on by default. The same bits again. Answers whether that compilation will run (when the
+    // four-entry pass does).
+    static bool allowEvexEncoding(bool allowed);
 
     // Clears each part whose state is no longer finite (after a NaN or infinite input, or a
     // synthesis filter driven unstable); finite state is left untouched. Answers true when

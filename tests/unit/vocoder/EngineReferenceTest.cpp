@@ -109,14 +109,24 @@ public:
     }
 };
 
-// Every case runs with the two-entry pass and, where the processor has it, the four-entry one.
-class EngineAgainstReference : public ::testing::TestWithParam<bool> {
+// Every case runs with the two-entry pass and, where the processor has them, the four-entry
+// one in its AVX and its AVX-512 compilation.
+enum class PassCode { kTwoEntries, kFourEntries, kFourEntriesEvex };
+
+class EngineAgainstReference : public ::testing::TestWithParam<PassCode> {
 protected:
     void SetUp() override {
-        if (VocoderEngine::allowWidePass(GetParam()) != GetParam())
+        const bool wide = GetParam() != PassCode::kTwoEntries;
+        const bool evex = GetParam() == PassCode::kFourEntriesEvex;
+        if (VocoderEngine::allowWidePass(wide) != wide)
             GTEST_SKIP() << "no four-entry pass on this processor or build";
+        if (VocoderEngine::allowEvexEncoding(evex) != evex)
+            GTEST_SKIP() << "no AVX-512 on this processor or build";
     }
-    void TearDown() override { VocoderEngine::allowWidePass(true); }
+    void TearDown() override {
+        VocoderEngine::allowWidePass(true);
+        VocoderEngine::allowEvexEncoding(true);
+    }
 };
 
 TEST_P(EngineAgainstReference, EveryOrderUpTo40AndTheLargeOnesWithAndWithoutWhitening) {
@@ -243,9 +253,15 @@ TEST_P(EngineAgainstReference, RandomSettingsBetweenBlocksOfAnySize) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Passes, EngineAgainstReference, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "FourEntries" : "TwoEntries";
+INSTANTIATE_TEST_SUITE_P(Passes, EngineAgainstReference,
+                         ::testing::Values(PassCode::kTwoEntries, PassCode::kFourEntries,
+                                           PassCode::kFourEntriesEvex),
+                         [](const ::testing::TestParamInfo<PassCode>& info) {
+                             switch (info.param) {
+                                 case PassCode::kTwoEntries: return "TwoEntries";
+                                 case PassCode::kFourEntries: return "FourEntries";
+                                 default: return "FourEntriesEvex";
+                             }
                          });
 
 }  // namespace
