@@ -3,8 +3,11 @@
 // prescribed additions with their data dependence) process the same number of samples in
 // alternating runs; the medians of the runs are compared.
 //
-//   engine_vs_bound [runs] [seconds of audio per run] [pass]   (defaults: 7 runs, 1 s)
+//   engine_vs_bound [runs] [seconds of audio per run] [pass] [order...]   (defaults: 7 runs, 1 s)
 //
+// With orders, those orders (whitening off) are measured instead of the four settings: the
+// engine's cost beside the bound's as the order grows shows what each sample costs besides its
+// sums (pass "" for the widest code).
 // pass "two" keeps the engine on its two-entry (SSE2) pass, the one the Windows builds run;
 // "four" on the four-entry pass's AVX compilation; otherwise the native build takes the widest
 // code the processor runs (the four-entry pass, compiled for AVX-512 where it has that).
@@ -20,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,7 +119,18 @@ int main(int argc, char** argv) {
                                             : "two entries (SSE2)");
     std::printf("%-36s %12s %12s %8s %12s %12s %8s\n", "setting", "engine ns/s", "bound ns/s",
                 "ratio", "fastest eng", "fastest bnd", "ratio");
-    for (const Setting& setting : kSettings) {
+    std::vector<Setting> settings(std::begin(kSettings), std::end(kSettings));
+    std::vector<std::string> names;
+    if (argc > 4) {
+        settings.clear();
+        names.reserve(static_cast<size_t>(argc));  // the settings point into these names
+        for (int a = 4; a < argc; ++a) {
+            const int32_t n = static_cast<int32_t>(std::atoi(argv[a]));
+            names.push_back("order " + std::to_string(n) + ", whitening off");
+            settings.push_back({names.back().c_str(), false, n, 51});
+        }
+    }
+    for (const Setting& setting : settings) {
         std::unique_ptr<VocoderEngine> vocoder(new VocoderEngine());
         applyDefaultSettings(*vocoder);
         vocoder->setModulatorOrder(setting.n);
