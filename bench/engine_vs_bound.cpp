@@ -5,12 +5,13 @@
 //
 //   engine_vs_bound [runs] [seconds of audio per run] [pass] [order...]   (defaults: 7 runs, 1 s)
 //
+// pass "two" keeps the engine on its two-entry (SSE2) pass, the one the 32-bit DLL runs;
+// "four" on the four-entry pass's AVX compilation; otherwise a 64-bit build takes the widest
+// code the processor runs (the four-entry pass, compiled for AVX-512 where it has that).
+//
 // With orders, those orders (whitening off) are measured instead of the four settings: the
 // engine's cost beside the bound's as the order grows shows what each sample costs besides its
 // sums (pass "" for the widest code).
-// pass "two" keeps the engine on its two-entry (SSE2) pass, the one the Windows builds run;
-// "four" on the four-entry pass's AVX compilation; otherwise the native build takes the widest
-// code the processor runs (the four-entry pass, compiled for AVX-512 where it has that).
 //
 // Times are the thread's CPU time, so that a busy machine's preemptions do not count. Work on
 // the other hardware thread of the core still slows either side by a varying amount, so two

@@ -1,11 +1,11 @@
 #pragma once
 // The fused pass of FusedPass.h with four entries per instruction (AVX) for the updates and
-// products, on processors that have it. Only the native 64-bit build carries it; the Windows
-// builds keep the two-entry (SSE2) pass. The arithmetic is the same, operation for operation:
+// products, on processors that have it. The 64-bit builds (Linux and Windows) carry it; the
+// 32-bit DLL keeps the two-entry (SSE2) pass. The arithmetic is the same, operation for operation:
 // a 256-bit multiply or add gives each entry exactly the bits the 128-bit or scalar one gives,
 // and every sum still adds its terms one at a time, entry i before entry i + 1.
 
-#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__)
 #define OSTRAQUELLE_WIDE_PASS 1
 
 #include <immintrin.h>

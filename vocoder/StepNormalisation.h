@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__)
 #define OSTRAQUELLE_WIDE_ENERGIES 1
 #include <immintrin.h>
 #else

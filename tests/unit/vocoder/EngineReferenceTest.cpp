@@ -253,6 +253,18 @@ TEST_P(EngineAgainstReference, RandomSettingsBetweenBlocksOfAnySize) {
     }
 }
 
+// Every 64-bit build, the Windows DLL as well as the Linux plug-in, runs the four-entry code
+// (and its AVX-512 compilation) where the processor and the system have the registers: a build
+// without it would only show as skipped cases above, and as a slower plug-in.
+#if defined(__x86_64__) && defined(__GNUC__)
+TEST(EnginePassChoice, A64BitBuildRunsTheWidestCodeTheProcessorHas) {
+    __builtin_cpu_init();
+    const bool avx = __builtin_cpu_supports("avx") != 0;
+    EXPECT_EQ(VocoderEngine::allowWidePass(true), avx);
+    EXPECT_EQ(VocoderEngine::allowEvexEncoding(true), avx && __builtin_cpu_supports("avx512f") != 0);
+}
+#endif
+
 INSTANTIATE_TEST_SUITE_P(Passes, EngineAgainstReference,
                          ::testing::Values(PassCode::kTwoEntries, PassCode::kFourEntries,
                                            PassCode::kFourEntriesEvex),
