@@ -5,9 +5,9 @@
 // a 256-bit multiply or add gives each entry exactly the bits the 128-bit or scalar one gives,
 // and every sum still adds its terms one at a time, entry i before entry i + 1.
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define OSTRAQUELLE_WIDE_PASS 1
+#include "vocoder/WideCode.h"
 
+#if OSTRAQUELLE_WIDE_CODE
 #include <immintrin.h>
 
 #include "vocoder/FusedPass.h"
@@ -198,6 +198,4 @@ __attribute__((target("avx"))) inline double runWhitenedPassWide(
     return pass.finish();
 }
 
-#else
-#define OSTRAQUELLE_WIDE_PASS 0
 #endif

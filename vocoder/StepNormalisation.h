@@ -11,11 +11,10 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define OSTRAQUELLE_WIDE_ENERGIES 1
+#include "vocoder/WideCode.h"
+
+#if OSTRAQUELLE_WIDE_CODE
 #include <immintrin.h>
-#else
-#define OSTRAQUELLE_WIDE_ENERGIES 0
 #endif
 
 class StepNormalisation {
@@ -92,7 +91,7 @@ constexpr int kPairVectors = 8;
 constexpr int kPairVectors = 4;
 #endif
 
-#if OSTRAQUELLE_WIDE_ENERGIES
+#if OSTRAQUELLE_WIDE_CODE
 __attribute__((target("avx"))) inline __m256d normalised(__m256d energy) {
     return _mm256_div_pd(_mm256_set1_pd(1.0),
                          _mm256_add_pd(_mm256_sqrt_pd(energy), _mm256_set1_pd(0.01)));
@@ -145,7 +144,7 @@ inline void StepNormalisation::layOut(const double* window, int32_t n, const dou
 
 template <bool Wide>
 inline void StepNormalisation::compute() {
-#if OSTRAQUELLE_WIDE_ENERGIES
+#if OSTRAQUELLE_WIDE_CODE
     if constexpr (Wide) {
         stepnormalisation::groupsOfFour(newestFirst, order, length, byReverseIndex);
         return;

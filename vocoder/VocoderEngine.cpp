@@ -122,7 +122,7 @@ template <bool Wide>
 double modulatorPass(bool unit, PredictorLane& lane, int32_t n, const double* state,
                      double previousOutput, double a, double excitation, double energyNewest,
                      const double* energyHistory, double& energy) {
-#if OSTRAQUELLE_WIDE_PASS
+#if OSTRAQUELLE_WIDE_CODE
     if constexpr (Wide) {
         return unit ? runModulatorPassWide<true>(lane, n, state, previousOutput, a, excitation,
                                                  energyNewest, energyHistory, energy)
@@ -140,7 +140,7 @@ template <bool Wide>
 double whitenedPass(bool unit, PredictorLane& modulator, int32_t n, const double* state,
                     double previousOutput, double a, double excitation, PredictorLane& carrier,
                     int32_t nc) {
-#if OSTRAQUELLE_WIDE_PASS
+#if OSTRAQUELLE_WIDE_CODE
     if constexpr (Wide) {
         return unit ? runWhitenedPassWide<true>(modulator, n, state, previousOutput, a, excitation,
                                                 carrier, nc)
@@ -156,7 +156,7 @@ double whitenedPass(bool unit, PredictorLane& modulator, int32_t n, const double
 
 // Whether the four-entry pass may run: the processor (and the system) must support AVX.
 bool wideAvailable() {
-#if OSTRAQUELLE_WIDE_PASS
+#if OSTRAQUELLE_WIDE_CODE
     static const bool available = [] {
         __builtin_cpu_init();  // harmless if the library's constructors have run it already
         return __builtin_cpu_supports("avx") != 0;
@@ -169,7 +169,7 @@ bool wideAvailable() {
 
 // And its AVX-512 compilation (the check includes the system's saving those registers).
 bool evexAvailable() {
-#if OSTRAQUELLE_WIDE_PASS
+#if OSTRAQUELLE_WIDE_CODE
     static const bool available = wideAvailable() && __builtin_cpu_supports("avx512f") != 0;
     return available;
 #else
@@ -203,14 +203,14 @@ bool VocoderEngine::allowEvexEncoding(bool allowed) {
 // 32 vector registers instead of 16, so fewer values wait in memory (no fused multiply-add:
 // contraction is off for the whole build). Vectors stay at most 256 bits wide: some processors
 // slow their clock for 512-bit arithmetic.
-#if OSTRAQUELLE_WIDE_PASS && defined(__clang__)
+#if OSTRAQUELLE_WIDE_CODE && defined(__clang__)
 #define OSTRAQUELLE_EVEX_TARGET "avx512f"  // clang has no vector-width preference in a target
 #else
 #define OSTRAQUELLE_EVEX_TARGET "avx512f,prefer-vector-width=256"
 #endif
 
 struct VocoderEngine::WidePath {
-#if OSTRAQUELLE_WIDE_PASS
+#if OSTRAQUELLE_WIDE_CODE
     __attribute__((target("avx"), flatten)) static void run(VocoderEngine& engine,
                                                             const float* carrier,
                                                             const float* modulator,
@@ -228,7 +228,7 @@ struct VocoderEngine::WidePath {
 void VocoderEngine::process(const float* carrier, const float* modulator, float* const* outputs,
                             int32_t frames) {
     if (frames <= 0 || !carrier || !modulator || !outputs) return;
-#if OSTRAQUELLE_WIDE_PASS
+#if OSTRAQUELLE_WIDE_CODE
     if (wideAllowed && wideAvailable()) {
         if (evexAllowed && evexAvailable())
             WidePath::runEvex(*this, carrier, modulator, outputs, frames);
