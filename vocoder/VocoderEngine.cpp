@@ -203,14 +203,13 @@ bool VocoderEngine::allowEvexEncoding(bool allowed) {
 // 32 vector registers instead of 16, so fewer values wait in memory (no fused multiply-add:
 // contraction is off for the whole build). Vectors stay at most 256 bits wide: some processors
 // slow their clock for 512-bit arithmetic.
-#if OSTRAQUELLE_WIDE_CODE && defined(__clang__)
+struct VocoderEngine::WidePath {
+#if OSTRAQUELLE_WIDE_CODE
+#ifdef __clang__
 #define OSTRAQUELLE_EVEX_TARGET "avx512f"  // clang has no vector-width preference in a target
 #else
 #define OSTRAQUELLE_EVEX_TARGET "avx512f,prefer-vector-width=256"
 #endif
-
-struct VocoderEngine::WidePath {
-#if OSTRAQUELLE_WIDE_CODE
     __attribute__((target("avx"), flatten)) static void run(VocoderEngine& engine,
                                                             const float* carrier,
                                                             const float* modulator,
