@@ -17,7 +17,7 @@
 
 namespace {
 
-// Written data is handed to the disk in pieces of at least this size.
+// Written data is flushed to the disk in pieces of at least this size.
 constexpr int64_t kWritebackBytes = 1 << 20;
 
 std::string lowerExtension(const std::string& path) {
@@ -130,17 +130,21 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
         return false;
     }
     writebackFrom = 0;
+    flush.reset(new BackgroundFlush(descriptor));
     return true;
 }
 
 void OutputFile::startWriteback() {
-#ifdef __linux__
     const off_t end = lseek(descriptor, 0, SEEK_CUR);
     if (end - writebackFrom < kWritebackBytes) return;
-    // Only starts the writes; a failure here shows up again in the fsync of commit.
-    sync_file_range(descriptor, writebackFrom, end - writebackFrom, SYNC_FILE_RANGE_WRITE);
+    flush->request();
     writebackFrom = end;
-#endif
+}
+
+int OutputFile::stopFlushing() {
+    const int error = flush ? flush->finish() : 0;
+    flush.reset();
+    return error;
 }
 
 bool OutputFile::write(const float* interleaved, int64_t frames, std::string& error) {
@@ -204,10 +208,11 @@ bool OutputFile::commit(std::string& error) {
     umask(mask);
     fchmod(descriptor, 0666 & ~mask);
     // On disk, header included, before it takes the name: after a system crash the name holds
-    // the previous file or the whole new one. Most of the data is on its way already.
-    // (EINVAL: a file system that has nothing to flush.)
-    const bool synced = fsync(descriptor) == 0 || errno == EINVAL;
-    const int syncErrno = errno;
+    // the previous file or the whole new one. Most of the data is there already, unless a
+    // flush on the way failed. (EINVAL: a file system that has nothing to flush.)
+    const int flushErrno = stopFlushing();
+    const bool synced = (fsync(descriptor) == 0 || errno == EINVAL) && flushErrno == 0;
+    const int syncErrno = flushErrno != 0 ? flushErrno : errno;
     const bool closedFile = close(descriptor) == 0;
     const int closeErrno = errno;
     descriptor = -1;
@@ -229,6 +234,7 @@ bool OutputFile::commit(std::string& error) {
 }
 
 void OutputFile::discard() {
+    stopFlushing();  // before the descriptor it flushes is closed
     if (handle != nullptr) {
         sf_close(handle);
         handle = nullptr;

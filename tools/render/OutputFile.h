@@ -3,13 +3,16 @@
 // written as 32-bit float or converted to 16/24-bit PCM by rounding without dither, counting
 // the samples that had to be clipped. Everything goes to a temporary file beside the target,
 // renamed to the requested name only when the render succeeded, so a failed or interrupted
-// render never leaves a half-written file under that name. The written data is handed to the
-// disk while the render runs, so that making the file durable before the rename costs little at
-// the end.
+// render never leaves a half-written file under that name. The written data is flushed to the
+// disk while the render runs (BackgroundFlush), so that making the file durable before the
+// rename costs little at the end.
 
 #include <sndfile.h>
 
+#include "tools/render/BackgroundFlush.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,15 +49,18 @@ public:
     static int32_t toPcm(float sample, int bits, bool& clipped);
 
 private:
-    // Starts the disk writes of what libsndfile has written so far, without waiting for them.
+    // Has what libsndfile has written so far flushed to disk, without waiting for it.
     void startWriteback();
+    // Stops the background flush; answers the errno of a flush that failed, or 0.
+    int stopFlushing();
 
     std::string targetPath;
     std::string temporaryName;
     std::string formatName;
     SNDFILE* handle = nullptr;
     int descriptor = -1;        // ours: libsndfile writes through it but does not close it
-    int64_t writebackFrom = 0;  // file offset up to which the disk writes have been started
+    int64_t writebackFrom = 0;  // file offset up to which a flush has been requested
+    std::unique_ptr<BackgroundFlush> flush;
     int channelCount = 0;
     int bitDepth = 0;
     bool committed = false;

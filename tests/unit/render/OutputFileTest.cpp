@@ -6,13 +6,16 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "RenderTestSupport.h"
@@ -20,12 +23,26 @@
 
 using rendertest::ScratchDirectory;
 
-// The renderer is linked into this program, so this fsync replaces the C library's for it: the
-// tests can make the flush to disk fail as a full or failing device would, which no real file
-// system here does on demand. Otherwise it passes the call on.
+// The renderer is linked into this program, so this fsync and fdatasync replace the C
+// library's for it: the tests can make the flush to disk fail as a full or failing device
+// would, which no real file system here does on demand. Otherwise they pass the call on.
 namespace {
 int failingSyncErrno = 0;
+std::atomic<int> failingDataSyncErrno(0);
+std::atomic<int> dataSyncCalls(0);
+
+void writePrevious(const std::string& path) {
+    std::ofstream existing(path);
+    existing << "previous render";
 }
+
+std::string firstLine(const std::string& path) {
+    std::ifstream kept(path);
+    std::string text;
+    std::getline(kept, text);
+    return text;
+}
+}  // namespace
 
 extern "C" int fsync(int descriptor) {
     if (failingSyncErrno != 0) {
@@ -34,6 +51,17 @@ extern "C" int fsync(int descriptor) {
     }
     using Sync = int (*)(int);
     static const Sync next = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fsync"));
+    return next(descriptor);
+}
+
+extern "C" int fdatasync(int descriptor) {
+    ++dataSyncCalls;
+    if (failingDataSyncErrno != 0) {
+        errno = failingDataSyncErrno;
+        return -1;
+    }
+    using Sync = int (*)(int);
+    static const Sync next = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fdatasync"));
     return next(descriptor);
 }
 
@@ -182,10 +210,7 @@ TEST(RenderOutputFile, TheExtensionChoosesTheFormatAndFloatIsTheDefault) {
 TEST(RenderOutputFile, AnUnfinishedFileNeverAppearsUnderTheRequestedName) {
     ScratchDirectory dir;
     std::string path = dir.file("keep.wav");
-    {
-        std::ofstream existing(path);
-        existing << "previous render";
-    }
+    writePrevious(path);
     std::string error;
     const std::vector<float> frames(100, 0.5f);
     {
@@ -196,10 +221,7 @@ TEST(RenderOutputFile, AnUnfinishedFileNeverAppearsUnderTheRequestedName) {
         // Destroyed without commit, as after a failed render.
     }
     EXPECT_EQ(dir.list(), std::vector<std::string>{"keep.wav"});
-    std::ifstream kept(path);
-    std::string text;
-    std::getline(kept, text);
-    EXPECT_EQ(text, "previous render");
+    EXPECT_EQ(firstLine(path), "previous render");
 
     OutputFile intoDirectory;
     EXPECT_FALSE(intoDirectory.open(dir.path(), 1, 44100, 0, error));
@@ -214,10 +236,7 @@ TEST(RenderOutputFile, AnUnfinishedFileNeverAppearsUnderTheRequestedName) {
 TEST(RenderOutputFile, AFailedFlushToDiskFailsTheCommitAndKeepsThePreviousFile) {
     ScratchDirectory dir;
     const std::string path = dir.file("keep.wav");
-    {
-        std::ofstream existing(path);
-        existing << "previous render";
-    }
+    writePrevious(path);
     const std::vector<float> frames(100, 0.5f);
     std::string error;
     OutputFile output;
@@ -230,10 +249,30 @@ TEST(RenderOutputFile, AFailedFlushToDiskFailsTheCommitAndKeepsThePreviousFile) 
     EXPECT_NE(error.find("cannot write " + path), std::string::npos) << error;
     EXPECT_NE(error.find(std::strerror(EIO)), std::string::npos) << error;
     EXPECT_EQ(dir.list(), std::vector<std::string>{"keep.wav"});
-    std::ifstream kept(path);
-    std::string text;
-    std::getline(kept, text);
-    EXPECT_EQ(text, "previous render");
+    EXPECT_EQ(firstLine(path), "previous render");
+}
+
+// The data is flushed while the render runs. A flush that failed then fails the commit, though
+// the final flush succeeds: Linux reports a failed write-back to one flush only.
+TEST(RenderOutputFile, AFlushThatFailedDuringTheRenderFailsTheCommit) {
+    ScratchDirectory dir;
+    const std::string path = dir.file("keep.wav");
+    writePrevious(path);
+    const std::vector<float> frames(1 << 19, 0.25f);  // 2 MB as 32-bit float
+    std::string error;
+    OutputFile output;
+    ASSERT_TRUE(output.open(path, 1, 44100, 0, error)) << error;
+    dataSyncCalls = 0;
+    failingDataSyncErrno = ENOSPC;
+    ASSERT_TRUE(output.write(frames.data(), int64_t(frames.size()), error)) << error;
+    for (int waited = 0; dataSyncCalls == 0 && waited < 1000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    failingDataSyncErrno = 0;
+    ASSERT_GT(dataSyncCalls, 0) << "nothing was flushed while the data was written";
+    EXPECT_FALSE(output.commit(error));
+    EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"keep.wav"});
+    EXPECT_EQ(firstLine(path), "previous render");
 }
 
 #endif
