@@ -166,6 +166,7 @@ HGdiObj SelectObject(HDc handle, HGdiObj objectHandle) {
             BitmapObject* picture = static_cast<BitmapObject*>(selected);
             if (picture == dc->bitmap) return objectHandle;
             if (!picture->stock && picture->selections > 0) return nullptr;
+            picture->decodePixels();
             previous = dc->bitmap;
             reselect(dc->bitmap, picture);
             break;
@@ -273,7 +274,7 @@ HBitmap CreateBitmap(int width, int height, uint32_t planes, uint32_t bitsPerPix
     if (bitsPerPixel != 1 && bitsPerPixel != 24 && bitsPerPixel != 32) return nullptr;
     // GDI answers the stock 1 x 1 monochrome bitmap for an empty size.
     if (width == 0 || height == 0) return reinterpret_cast<HBitmap>(defaultBitmap());
-    if (int64_t(width) * height > (int64_t(1) << 26)) return nullptr;
+    if (int64_t(width) * height > kMaxBitmapPixels) return nullptr;
     BitmapObject* created = new BitmapObject(width, height, bitsPerPixel == 1 ? 1 : 32);
     if (bits) {
         const uint8_t* bytes = static_cast<const uint8_t*>(bits);

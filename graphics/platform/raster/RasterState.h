@@ -13,6 +13,9 @@ namespace raster {
 
 enum class Kind { Pen, Brush, Font, Bitmap };
 
+// The largest bitmap the raster makes, in pixels (256 MiB of them).
+constexpr int64_t kMaxBitmapPixels = int64_t(1) << 26;
+
 struct Object {
     explicit Object(Kind kind, bool stock = false) : kind(kind), stock(stock) {}
     virtual ~Object() = default;
@@ -46,11 +49,25 @@ struct BitmapObject : Object {
           height(height),
           bitsPerPixel(bitsPerPixel),
           pixels(size_t(width) * size_t(height), 0) {}
+    // A colour bitmap whose pixels stay in the checked .bmp file `encoded` (which outlives it)
+    // until it is first selected into a device context, the only way to draw from or into it:
+    // an effect whose editor never opens spends neither time nor memory on its pictures.
+    BitmapObject(int width, int height, const unsigned char* encoded, size_t encodedSize)
+        : Object(Kind::Bitmap),
+          width(width),
+          height(height),
+          bitsPerPixel(32),
+          encoded(encoded),
+          encodedSize(encodedSize) {}
     bool monochrome() const { return bitsPerPixel == 1; }
+    // Decodes the pixels if they are still encoded (BitmapLoader.cpp).
+    void decodePixels();
     int width;
     int height;
     int bitsPerPixel;  // 1 or 32
     std::vector<ColorRef> pixels;
+    const unsigned char* encoded = nullptr;
+    size_t encodedSize = 0;
 };
 
 struct DeviceContext {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -11,6 +13,9 @@
 #include "graphics/DrawContext.h"
 #include "graphics/ModuleHandle.h"
 #include "graphics/platform/raster/RasterControls.h"
+#ifndef _WIN32
+#include "graphics/platform/raster/RasterState.h"
+#endif
 #include "platform_double/PlatformDouble.h"
 #include "unit/graphics/Surface.h"
 
@@ -308,6 +313,33 @@ TEST(BitmapFiles, DamagedFilesLoadAsNoBitmap) {
     platform::raster::registerTestBitmapResource(503, good.data(), good.size());
     EXPECT_EQ(std::vector<platform::ColorRef>(16, rgb(4, 5, 6)), drawnPixels(503, 4, 4));
     platform::raster::registerTestBitmapResource(503, nullptr, 0);
+}
+
+// Loading only checks the file: the pixels are decoded when the bitmap is first drawn, so an
+// effect whose editor never opens does not pay for its panel. They must still be the pixels of
+// the file it was loaded from, even after another file took that resource number.
+TEST(BitmapFiles, PixelsAreDecodedWhenFirstDrawnFromTheFileLoaded) {
+    const std::vector<platform::ColorRef> first = {rgb(1, 2, 3), rgb(4, 5, 6)};
+    const std::vector<platform::ColorRef> second = {rgb(7, 8, 9), rgb(10, 11, 12)};
+    const auto before = makeBmp(2, 1, 24, false, {}, first);
+    platform::raster::registerTestBitmapResource(504, before.data(), before.size());
+    Bitmap* loaded = new Bitmap(504);
+    const platform::raster::BitmapObject* object = platform::raster::bitmap(loaded->getHandle());
+    ASSERT_NE(nullptr, object);
+    EXPECT_TRUE(object->pixels.empty());
+
+    {
+        std::vector<unsigned char> after = makeBmp(2, 1, 24, false, {}, second);
+        platform::raster::registerTestBitmapResource(504, after.data(), after.size());
+        std::fill(after.begin(), after.end(), 0);  // the registration keeps its own copy
+    }
+    Surface surface(2, 1, kNavy);
+    DrawContext context(surface.dc, nullptr);
+    loaded->draw(&context, Rect(0, 0, 2, 1), Point(0, 0));
+    EXPECT_EQ(first, surface.pixels());
+    loaded->release();
+    EXPECT_EQ(second, drawnPixels(504, 2, 1));
+    platform::raster::registerTestBitmapResource(504, nullptr, 0);
 }
 
 TEST(BitmapLifetime, LastReleaseDeletesThePlatformBitmap) {
