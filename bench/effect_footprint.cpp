@@ -14,7 +14,12 @@
 
 namespace {
 
-size_t heapInUse() { return mallinfo2().uordblks; }
+// Large blocks (128 KiB and more by default) are mapped one by one rather than carved from the
+// heap's arenas: count both.
+size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
 
 }  // namespace
 
