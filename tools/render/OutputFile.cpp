@@ -1,6 +1,5 @@
 #include "tools/render/OutputFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,7 +136,7 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
 void OutputFile::startWriteback() {
     const off_t end = lseek(descriptor, 0, SEEK_CUR);
     if (end - writebackFrom < kWritebackBytes) return;
-    flush->request();
+    if (flush) flush->request();
     writebackFrom = end;
 }
 
