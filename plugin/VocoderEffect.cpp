@@ -154,9 +154,7 @@ void VocoderEffect::render(float** inputs, float** outputs, int32_t sampleFrames
     // block, and a non-finite sample would poison everything after us in the host's chain.
     // Finite samples stay exactly as computed.
     for (int i = 0; i < kOutputCount; ++i) {
-        if (!outputs[i]) continue;
-        for (int32_t k = 0; k < sampleFrames; ++k)
-            if (!isFiniteValue(outputs[i][k])) outputs[i][k] = 0.0f;
+        if (outputs[i]) zeroNonFinite(outputs[i], sampleFrames);
     }
 }
 

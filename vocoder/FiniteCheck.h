@@ -23,3 +23,14 @@ inline bool allFinite(const double* values, int32_t count) {
     }
     return worst == 0;
 }
+
+// Replaces every infinite or NaN value by 0 and keeps the others bit for bit, several values
+// per instruction.
+inline void zeroNonFinite(float* values, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, values + i, sizeof bits);
+        bits &= (bits & 0x7F800000u) == 0x7F800000u ? 0u : ~0u;
+        std::memcpy(values + i, &bits, sizeof bits);
+    }
+}
