@@ -17,7 +17,7 @@
 namespace {
 
 // Written data is flushed to the disk in pieces of at least this size.
-constexpr int64_t kWritebackBytes = 1 << 20;
+constexpr int64_t kFlushBytes = 1 << 20;
 
 std::string lowerExtension(const std::string& path) {
     std::string::size_type slash = path.find_last_of('/');
@@ -128,16 +128,16 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
         discard();
         return false;
     }
-    writebackFrom = 0;
+    flushRequestedTo = 0;
     flush.reset(new BackgroundFlush(descriptor));
     return true;
 }
 
-void OutputFile::startWriteback() {
+void OutputFile::requestFlush() {
     const off_t end = lseek(descriptor, 0, SEEK_CUR);
-    if (end - writebackFrom < kWritebackBytes) return;
+    if (end - flushRequestedTo < kFlushBytes) return;
     if (flush) flush->request();
-    writebackFrom = end;
+    flushRequestedTo = end;
 }
 
 int OutputFile::stopFlushing() {
@@ -186,7 +186,7 @@ bool OutputFile::write(const float* interleaved, int64_t frames, std::string& er
         error = "cannot write " + targetPath + ": " + sf_strerror(handle);
         return false;
     }
-    startWriteback();
+    requestFlush();
     return true;
 }
 

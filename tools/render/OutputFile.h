@@ -50,7 +50,7 @@ public:
 
 private:
     // Has what libsndfile has written so far flushed to disk, without waiting for it.
-    void startWriteback();
+    void requestFlush();
     // Stops the background flush; answers the errno of a flush that failed, or 0.
     int stopFlushing();
 
@@ -58,8 +58,8 @@ private:
     std::string temporaryName;
     std::string formatName;
     SNDFILE* handle = nullptr;
-    int descriptor = -1;        // ours: libsndfile writes through it but does not close it
-    int64_t writebackFrom = 0;  // file offset up to which a flush has been requested
+    int descriptor = -1;           // ours: libsndfile writes through it but does not close it
+    int64_t flushRequestedTo = 0;  // file offset up to which a flush has been requested
     std::unique_ptr<BackgroundFlush> flush;
     int channelCount = 0;
     int bitDepth = 0;

@@ -46,39 +46,34 @@ struct Layout {
 bool parse(const unsigned char* data, size_t size, Layout& layout) {
     const size_t kFileHeader = 14;
     if (!data || size < kFileHeader + 40 || data[0] != 'B' || data[1] != 'M') return false;
-    const uint32_t pixelOffset = read32(data + 10);
+    Layout found;
+    found.pixelOffset = read32(data + 10);
     const uint32_t headerSize = read32(data + 14);
     if (headerSize < 40 || headerSize > size - kFileHeader) return false;
-    const int32_t width = int32_t(read32(data + 18));
+    found.width = int32_t(read32(data + 18));
     const int32_t rawHeight = int32_t(read32(data + 22));
     const uint32_t planes = read16(data + 26);
-    const uint32_t bitsPerPixel = read16(data + 28);
+    found.bitsPerPixel = read16(data + 28);
     const uint32_t compression = read32(data + 30);
-    uint32_t paletteCount = read32(data + 46);
+    found.paletteCount = read32(data + 46);
+    const uint32_t bits = found.bitsPerPixel;
     if (planes != 1 || compression != 0) return false;
-    if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24 &&
-        bitsPerPixel != 32)
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
+    found.topDown = rawHeight < 0;
+    found.height = found.topDown ? -int64_t(rawHeight) : int64_t(rawHeight);
+    if (found.width <= 0 || found.height <= 0 || found.width > 32768 || found.height > 32768)
         return false;
-    const bool topDown = rawHeight < 0;
-    const int64_t height = topDown ? -int64_t(rawHeight) : int64_t(rawHeight);
-    if (width <= 0 || height <= 0 || width > 32768 || height > 32768) return false;
 
-    const size_t paletteOffset = kFileHeader + headerSize;
-    if (bitsPerPixel <= 8) {
-        if (paletteCount == 0 || paletteCount > (1u << bitsPerPixel))
-            paletteCount = 1u << bitsPerPixel;
-        if (paletteOffset + size_t(paletteCount) * 4 > size) return false;
+    found.paletteOffset = kFileHeader + headerSize;
+    if (bits <= 8) {
+        if (found.paletteCount == 0 || found.paletteCount > (1u << bits))
+            found.paletteCount = 1u << bits;
+        if (found.paletteOffset + size_t(found.paletteCount) * 4 > size) return false;
     }
-    const size_t stride = (size_t(width) * bitsPerPixel + 31) / 32 * 4;
-    if (pixelOffset > size || stride * size_t(height) > size - pixelOffset) return false;
-    layout.width = width;
-    layout.height = height;
-    layout.topDown = topDown;
-    layout.bitsPerPixel = bitsPerPixel;
-    layout.paletteCount = paletteCount;
-    layout.paletteOffset = paletteOffset;
-    layout.pixelOffset = pixelOffset;
-    layout.stride = stride;
+    found.stride = (size_t(found.width) * bits + 31) / 32 * 4;
+    if (found.pixelOffset > size || found.stride * size_t(found.height) > size - found.pixelOffset)
+        return false;
+    layout = found;
     return true;
 }
 

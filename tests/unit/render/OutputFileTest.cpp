@@ -44,25 +44,29 @@ std::string firstLine(const std::string& path) {
 }
 }  // namespace
 
-extern "C" int fsync(int descriptor) {
-    if (failingSyncErrno != 0) {
-        errno = failingSyncErrno;
+namespace {
+using Sync = int (*)(int);
+
+int failOrPassOn(int failing, Sync next, int descriptor) {
+    if (failing != 0) {
+        errno = failing;
         return -1;
     }
-    using Sync = int (*)(int);
-    static const Sync next = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fsync"));
     return next(descriptor);
+}
+
+Sync library(const char* name) { return reinterpret_cast<Sync>(dlsym(RTLD_NEXT, name)); }
+}  // namespace
+
+extern "C" int fsync(int descriptor) {
+    static const Sync next = library("fsync");
+    return failOrPassOn(failingSyncErrno, next, descriptor);
 }
 
 extern "C" int fdatasync(int descriptor) {
     ++dataSyncCalls;
-    if (failingDataSyncErrno != 0) {
-        errno = failingDataSyncErrno;
-        return -1;
-    }
-    using Sync = int (*)(int);
-    static const Sync next = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fdatasync"));
-    return next(descriptor);
+    static const Sync next = library("fdatasync");
+    return failOrPassOn(failingDataSyncErrno, next, descriptor);
 }
 
 TEST(RenderOutputFile, PcmConversionRoundsWithoutDitherAndCountsClipping) {
