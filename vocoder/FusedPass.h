@@ -23,6 +23,8 @@
 
 #include <cstdint>
 
+#include "vocoder/StepNormalisation.h"
+
 // One predictor's part of the pass.
 struct PredictorLane {
     double* w;            // coefficients, updated in place
@@ -34,6 +36,9 @@ struct PredictorLane {
     double newest;
     double mu, g, e, rho, leak;
     double prediction;  // out: the next sample's prediction
+    // Without whitening only: in, an energy summed two samples ago; out, its normalised step,
+    // which the next sample takes as g.
+    double energyToNormalise, normalisedStep;
 };
 
 namespace fusedpass {
@@ -192,17 +197,31 @@ struct PlainPass {
         return 2;
     }
 
-    // The pairs from entry j on, then an odd last entry.
-    void rest(int32_t n, int32_t j) {
+    // Where the steps of the given width from entry j on are half done: the normalisation of
+    // the next step goes there (normaliseStep).
+    static int32_t halfway(int32_t j, int32_t n, int32_t width) {
+        return j + width * ((n - j) / width / 2);
+    }
+
+    // The square root and division of the next sample's step wait on nothing in the pass, but
+    // after it they would be reached only when the next sample's first steps want the same
+    // pipes: the processor gets to the end of a sample late, behind the chains. Halfway
+    // through, they run beside the chains.
+    void normaliseStep() {
+        lane.normalisedStep = stepnormalisation::normalised(lane.energyToNormalise);
+    }
+
+    // The pairs from entry j up to end, then an odd last entry.
+    void rest(int32_t end, int32_t j) {
         // The sums in locals: a store through a double pointer may alias a vector member, and
         // the chains must not go through memory.
         __m128d s = sums, z = y;
-        for (; j + 1 < n; j += 2) {
+        for (; j + 1 < end; j += 2) {
             modulatorPair<UnitAmount>(lane, r, j, _mm_loadu_pd(lane.newer + j),
                                       _mm_loadu_pd(energyHistory + j), _mm_loadu_pd(state + j),
                                       amount, s, z);
         }
-        if (j < n) {
+        if (j < end) {
             modulatorOne<UnitAmount>(lane, j, energyHistory[j], j == 0 ? previousOutput : state[j],
                                      a, s, z);
         }
@@ -309,15 +328,19 @@ struct WhitenedPass {
 // plus the sum of (state[i] w[i]) a over the order n, where state[0] is previousOutput (passed
 // in a register, as it was stored just now). Beside the prediction it sums the energy of
 // energyHistory[0 .. n - 1] into energy; energyHistory[0] (energyNewest) and [1] (the lane's
-// newest) were stored just now and come from registers. UnitAmount: the caller has found
-// a == 1.
+// newest) were stored just now and come from registers. On the way it normalises the lane's
+// energyToNormalise into its normalisedStep. UnitAmount: the caller has found a == 1.
 template <bool UnitAmount>
 inline double runModulatorPass(PredictorLane& modulator, int32_t n, const double* state,
                                double previousOutput, double a, double excitation,
                                double energyNewest, const double* energyHistory, double& energy) {
     fusedpass::PlainPass<UnitAmount> pass(modulator, state, previousOutput, a, excitation,
                                           energyHistory);
-    pass.rest(n, pass.firstPair(n, energyNewest));
+    const int32_t j = pass.firstPair(n, energyNewest);
+    const int32_t half = pass.halfway(j, n, 2);
+    pass.rest(half, j);
+    pass.normaliseStep();
+    pass.rest(n, half);
     return pass.finish(energy);
 }
 

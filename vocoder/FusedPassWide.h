@@ -162,6 +162,9 @@ __attribute__((target("avx"))) inline double runModulatorPassWide(
     int32_t j = pass.firstPair(n, energyNewest);
     // y's upper lane is 0 throughout.
     __m256d all = _mm256_insertf128_pd(_mm256_castpd128_pd256(pass.sums), pass.y, 1);
+    for (const int32_t half = pass.halfway(j, n, 4); j < half; j += 4)
+        all = modulatorQuad<UnitAmount>(modulator, mw, j, energyHistory, state, amountWide, all);
+    pass.normaliseStep();
     for (; j + 3 < n; j += 4)
         all = modulatorQuad<UnitAmount>(modulator, mw, j, energyHistory, state, amountWide, all);
     pass.sums = _mm256_castpd256_pd128(all);

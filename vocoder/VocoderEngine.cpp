@@ -113,6 +113,8 @@ PredictorLane laneFor(AdaptivePredictor& predictor, const PredictorRates& rates,
     lane.rho = rates.rho;
     lane.leak = rates.leak;
     lane.prediction = 0.0;
+    lane.energyToNormalise = 0.0;
+    lane.normalisedStep = 0.0;
     return lane;
 }
 
@@ -354,6 +356,7 @@ void VocoderEngine::processPlain(const BlockSettings& settings, const float* car
         PredictorLane lane =
             laneFor(modulatorAnalysis, settings.modulatorRates, prediction, g, emphasised);
         ring.writeAhead(emphasisedNext);
+        lane.energyToNormalise = energyNext;
         double energyAhead;
         const double y =
             modulatorPass<Wide>(settings.unitAmount, lane, n, synthesis.window(), lastOutput,
@@ -361,7 +364,7 @@ void VocoderEngine::processPlain(const BlockSettings& settings, const float* car
         synthesis.push(y);
         lastOutput = y;
         prediction = lane.prediction;
-        g = stepnormalisation::normalised(energyNext);
+        g = lane.normalisedStep;
         energyNext = energyAhead;
 
         // With whitening off the whitened term is zero whatever its gain: an overflowing gain
