@@ -12,9 +12,22 @@ void BoundChains::run(float* output, int32_t frames) {
         double q = 0.0;
         double pc = carrierPrediction;
         double qc = 0.0;
+        int32_t first = 0;
+        if (serial) {
+            // Entry 0's terms wait for the errors (input - previous prediction).
+            const double w = modulatorFirst.update(x[n + 5] - prediction);
+            p = 0.0 + 0.5 * w;
+            y = x[n + 6] + synthesis * w;
+            q = 0.0 + x[2];
+            if (whiten) {
+                pc = 0.0 + 0.5 * carrierFirst.update(x[c + 7] - carrierPrediction);
+                qc = 0.0 + x[4];
+            }
+            first = 1;
+        }
         // One pass keeps the independent chains in flight together, as the engine does.
         const int32_t shared = whiten ? (n < c ? n : c) : 0;
-        int32_t i = 0;
+        int32_t i = first;
         for (; i < shared; ++i) {
             p += x[i];
             y += x[i + 1];

@@ -29,8 +29,11 @@
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "BoundChains.h"
 #include "EngineSetup.h"
+
+using namespace bench;
 
 namespace {
 
@@ -45,52 +48,7 @@ bool allowEvex(bool, long) {
     return false;
 }
 
-const int kRate = 44100;
 const int kBlock = 512;
-
-struct Setting {
-    const char* name;
-    bool whitening;
-    int32_t n;  // modulator and carrier order
-    int32_t c;
-};
-
-const Setting kSettings[] = {
-    {"defaults (order 51, whitening off)", false, 51, 51},
-    {"orders 201/201, whitening on", true, 201, 201},
-    {"order 16, whitening off", false, 16, 51},
-    {"order 1024, whitening off", false, 1024, 51},
-};
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double fastest(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
-}
-
-// CPU time of this thread: on a shared machine the time spent descheduled is not counted.
-// A Windows build (run under wine, for the 32-bit code) has no such clock at this resolution
-// and takes the steady wall clock instead.
-double threadSeconds() {
-#ifdef _WIN32
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-#else
-    timespec now;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-#endif
-}
-
-template <typename Work>
-double timed(Work work) {
-    const double start = threadSeconds();
-    work();
-    return threadSeconds() - start;
-}
 
 }  // namespace
 
@@ -120,17 +78,8 @@ int main(int argc, char** argv) {
                                             : "two entries (SSE2)");
     std::printf("%-36s %12s %12s %8s %12s %12s %8s\n", "setting", "engine ns/s", "bound ns/s",
                 "ratio", "fastest eng", "fastest bnd", "ratio");
-    std::vector<Setting> settings(std::begin(kSettings), std::end(kSettings));
     std::vector<std::string> names;
-    if (argc > 4) {
-        settings.clear();
-        names.reserve(static_cast<size_t>(argc));  // the settings point into these names
-        for (int a = 4; a < argc; ++a) {
-            const int32_t n = static_cast<int32_t>(std::atoi(argv[a]));
-            names.push_back("order " + std::to_string(n) + ", whitening off");
-            settings.push_back({names.back().c_str(), false, n, 51});
-        }
-    }
+    const std::vector<Setting> settings = settingsFrom(argc, argv, 4, names);
     for (const Setting& setting : settings) {
         std::unique_ptr<VocoderEngine> vocoder(new VocoderEngine());
         applyDefaultSettings(*vocoder);
@@ -151,13 +100,7 @@ int main(int argc, char** argv) {
             for (int start = 0; start < frames; start += kBlock)
                 bound.run(boundOut.data(), std::min(kBlock, frames - start));
         };
-        runEngine();  // warm-up: caches, branch predictors, page faults
-        runBound();
-        std::vector<double> engineTimes, boundTimes;
-        for (int r = 0; r < runs; ++r) {
-            engineTimes.push_back(timed(runEngine));
-            boundTimes.push_back(timed(runBound));
-        }
+        const auto [engineTimes, boundTimes] = alternated(runs, runEngine, runBound);
         const double engine = median(engineTimes), limit = median(boundTimes);
         const double engineLeast = fastest(engineTimes), limitLeast = fastest(boundTimes);
         std::printf("%-36s %12.1f %12.1f %8.3f %12.1f %12.1f %8.3f\n", setting.name,
