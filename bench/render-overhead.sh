@@ -7,6 +7,13 @@
 #   render-overhead.sh [BUILD_DIR] [STEREO_FILE] [RUNS]
 # Without a file, a 60 s stereo test file is made with sox (left carrier, right modulator).
 #
+# A third line gives the floor under the wall-clock ratio on this machine: two costs a render
+# pays whatever the renderer does, beside the engine's time. start: `ostraquelle-render
+# --version` (the process start of a render, minus opening the files and the plug-in).
+# replace: `mv` of a copy of the output over another copy (what the renderer's commit does; the
+# filesystem frees the old file's blocks, and on a disk mounted with `discard` waits for the
+# discards) minus `mv` of a copy to a new name, both copies synced to disk first.
+#
 # Fairness: the output goes to a scratch directory inside BUILD_DIR, a disk like the one users
 # render to (a temporary directory may be tmpfs, where writing, flushing and renaming cost
 # nearly nothing); every timed render replaces the previous run's output, as a re-render does.
@@ -26,10 +33,13 @@ if [ -z "$file" ]; then
 fi
 
 median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+wall() { { TIMEFORMAT=%6R; time "$@" >/dev/null; } 2>&1; }
 
 : > "$tmp/engine"
 : > "$tmp/whole"
 : > "$tmp/whole_cpu"
+: > "$tmp/start"
+: > "$tmp/replace"
 "$build/bench/engine_on_file" "$build/Ostraquelle.so" "$file" >/dev/null
 "$build/ostraquelle-render" --input "$file" -o "$tmp/out.wav" --quiet
 for ((r = 0; r < runs; r++)); do
@@ -40,6 +50,13 @@ for ((r = 0; r < runs; r++)); do
       -o "$tmp/out.wav" --quiet; } 2> "$tmp/times"
   awk '{print $1}' "$tmp/times" >> "$tmp/whole"
   awk '{print $2 + $3}' "$tmp/times" >> "$tmp/whole_cpu"
+  wall "$build/ostraquelle-render" --version >> "$tmp/start"
+  for copy in a b c; do cp "$tmp/out.wav" "$tmp/$copy.wav"; done
+  sync "$tmp/a.wav" "$tmp/b.wav" "$tmp/c.wav"
+  fresh=$(wall mv -f "$tmp/a.wav" "$tmp/new.wav")
+  over=$(wall mv -f "$tmp/b.wav" "$tmp/c.wav")
+  rm -f "$tmp/new.wav" "$tmp/c.wav"
+  awk -v a="$over" -v b="$fresh" 'BEGIN {print a - b}' >> "$tmp/replace"
 done
 engine=$(cut -d' ' -f1 "$tmp/engine" | median)
 engine_cpu=$(cut -d' ' -f2 "$tmp/engine" | median)
@@ -49,3 +66,7 @@ printf 'wall: engine (processing only) %.3f s, renderer (whole process) %.3f s, 
   "$engine" "$whole" "$(awk -v a="$whole" -v b="$engine" 'BEGIN {print a / b}')"
 printf 'cpu:  engine (processing only) %.3f s, renderer (whole process) %.3f s, whole / engine %.3f\n' \
   "$engine_cpu" "$whole_cpu" "$(awk -v a="$whole_cpu" -v b="$engine_cpu" 'BEGIN {print a / b}')"
+start=$(median < "$tmp/start")
+replace=$(median < "$tmp/replace")
+printf 'floor: process start %.4f s, replacing the previous output %.4f s, lowest whole / engine these allow %.3f\n' \
+  "$start" "$replace" "$(awk -v e="$engine" -v s="$start" -v r="$replace" 'BEGIN {print (e + s + r) / e}')"
