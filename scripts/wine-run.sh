@@ -131,10 +131,43 @@ mkdir -p "$(dirname "$prefix")"
 ) 9>"$(dirname "$prefix")/.wineprefix-$arch.lock"
 
 [ "${1:-}" = --boot-only ] && exit 0
+
+# The program finds its prefix's wine server running, started here. A wine program that has to
+# start the server itself exits with the server's status and says nothing when that start fails
+# (seen once in CI: status 1 after 0.06 s, no output). Here a failed start is retried and
+# reported, and the server's own output stays out of the caller's pipe, which the caller
+# would otherwise wait on until the server exits.
+server_log=$prefix.server.log
+start_server() {
+  local attempt status=0
+  for attempt in 1 2 3 4 5; do
+    status=0
+    WINEPREFIX=$prefix wineserver </dev/null >/dev/null 2>>"$server_log" || status=$?
+    case $status in
+      0) return 0 ;;
+      # One is running. The previous program's may be on its way out, and a program that
+      # connects to it then is dropped: let that one end and start anew. One that stays is
+      # serving another program, and is used.
+      2) WINEPREFIX=$prefix timeout 10 wineserver -w 2>/dev/null || return 0 ;;
+      *) echo "wine-run: starting the wine server: attempt $attempt exited with status $status" \
+           >>"$server_log"
+         sleep 1 ;;
+    esac
+  done
+  echo "wine-run: the wine server for $prefix does not start (status $status)" >&2
+  tail -n 5 "$server_log" | sed 's/^/wine-run:   /' >&2
+  exit 1
+}
+( flock 9; start_server ) 9>"$prefix.server.lock"
+
 export WINEPREFIX=$prefix WINELOADER=$loader WINEARCH=$arch
 # The prefix decides: a 32-bit program in a 64-bit prefix must not ask for a 32-bit one.
 [ "$kind" = wow64 ] && unset WINEARCH
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$loader" "$@"
-fi
-exec "$loader" "$@"
+run=("$loader")
+[ -n "${DISPLAY:-}" ] || run=(xvfb-run -a -s "-screen 0 1280x1024x24" "$loader")
+started=$SECONDS status=0
+"${run[@]}" "$@" || status=$?
+# A failure that printed nothing still says which program it was and how soon it ended.
+[ "$status" -eq 0 ] ||
+  echo "wine-run: $(basename "$1") exited with status $status after $((SECONDS - started)) s" >&2
+exit "$status"
