@@ -17,11 +17,7 @@ unshare --user --map-root-user --mount \
   { echo "no user namespace with a binfmt_misc of its own here"; exit 77; }
 [ -x /usr/bin/qemu-i386-static ] || { echo "no qemu-i386-static (scripts/setup.sh with OSTRAQUELLE_EMULATE_32BIT=1 installs it)"; exit 77; }
 
-passes=0 failures=0
-expect() {  # expect <description> <actual> <pattern>
-  # shellcheck disable=SC2053
-  if [[ $2 == $3 ]]; then echo "ok: $1"; passes=$((passes + 1)); else echo "FAIL: $1: got '$2'"; failures=$((failures + 1)); fi
-}
+source "$source/tests/scripts/lib/expect.sh"
 
 # 1. Here, as the machine is: the answer agrees with what a real i386 program does.
 before=$(bash "$script" probe)
@@ -66,5 +62,4 @@ expect "broken handler: wine-run fails" "$(tail -n1 <<<"$broken")" "status 1"
 # 4. The machine is left as it was.
 expect "afterwards the machine answers as before" "$(bash "$script" probe)" "$before"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -18,11 +18,7 @@ prefix=$build/wineprefix
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-passes=0 failures=0
-expect() {  # expect <description> <actual> <pattern>
-  # shellcheck disable=SC2053
-  if [[ $2 == $3 ]]; then echo "ok: $1"; passes=$((passes + 1)); else echo "FAIL: $1: got '$2'"; failures=$((failures + 1)); fi
-}
+source "$source/tests/scripts/lib/expect.sh"
 
 # A wineserver that fails its first $1 starts without a word, as the real one does when its
 # daemon dies before it is ready; everything else goes to the real one.
@@ -64,5 +60,4 @@ expect "no server: the run fails" "$(tail -n1 <<<"$out")" "status 1"
 expect "no server: the message says so" "$out" "*wine server for $prefix does not start (status 1)*"
 expect "no server: the program did not run" "$(grep -c program-ran <<<"$out")" 0
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
