@@ -14,9 +14,10 @@ pe=$(od -An -t u4 -j 60 -N 4 "$plugin" | tr -d ' ')
   { echo "checked with the 64-bit DLL"; exit 77; }
 
 wine_run=$source/scripts/wine-run.sh
-prefix=$build/wineprefix
+# A prefix of its own (a copy of the booted template), whose server log only this test writes.
+prefix=$build/wineprefix-wine-run
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 
 source "$source/tests/scripts/lib/expect.sh"
 
