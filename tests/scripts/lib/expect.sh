@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Checks for the script tests that count their cases; sourced. expect <description> <actual>
 # <pattern> compares with a shell pattern; finish prints the count and fails on any failure.
 passes=0 failures=0
