@@ -14,10 +14,8 @@ for tool in xdotool wine wineserver; do
 done
 host=$build/tests/host_editor_session.exe
 [ -f "$host" ] || { echo "editor_e2e: $host not built"; exit 77; }
-# The PE header's machine field tells the wine architecture the host program needs.
-pe=$(od -An -t u4 -j 60 -N 4 "$host" | tr -d ' ')
-machine=$(od -An -t x2 -j $((pe + 4)) -N 2 "$host" | tr -d ' ')
-if [ "$machine" = 8664 ]; then arch=win64; else arch=win32; fi
+source "$source/tests/scripts/lib/pe.sh"
+arch=$(wine_arch "$host")
 
 # A prefix of its own, so that no wineserver of another test holds another display.
 prefix=$build/wineprefix-editor-e2e

@@ -9,9 +9,8 @@ set -u
 build=$1 source=$2 platform=$3 plugin=$4
 
 [ "$platform" = win32 ] || { echo "checked in the Windows builds"; exit 77; }
-pe=$(od -An -t u4 -j 60 -N 4 "$plugin" | tr -d ' ')
-[ "$(od -An -t x2 -j $((pe + 4)) -N 2 "$plugin" | tr -d ' ')" = 8664 ] ||
-  { echo "checked with the 64-bit DLL"; exit 77; }
+source "$source/tests/scripts/lib/pe.sh"
+[ "$(wine_arch "$plugin")" = win64 ] || { echo "checked with the 64-bit DLL"; exit 77; }
 
 wine_run=$source/scripts/wine-run.sh
 # A prefix of its own (a copy of the booted template), whose server log only this test writes.
