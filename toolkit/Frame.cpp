@@ -140,10 +140,11 @@ intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message,
                 KeyCode key{static_cast<int32_t>(lParam), static_cast<uint8_t>(wParam & 0xFF),
                             static_cast<uint8_t>((wParam >> 8) & 0xFF)};
                 frame->retain();  // the host may close the editor from the automation callback
-                frame->onKeyDown(key);
+                const int32_t answer = frame->onKeyDown(key);
                 frame->release();
-                return 0;
+                return answer != -1 ? 1 : 0;
             }
+            case platform::kMessageKeyFocus: return frame->getFocusView() ? 1 : 0;
             case platform::kMessageWheel:
                 frame->retain();
                 frame->onWheel(nullptr, Point(0, 0),

@@ -27,8 +27,12 @@ enum WindowMessage : uint32_t {
     // Private messages (the WM_APP range, never sent by Windows itself): the X11 layer turns
     // keys and wheel turns over the window into these, because on Linux they reach the
     // plug-in's window and not the host.
+    // kMessageKey answers 1 when a view used the key, 0 when it goes on to the host.
     kMessageKey = 0x8001,    // wParam: VstKeyCode virt | modifier << 8; lParam: its character
     kMessageWheel = 0x8002,  // wParam: signed notches, +1 away from the user; lParam: unused
+    // Answers 1 when a view holds the key focus (a control clicked before): only then is a key
+    // offered to the panel at all, the others belong to the host.
+    kMessageKeyFocus = 0x8003,
 };
 
 // A rectangle as the window calls report it (left, top, right, bottom).

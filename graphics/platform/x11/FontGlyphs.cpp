@@ -71,7 +71,7 @@ std::string findFont(const char* const* names, size_t count) {
     return "";
 }
 
-// FreeType, opened with the first editor window like Xlib (X11Window.h) and kept until the
+// FreeType, opened with the first editor window like XCB (X11Window.h) and kept until the
 // plug-in is unloaded: the faces live as long.
 #define OSTRAQUELLE_FREETYPE_CALLS(CALL) \
     CALL(FT_Done_Face)                   \

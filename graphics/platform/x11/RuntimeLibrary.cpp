@@ -1,4 +1,4 @@
-// Xlib opened at run time (see X11Window.h), and the helper that opens FreeType too.
+// XCB opened at run time (see X11Window.h), and the helper that opens FreeType too.
 
 #include <dlfcn.h>
 
@@ -25,27 +25,27 @@ void* RuntimeLibrary::find(const char* name) {
 namespace {
 
 // Kept until the plug-in is unloaded, like the connections' library in a linked build.
-struct OpenedXlib {
-    OpenedXlib() : library("libX11.so.6") {
-#define OSTRAQUELLE_XLIB_BIND(name) library.bind(#name, calls.name);
-        OSTRAQUELLE_XLIB_CALLS(OSTRAQUELLE_XLIB_BIND)
-#undef OSTRAQUELLE_XLIB_BIND
+struct OpenedXcb {
+    OpenedXcb() : library("libxcb.so.1") {
+#define OSTRAQUELLE_XCB_BIND(name) library.bind(#name, calls.name);
+        OSTRAQUELLE_XCB_CALLS(OSTRAQUELLE_XCB_BIND)
+#undef OSTRAQUELLE_XCB_BIND
     }
     RuntimeLibrary library;
-    XlibCalls calls;
+    XcbCalls calls;
 };
 
-const XlibCalls* opened = nullptr;
+const XcbCalls* opened = nullptr;
 
 }  // namespace
 
-const XlibCalls* xlib() {
-    static OpenedXlib xlibrary;  // opened on the first call only
-    opened = xlibrary.library.loaded() ? &xlibrary.calls : nullptr;
+const XcbCalls* xcb() {
+    static OpenedXcb library;  // opened on the first call only
+    opened = library.library.loaded() ? &library.calls : nullptr;
     return opened;
 }
 
-const XlibCalls* loadedXlib() { return opened; }
+const XcbCalls* loadedXcb() { return opened; }
 
 }  // namespace x11
 }  // namespace platform

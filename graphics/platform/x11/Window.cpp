@@ -1,13 +1,11 @@
-// The window, message, clock and OLE calls on Linux, through Xlib. Every editor window has a
-// connection of its own to the X server (XOpenDisplay, honouring DISPLAY), made when the frame
-// creates the window inside the host's window (an X window id) and closed with the window, so
-// instances and open/close cycles share nothing on the server. The frame draws into the
-// software raster; what it drew is copied to the window with XPutImage when a paint ends and
-// when a device context is released (after each idle pass that drew). Events are handled when
-// the editor idles (the host's effEditIdle); no thread is created.
-
-#include <X11/Xutil.h>
-#include <X11/keysym.h>
+// The window, message, clock and OLE calls on Linux, through XCB. Every editor window has a
+// connection of its own to the X server (honouring DISPLAY), made when the frame creates the
+// window inside the host's window (an X window id) and closed with the window, so instances
+// and open/close cycles share nothing on the server, and nothing of the panel's goes through
+// Xlib's process-wide handlers (X11Window.h says why). The frame draws into the software
+// raster; what it drew is copied to the window with PutImage when a paint ends and when a
+// device context is released (after each idle pass that drew). Events are handled when the
+// editor idles (the host's effEditIdle); no thread is created.
 
 #include <algorithm>
 #include <cstdlib>
@@ -23,33 +21,15 @@ namespace platform {
 namespace x11 {
 namespace {
 
+// How long a parent the host has made but not yet flushed to the server is waited for.
+const uint32_t kParentWaitMilliseconds = 500;
+
 std::map<std::string, WindowProcedure>& classes() {
     static std::map<std::string, WindowProcedure> registered;
     return registered;
 }
 
-// ---- Scoped error handling -------------------------------------------------------------------
-
-int guardDepth = 0;
-bool handlerInstalled = false;
-XErrorHandler hostHandler = nullptr;
-unsigned long ignoredErrors = 0;
-Display* connectionBeingMade = nullptr;
-
-bool isOurs(Display* display) {
-    if (display && display == connectionBeingMade) return true;
-    for (WindowRecord* r : records())
-        if (r->display == display) return true;
-    return false;
-}
-
-int onError(Display* display, XErrorEvent* error) {
-    if (isOurs(display)) {
-        ignoredErrors++;
-        return 0;
-    }
-    return hostHandler ? hostHandler(display, error) : 0;
-}
+uint8_t eventType(const xcb_generic_event_t* e) { return e->response_type & 0x7F; }
 
 // ---- Pixels to the screen --------------------------------------------------------------------
 
@@ -59,7 +39,7 @@ struct Channel {
     int bits = 0;
 };
 
-Channel channelOf(unsigned long mask) {
+Channel channelOf(uint32_t mask) {
     Channel c;
     if (!mask) return c;
     while (!(mask & 1)) {
@@ -73,16 +53,30 @@ Channel channelOf(unsigned long mask) {
     return c;
 }
 
-unsigned long place(uint32_t component, const Channel& c) {
+uint32_t place(uint32_t component, const Channel& c) {
     if (c.bits <= 0) return 0;
-    const unsigned long value =
+    const uint32_t value =
         c.bits >= 8 ? (component << (c.bits - 8)) : (component >> (8 - c.bits));
     return value << c.shift;
 }
 
-// Copies the rectangle of the raster surface to the window.
+// Bytes of one image row of `width` pixels, padded as the server wants.
+size_t rowBytes(const PixelFormat& f, int width) {
+    const size_t pad = f.scanlinePad ? f.scanlinePad : 32;
+    return (size_t(width) * f.bitsPerPixel + pad - 1) / pad * pad / 8;
+}
+
+void putPixel(unsigned char* at, uint32_t value, const PixelFormat& f) {
+    const int bytes = f.bitsPerPixel / 8;
+    for (int i = 0; i < bytes; i++) {
+        const int shift = f.mostSignificantFirst ? 8 * (bytes - 1 - i) : 8 * i;
+        at[i] = static_cast<unsigned char>(value >> shift);
+    }
+}
+
+// Copies the rectangle of the raster surface to the window, in requests the server accepts.
 void show(WindowRecord* w, int left, int top, int right, int bottom) {
-    if (!w->live || w->goneOnServer || !w->image) return;
+    if (!w->live || w->goneOnServer || !stillConnected(w)) return;
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, w->width);
@@ -91,30 +85,40 @@ void show(WindowRecord* w, int left, int top, int right, int bottom) {
     const raster::DeviceContext* dc = raster::context(w->surface);
     if (!dc || !dc->bitmap || dc->bitmap->width < w->width || dc->bitmap->height < w->height)
         return;
-    XImage* image = w->image;
-    const Channel red = channelOf(image->red_mask);
-    const Channel green = channelOf(image->green_mask);
-    const Channel blue = channelOf(image->blue_mask);
+    const PixelFormat& f = w->format;
+    const Channel red = channelOf(f.redMask);
+    const Channel green = channelOf(f.greenMask);
+    const Channel blue = channelOf(f.blueMask);
     // Bits of the pixel that are no colour (the alpha of a 32-bit visual): opaque.
-    const unsigned long depthMask = image->depth >= 32 ? 0xFFFFFFFFul : ((1ul << image->depth) - 1);
-    const unsigned long rest =
-        depthMask & ~(image->red_mask | image->green_mask | image->blue_mask);
-    for (int y = top; y < bottom; y++) {
-        const ColorRef* row = &dc->bitmap->pixels[size_t(y) * dc->bitmap->width];
-        for (int x = left; x < right; x++) {
-            const ColorRef c = row[x];
-            XPutPixel(image, x, y,
-                      place(c & 0xFF, red) | place((c >> 8) & 0xFF, green) |
-                          place((c >> 16) & 0xFF, blue) | rest);
+    const uint32_t depthMask = f.depth >= 32 ? 0xFFFFFFFFu : ((1u << f.depth) - 1);
+    const uint32_t rest = depthMask & ~(f.redMask | f.greenMask | f.blueMask);
+    const int width = right - left;
+    const size_t stride = rowBytes(f, width);
+    const size_t header = 24;  // the PutImage request before its data
+    const size_t room = w->maximumRequestBytes > header ? w->maximumRequestBytes - header : 0;
+    const int rowsPerRequest = int(std::max<size_t>(1, room / stride));
+    std::vector<unsigned char> data;
+    const XcbCalls& x = *loadedXcb();
+    for (int first = top; first < bottom; first += rowsPerRequest) {
+        const int rows = std::min(rowsPerRequest, bottom - first);
+        data.assign(stride * size_t(rows), 0);
+        for (int y = first; y < first + rows; y++) {
+            const ColorRef* row = &dc->bitmap->pixels[size_t(y) * dc->bitmap->width];
+            unsigned char* out = &data[size_t(y - first) * stride];
+            for (int column = left; column < right; column++) {
+                const ColorRef c = row[column];
+                putPixel(out + size_t(column - left) * (f.bitsPerPixel / 8),
+                         place(c & 0xFF, red) | place((c >> 8) & 0xFF, green) |
+                             place((c >> 16) & 0xFF, blue) | rest,
+                         f);
+            }
         }
+        x.xcb_put_image(w->connection, XCB_IMAGE_FORMAT_Z_PIXMAP, w->id, w->gc, uint16_t(width),
+                        uint16_t(rows), int16_t(left), int16_t(first), 0, f.depth,
+                        uint32_t(data.size()), data.data());
     }
-    ErrorGuard guard;
-    const XlibCalls& x = *loadedXlib();
-    x.XPutImage(w->display, w->id, w->gc, image, left, top, left, top, unsigned(right - left),
-                unsigned(bottom - top));
-    // Shown when this returns (a host or test reading the screen next sees it), and an error
-    // for a window the host has just destroyed arrives while the guard is in place.
-    x.XSync(w->display, False);
+    // Shown when this returns (a host or test reading the screen next sees it).
+    roundTrip(x, w->connection);
 }
 
 void addToUpdate(WindowRecord* w, int left, int top, int right, int bottom) {
@@ -136,70 +140,31 @@ void addToUpdate(WindowRecord* w, int left, int top, int right, int bottom) {
 
 // ---- Messages --------------------------------------------------------------------------------
 
-intptr_t deliver(WindowRecord* w, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (w->procedure) return w->procedure(w, message, wParam, lParam);
-    return defaultWindowProcedure(w, message, wParam, lParam);
-}
-
 intptr_t pointParam(int x, int y) {
     return static_cast<intptr_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) |
                                  static_cast<uint32_t>(x & 0xFFFF));
 }
 
-// VstKeyCode's virtual keys and modifier bits for the keys the controls know.
-uint8_t virtualKeyOf(KeySym sym) {
-    switch (sym) {
-        case XK_BackSpace: return 1;
-        case XK_Tab: return 2;
-        case XK_Return:
-        case XK_KP_Enter: return 4;
-        case XK_Escape: return 6;
-        case XK_space: return 7;
-        case XK_End: return 9;
-        case XK_Home: return 10;
-        case XK_Left:
-        case XK_KP_Left: return 11;
-        case XK_Up:
-        case XK_KP_Up: return 12;
-        case XK_Right:
-        case XK_KP_Right: return 13;
-        case XK_Down:
-        case XK_KP_Down: return 14;
-        case XK_Page_Up: return 15;
-        case XK_Page_Down: return 16;
-        case XK_Delete: return 22;
-        default: return 0;
-    }
-}
-
-uint8_t modifiersOf(unsigned int state) {
-    uint8_t modifiers = 0;
-    if (state & ShiftMask) modifiers |= 1;    // MODIFIER_SHIFT
-    if (state & Mod1Mask) modifiers |= 2;     // MODIFIER_ALTERNATE
-    if (state & ControlMask) modifiers |= 4;  // MODIFIER_COMMAND, Control on Windows and Linux
-    return modifiers;
-}
-
-void buttonPress(WindowRecord* w, const XButtonEvent& e) {
+void buttonPress(WindowRecord* w, const xcb_button_press_event_t& e) {
     uint32_t message = 0;
     unsigned int buttonMask = 0;
-    switch (e.button) {
-        case Button1:
+    switch (e.detail) {
+        case 1:
             message = kMessageLeftButtonDown;
-            buttonMask = Button1Mask;
+            buttonMask = XCB_BUTTON_MASK_1;
             break;
-        case Button2:
+        case 2:
             message = kMessageMiddleButtonDown;
-            buttonMask = Button2Mask;
+            buttonMask = XCB_BUTTON_MASK_2;
             break;
-        case Button3:
+        case 3:
             message = kMessageRightButtonDown;
-            buttonMask = Button3Mask;
+            buttonMask = XCB_BUTTON_MASK_3;
             break;
-        case Button4:
-        case Button5:
+        case 4:
+        case 5:
             // The wheel: button 4 turns away from the user (up), as a positive WM_MOUSEWHEEL.
-            deliver(w, kMessageWheel, static_cast<uintptr_t>(e.button == Button4 ? 1 : -1), 0);
+            deliver(w, kMessageWheel, static_cast<uintptr_t>(e.detail == 4 ? 1 : -1), 0);
             return;
         default: return;  // horizontal wheel and extra buttons
     }
@@ -207,20 +172,9 @@ void buttonPress(WindowRecord* w, const XButtonEvent& e) {
     latch.active = true;
     latch.state = e.state | buttonMask;
     w->clickDepth++;
-    deliver(w, message, 0, pointParam(e.x, e.y));
+    deliver(w, message, 0, pointParam(e.event_x, e.event_y));
     w->clickDepth--;
     latch.active = false;
-}
-
-void keyPress(WindowRecord* w, XKeyEvent& e) {
-    char text[8] = {};
-    KeySym sym = 0;
-    const int length = loadedXlib()->XLookupString(&e, text, sizeof text, &sym, nullptr);
-    const uint8_t virt = virtualKeyOf(sym);
-    const int32_t character = (length == 1 && virt == 0) ? static_cast<unsigned char>(text[0]) : 0;
-    if (!virt && !character) return;
-    const uintptr_t packed = virt | (uintptr_t(modifiersOf(e.state)) << 8);
-    deliver(w, kMessageKey, packed, character);
 }
 
 void serverDestroyed(WindowRecord* w) {
@@ -229,52 +183,82 @@ void serverDestroyed(WindowRecord* w) {
     deliver(w, kMessageDestroy, 0, 0);
 }
 
-void handle(WindowRecord* w, XEvent& e) {
-    switch (e.type) {
-        case Expose:
-            addToUpdate(w, e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width,
-                        e.xexpose.y + e.xexpose.height);
+void handle(WindowRecord* w, const xcb_generic_event_t* e) {
+    switch (eventType(e)) {
+        case XCB_EXPOSE: {
+            const auto& expose = *reinterpret_cast<const xcb_expose_event_t*>(e);
+            addToUpdate(w, expose.x, expose.y, expose.x + expose.width, expose.y + expose.height);
             break;
-        case ButtonPress:
-            if (e.xbutton.window == w->id) buttonPress(w, e.xbutton);
+        }
+        case XCB_BUTTON_PRESS: {
+            const auto& press = *reinterpret_cast<const xcb_button_press_event_t*>(e);
+            if (press.event == w->id) buttonPress(w, press);
             break;
-        case KeyPress:
-            if (e.xkey.window == w->id) keyPress(w, e.xkey);
+        }
+        case XCB_KEY_PRESS:
+        case XCB_KEY_RELEASE: {
+            const auto& key = *reinterpret_cast<const xcb_key_press_event_t*>(e);
+            if (key.event == w->id) handleKey(w, key);
             break;
-        case DestroyNotify:
-            if (e.xdestroywindow.window == w->id) serverDestroyed(w);
+        }
+        case XCB_DESTROY_NOTIFY:
+            if (reinterpret_cast<const xcb_destroy_notify_event_t*>(e)->window == w->id)
+                serverDestroyed(w);
             break;
-        default: break;  // releases, motion, crossing, mapping: the controls poll what they need
+        default: break;  // button releases, motion, mapping: the controls poll what they need
     }
 }
 
-// Takes the window's expose events (and drops its motion events, which nobody reads) while
-// leaving clicks and keys queued: what a control tracking a drag may handle.
+// Moves what the server has sent into the window's queue. Errors are dropped: a window of the
+// host may be gone at any time, and the requests that must succeed are checked where made.
+void readEvents(WindowRecord* w) {
+    if (!w->connection || !stillConnected(w)) return;
+    const XcbCalls& x = *loadedXcb();
+    while (xcb_generic_event_t* e = x.xcb_poll_for_event(w->connection)) {
+        if (e->response_type == 0)
+            std::free(e);
+        else
+            w->queued.push_back(e);
+    }
+}
+
+// Takes the window's expose and destroy events (and drops its motion events, which nobody
+// reads) while leaving clicks and keys queued: what a control tracking a drag may handle.
 void collectPaints(WindowRecord* w) {
-    const XlibCalls& x = *loadedXlib();
-    XEvent e;
-    while (w->live && x.XCheckTypedWindowEvent(w->display, w->id, Expose, &e)) handle(w, e);
-    while (w->live && x.XCheckTypedWindowEvent(w->display, w->id, MotionNotify, &e)) {}
-    while (w->live && x.XCheckTypedWindowEvent(w->display, w->id, DestroyNotify, &e)) handle(w, e);
+    readEvents(w);
+    std::vector<xcb_generic_event_t*> taken;
+    for (auto it = w->queued.begin(); it != w->queued.end();) {
+        const uint8_t type = eventType(*it);
+        if (type == XCB_EXPOSE || type == XCB_DESTROY_NOTIFY || type == XCB_MOTION_NOTIFY) {
+            taken.push_back(*it);
+            it = w->queued.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (xcb_generic_event_t* e : taken) {
+        if (w->live && eventType(e) != XCB_MOTION_NOTIFY) handle(w, e);
+        std::free(e);
+    }
 }
 
 void releaseServerResources(WindowRecord* w) {
-    ErrorGuard guard;
-    const XlibCalls& x = *loadedXlib();
-    if (w->image) {
-        XDestroyImage(w->image);  // frees the pixel buffer too
-        w->image = nullptr;
+    for (xcb_generic_event_t* e : w->queued) std::free(e);
+    w->queued.clear();
+    if (w->connection) {
+        const XcbCalls& x = *loadedXcb();
+        // A broken connection takes no requests; closing it is all that is left.
+        if (!x.xcb_connection_has_error(w->connection)) {
+            if (w->gc) x.xcb_free_gc(w->connection, w->gc);
+            if (w->id && !w->goneOnServer) x.xcb_destroy_window(w->connection, w->id);
+            // Done on the server when this returns: the host may look at its window next.
+            roundTrip(x, w->connection);
+        }
+        x.xcb_disconnect(w->connection);
     }
-    if (w->display) {
-        if (w->gc) x.XFreeGC(w->display, w->gc);
-        if (w->id && !w->goneOnServer) x.XDestroyWindow(w->display, w->id);
-        // Errors of the last requests arrive before the connection is gone; the record is
-        // still listed, so the guard recognises them.
-        x.XCloseDisplay(w->display);
-    }
-    w->gc = nullptr;
+    w->gc = 0;
     w->id = 0;
-    w->display = nullptr;
+    w->connection = nullptr;
 }
 
 // Frees a destroyed record once no event dispatch is using it.
@@ -283,6 +267,31 @@ void forgetIfDone(WindowRecord* w) {
     auto& list = records();
     list.erase(std::remove(list.begin(), list.end(), w), list.end());
     delete w;
+}
+
+// The panel's window inside the parent, mapped and checked; 0 when the server refused it.
+xcb_window_t makeWindow(const XcbCalls& x, xcb_connection_t* c, xcb_window_t parent,
+                        int width, int height, xcb_visualid_t visual, xcb_colormap_t colormap,
+                        uint8_t depth) {
+    const xcb_window_t id = x.xcb_generate_id(c);
+    const uint32_t events = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS |
+                            XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
+                            XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE |
+                            XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    // In the order of the mask bits: no background (the panel covers the window, no erase),
+    // no border colour, the events, the parent's colour map.
+    const uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, events, colormap};
+    xcb_generic_error_t* error = x.xcb_request_check(
+        c, x.xcb_create_window_checked(c, depth, id, parent, 0, 0, uint16_t(width),
+                                       uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+                                       XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL |
+                                           XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
+                                       values));
+    if (error) {
+        std::free(error);
+        return 0;
+    }
+    return id;
 }
 
 }  // namespace
@@ -298,31 +307,25 @@ WindowRecord* liveRecord(HWnd handle) {
     return nullptr;
 }
 
-Display* anyDisplay() {
+WindowRecord* anyConnectedWindow() {
     for (auto it = records().rbegin(); it != records().rend(); ++it)
-        if ((*it)->live && (*it)->display) return (*it)->display;
+        if ((*it)->live && (*it)->connection && stillConnected(*it)) return *it;
     return nullptr;
 }
 
-// Before Xlib is opened there is no connection to guard; a guard made before and still in place
-// when the first connection is made installs the handler then.
-ErrorGuard::ErrorGuard() {
-    guardDepth++;
-    if (!handlerInstalled && loadedXlib()) {
-        hostHandler = loadedXlib()->XSetErrorHandler(&onError);
-        handlerInstalled = true;
-    }
+bool stillConnected(WindowRecord* w) {
+    if (!w->connection) return false;
+    if (!loadedXcb()->xcb_connection_has_error(w->connection)) return true;
+    // The server dropped the connection (the window was killed, or the server went away):
+    // the frame is told as when the host destroys its window, and closes.
+    if (w->live) serverDestroyed(w);
+    return false;
 }
 
-ErrorGuard::~ErrorGuard() {
-    if (--guardDepth == 0 && handlerInstalled) {
-        loadedXlib()->XSetErrorHandler(hostHandler);
-        hostHandler = nullptr;
-        handlerInstalled = false;
-    }
+intptr_t deliver(WindowRecord* w, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (w->procedure) return w->procedure(w, message, wParam, lParam);
+    return defaultWindowProcedure(w, message, wParam, lParam);
 }
-
-unsigned long ErrorGuard::errorCount() { return ignoredErrors; }
 
 PressLatch& pressLatch() {
     static PressLatch latch;
@@ -345,75 +348,70 @@ void unregisterWindowClass(const char* name, void*) {
 
 WindowHandle createChildWindow(const char* className, int32_t width, int32_t height,
                                WindowHandle parent, void*) {
-    const ::Window parentId = static_cast<::Window>(reinterpret_cast<uintptr_t>(parent));
-    if (!className || !x11::classes().count(className) || !parentId || width <= 0 || height <= 0)
+    const uintptr_t parentValue = reinterpret_cast<uintptr_t>(parent);
+    // X window ids are 29-bit numbers; anything else is no window of the host's.
+    if (!className || !x11::classes().count(className) || !parentValue ||
+        parentValue > 0x1FFFFFFFu || width <= 0 || height <= 0 || width > 0x7FFF ||
+        height > 0x7FFF)
         return nullptr;
-    const x11::XlibCalls* xlib = x11::xlib();
-    if (!xlib) return nullptr;  // no Xlib on this machine: the editor stays closed
-    const x11::XlibCalls& x = *xlib;
-    Display* display = x.XOpenDisplay(nullptr);
-    if (!display) return nullptr;  // no X server: the editor stays closed
+    const xcb_window_t parentId = static_cast<xcb_window_t>(parentValue);
+    const x11::XcbCalls* calls = x11::xcb();
+    if (!calls) return nullptr;  // no XCB on this machine: the editor stays closed
+    const x11::XcbCalls& x = *calls;
+    xcb_connection_t* c = x.xcb_connect(nullptr, nullptr);
+    if (x.xcb_connection_has_error(c)) {  // no X server: the editor stays closed
+        x.xcb_disconnect(c);
+        return nullptr;
+    }
 
-    x11::connectionBeingMade = display;
-    bool made = false;
-    WindowRecord* w = nullptr;
-    {
-        x11::ErrorGuard guard;
-        const unsigned long errorsBefore = x11::ErrorGuard::errorCount();
-        XWindowAttributes parentAttributes;
-        // The window shares the parent's visual, so that it can live inside it.
-        if (x.XGetWindowAttributes(display, parentId, &parentAttributes) &&
-            parentAttributes.visual && parentAttributes.visual->c_class == TrueColor &&
-            parentAttributes.depth >= 15) {
-            XSetWindowAttributes attributes{};
-            attributes.background_pixmap = None;  // the panel covers the window: no erase
-            attributes.border_pixel = 0;
-            attributes.colormap = parentAttributes.colormap;
-            attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
-                                    PointerMotionMask | KeyPressMask | KeyReleaseMask |
-                                    StructureNotifyMask;
-            const ::Window id = x.XCreateWindow(
-                display, parentId, 0, 0, unsigned(width), unsigned(height), 0,
-                parentAttributes.depth, InputOutput, parentAttributes.visual,
-                CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
-            x.XSync(display, False);
-            if (id && x11::ErrorGuard::errorCount() == errorsBefore) {
-                w = new x11::WindowRecord;
-                w->display = display;
-                w->id = id;
-                w->width = width;
-                w->height = height;
-                w->procedure = x11::classes()[className];
-                w->gc = x.XCreateGC(display, id, 0, nullptr);
-                w->image = x.XCreateImage(display, parentAttributes.visual,
-                                          unsigned(parentAttributes.depth), ZPixmap, 0, nullptr,
-                                          unsigned(width), unsigned(height), 32, 0);
-                if (w->image)
-                    w->image->data = static_cast<char*>(
-                        std::calloc(size_t(w->image->bytes_per_line) * size_t(height), 1));
-                w->surface = createRasterDC(width, height);
-                x11::records().push_back(w);
-                if (w->gc && w->image && w->image->data && w->surface) {
-                    x.XMapWindow(display, id);
-                    x.XSync(display, False);
-                    made = x11::ErrorGuard::errorCount() == errorsBefore;
-                }
+    x11::ScreenOfParent screen;
+    x11::PixelFormat format;
+    xcb_visualid_t visual = 0;
+    xcb_colormap_t colormap = 0;
+    xcb_window_t id = 0;
+    if (x11::describeParent(x, c, parentId, x11::kParentWaitMilliseconds, &screen, &visual,
+                            &colormap, &format))
+        id = x11::makeWindow(x, c, parentId, width, height, visual, colormap, format.depth);
+    if (!id) {
+        x.xcb_disconnect(c);
+        return nullptr;
+    }
+
+    WindowRecord* w = new x11::WindowRecord;
+    w->connection = c;
+    w->id = id;
+    w->parent = parentId;
+    w->screen = screen;
+    w->format = format;
+    w->width = width;
+    w->height = height;
+    w->procedure = x11::classes()[className];
+    w->keyboard = x11::readKeyboardMap(x, c);
+    w->maximumRequestBytes = size_t(x.xcb_get_maximum_request_length(c)) * 4;
+    w->gc = x.xcb_generate_id(c);
+    x.xcb_create_gc(c, w->gc, id, 0, nullptr);
+    w->surface = createRasterDC(width, height);
+    x11::records().push_back(w);
+    bool made = w->surface != nullptr;
+    if (made) {
+        x.xcb_map_window(c, id);
+        x11::roundTrip(x, c);
+        // Any error so far (the graphics context, the mapping: the parent went meanwhile)
+        // refuses the window; other events stay queued for the first idle.
+        while (xcb_generic_event_t* e = x.xcb_poll_for_event(c)) {
+            if (e->response_type == 0) {
+                made = false;
+                std::free(e);
+            } else {
+                w->queued.push_back(e);
             }
         }
+        made = made && !x.xcb_connection_has_error(c);
     }
     if (!made) {
-        // Errors still queued for this connection (a parent that is no window) must not reach
-        // the host's handler while it closes.
-        if (w) {
-            destroyWindow(w);
-        } else {
-            x11::ErrorGuard guard;
-            x.XCloseDisplay(display);
-        }
-        x11::connectionBeingMade = nullptr;
+        destroyWindow(w);
         return nullptr;
     }
-    x11::connectionBeingMade = nullptr;
     x11::installFontGlyphs();
     return w;
 }
@@ -497,7 +495,6 @@ void releaseWindowDC(WindowHandle window, DeviceContext dc) {
 bool dispatchOnePaintMessage() {
     // The press being handled is now being waited on: from here the pointer's real state counts.
     x11::pressLatch().active = false;
-    x11::ErrorGuard guard;
     const std::vector<WindowRecord*> windows = x11::records();
     for (WindowRecord* w : windows)
         if (w->live) x11::collectPaints(w);
@@ -522,20 +519,19 @@ void dispatchWindowEvents(WindowHandle window) {
     // that no second click starts while the first is handled.
     const bool paintsOnly = w->clickDepth > 0 || w->dispatchDepth > 0;
     w->dispatchDepth++;
-    {
-        x11::ErrorGuard guard;
-        if (paintsOnly) {
-            x11::collectPaints(w);
-        } else {
-            const x11::XlibCalls& x = *x11::loadedXlib();
-            XEvent e;
-            while (w->live && !w->goneOnServer && x.XPending(w->display) > 0) {
-                x.XNextEvent(w->display, &e);
-                x11::handle(w, e);
-            }
+    if (paintsOnly) {
+        x11::collectPaints(w);
+    } else {
+        x11::readEvents(w);
+        while (w->live && !w->goneOnServer && !w->queued.empty()) {
+            xcb_generic_event_t* e = w->queued.front();
+            w->queued.pop_front();
+            x11::handle(w, e);
+            std::free(e);
+            if (w->queued.empty()) x11::readEvents(w);
         }
-        if (w->live && w->updatePending) x11::deliver(w, kMessagePaint, 0, 0);
     }
+    if (w->live && w->updatePending) x11::deliver(w, kMessagePaint, 0, 0);
     w->dispatchDepth--;
     x11::forgetIfDone(w);
 }
