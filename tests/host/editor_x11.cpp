@@ -42,6 +42,7 @@ int main() {
 #include <thread>
 
 #include "PngWriter.h"
+#include "X11HostWindow.h"
 
 namespace {
 
@@ -62,30 +63,10 @@ int openDescriptors() {
 }
 
 ::Window createHostWindow(int x, int y) {
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;  // placed where asked, with or without a manager
-    attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
-    attributes.event_mask = StructureNotifyMask;
-    ::Window w = XCreateWindow(display, DefaultRootWindow(display), x, y, kWidth, kHeight, 0,
-                               CopyFromParent, InputOutput, CopyFromParent,
-                               CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
-    XMapWindow(display, w);
-    XEvent e;
-    do XWindowEvent(display, w, StructureNotifyMask, &e);
-    while (e.type != MapNotify);
-    return w;
+    return createX11HostWindow(display, DefaultScreen(display), x, y, kWidth, kHeight);
 }
 
-std::vector< ::Window> childrenOf(::Window parent) {
-    std::vector< ::Window> result;
-    ::Window root = 0, up = 0, *list = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display, parent, &root, &up, &list, &count)) {
-        result.assign(list, list + count);
-        if (list) XFree(list);
-    }
-    return result;
-}
+std::vector< ::Window> childrenOf(::Window parent) { return x11ChildrenOf(display, parent); }
 
 struct Plugin {
     AEffect* effect = nullptr;

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "host/PluginLoader.h"
+#include "host/X11HostWindow.h"
 
 namespace {
 
@@ -98,30 +99,10 @@ struct Plugin {
 // ---- The host's windows and events -----------------------------------------------------------
 
 ::Window hostWindow(int screen, int x, int y, int width, int height, long events) {
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;  // placed where asked, without a window manager
-    attributes.background_pixel = WhitePixel(display, screen);
-    attributes.event_mask = StructureNotifyMask | events;
-    ::Window w = XCreateWindow(display, RootWindow(display, screen), x, y, unsigned(width),
-                               unsigned(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                               CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
-    XMapWindow(display, w);
-    XEvent e;
-    do XWindowEvent(display, w, StructureNotifyMask, &e);
-    while (e.type != MapNotify);
-    return w;
+    return createX11HostWindow(display, screen, x, y, width, height, events);
 }
 
-std::vector< ::Window> childrenOf(::Window parent) {
-    std::vector< ::Window> result;
-    ::Window root = 0, up = 0, *list = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display, parent, &root, &up, &list, &count)) {
-        result.assign(list, list + count);
-        if (list) XFree(list);
-    }
-    return result;
-}
+std::vector< ::Window> childrenOf(::Window parent) { return x11ChildrenOf(display, parent); }
 
 // Keys the host's window received, as the host's own loop reads them.
 struct KeysSeen {
