@@ -133,6 +133,41 @@ TEST_F(X11Host, AWindowTheHostDestroyedFirstIsNoErrorForTheHost) {
     XSync(display, False);
 }
 
+TEST_F(X11Host, AKilledPanelConnectionClosesTheWindowQuietlyAndANewOneOpens) {
+    platform::registerWindowClass("X11LayerTest", &countingProcedure, nullptr);
+    const auto parentHandle = static_cast<platform::WindowHandle>(parentId());
+    platform::WindowHandle window =
+        platform::createChildWindow("X11LayerTest", 50, 40, parentHandle, nullptr);
+    ASSERT_NE(window, nullptr);
+    ::Window root = 0, up = 0, *children = nullptr;
+    unsigned int count = 0;
+    ASSERT_TRUE(XQueryTree(display, parent, &root, &up, &children, &count));
+    ASSERT_EQ(count, 1u);
+    XKillClient(display, children[0]);
+    XFree(children);
+    XSync(display, False);
+    destroyMessages = 0;
+
+    // The next idle finds the connection gone: the window says so once (WM_DESTROY, the frame
+    // then counts as closed), and answers no geometry; nothing of it reaches the host.
+    platform::dispatchWindowEvents(window);
+    platform::dispatchWindowEvents(window);
+    EXPECT_EQ(destroyMessages, 1);
+    platform::RectRec rect{};
+    EXPECT_EQ(platform::GetWindowRect(window, &rect), 0);
+    platform::DeviceContext dc = platform::getWindowDC(window);
+    platform::releaseWindowDC(window, dc);
+    platform::destroyWindow(window);
+
+    platform::WindowHandle again =
+        platform::createChildWindow("X11LayerTest", 50, 40, parentHandle, nullptr);
+    EXPECT_NE(again, nullptr);
+    EXPECT_NE(platform::GetWindowRect(again, &rect), 0);
+    platform::destroyWindow(again);
+    platform::unregisterWindowClass("X11LayerTest", nullptr);
+    XSync(display, False);
+}
+
 TEST_F(X11Host, TextTurnsToTheOutlineFontWithTheFirstEditorAndKeepsGdiPlacement) {
     ASSERT_EQ(send(effEditOpen, parentId()), 1);
     idle(2);
