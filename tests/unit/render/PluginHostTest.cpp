@@ -44,7 +44,7 @@ TEST(RenderPluginHost, TheCallbackAnswersLikeAnOfflineHost) {
     EXPECT_EQ(host.effect(), nullptr);
 }
 
-// The editor's libraries (Xlib, FreeType and theirs) cost a millisecond to load; a render never
+// The editor's libraries (XCB, FreeType and theirs) cost a millisecond to load; a render never
 // shows the editor, so loading the plug-in and processing with it must not load them. Asking
 // for an editor does (here it stays closed: the parent is no window, or there is no X server).
 TEST(RenderPluginHost, TheEditorsLibrariesAreLoadedOnlyWhenAnEditorIsAskedFor) {
@@ -53,7 +53,7 @@ TEST(RenderPluginHost, TheEditorsLibrariesAreLoadedOnlyWhenAnEditorIsAskedFor) {
         if (handle) dlclose(handle);
         return handle != nullptr;
     };
-    ASSERT_FALSE(loaded("libX11.so.6")) << "the test program itself has Xlib loaded";
+    ASSERT_FALSE(loaded("libxcb.so.1")) << "the test program itself has XCB loaded";
     PluginHost host;
     std::string error;
     ASSERT_TRUE(host.load(rendertest::pluginPath(), 44100.0, 64, error)) << error;
@@ -64,13 +64,13 @@ TEST(RenderPluginHost, TheEditorsLibrariesAreLoadedOnlyWhenAnEditorIsAskedFor) {
     float* outputs[8];
     for (size_t i = 0; i < out.size(); ++i) outputs[i] = out[i].data();
     host.process(inputs, outputs, 64);
-    EXPECT_FALSE(loaded("libX11.so.6"));
+    EXPECT_FALSE(loaded("libxcb.so.1"));
     EXPECT_FALSE(loaded("libfreetype.so.6"));
 
     AEffect* effect = host.effect();
     void* noWindow = reinterpret_cast<void*>(static_cast<uintptr_t>(0x7ffffff));
     EXPECT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, noWindow, 0.0f), 0);
-    EXPECT_TRUE(loaded("libX11.so.6"));
+    EXPECT_TRUE(loaded("libxcb.so.1"));
     host.unload();
 }
 
