@@ -8,6 +8,7 @@
 #include "graphics/DropTarget.h"
 #include "graphics/ModuleHandle.h"
 #include "toolkit/FrameOwner.h"
+#include "toolkit/TrackedDrag.h"
 
 namespace {
 // Process-wide, shared by every instance in the process; touched on the UI thread only.
@@ -124,6 +125,8 @@ intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message,
                 // The host destroys its window before closing the editor: revoke while the
                 // window handle is still valid, or OLE keeps the target and its registration.
                 frame->setDropEnabled(false);
+                // No pointer message comes any more: a drag fed by them ends now.
+                frame->endTrackedDrag();  // may destroy the frame
                 break;
             case platform::kMessagePaint: {
                 platform::WindowRect damaged;
@@ -136,6 +139,8 @@ intptr_t Frame::windowProcedure(platform::WindowHandle window, uint32_t message,
             case platform::kMessageLeftButtonDown:
             case platform::kMessageRightButtonDown:
             case platform::kMessageMiddleButtonDown: frame->click(window, lParam); return 0;
+            case platform::kMessageMouseMove: frame->followDrag(window, lParam, false); return 0;
+            case platform::kMessageLeftButtonUp: frame->followDrag(window, lParam, true); return 0;
             case platform::kMessageKey: {
                 KeyCode key{static_cast<int32_t>(lParam), static_cast<uint8_t>(wParam & 0xFF),
                             static_cast<uint8_t>((wParam >> 8) & 0xFF)};
@@ -178,6 +183,7 @@ void Frame::paint(platform::WindowHandle target) {
 }
 
 void Frame::click(platform::WindowHandle target, intptr_t lParam) {
+    if (trackedDrag) return;  // one gesture at a time
     // The host may close the editor while a control tracks the mouse in here: the frame then
     // stays alive until this message is done.
     retain();
@@ -191,6 +197,46 @@ void Frame::click(platform::WindowHandle target, intptr_t lParam) {
     }
     if (dc) platform::releaseWindowDC(target, dc);
     release();
+}
+
+bool Frame::dragsFollowMessages() const { return window && platform::dragsFollowMessages(window); }
+
+void Frame::trackDrag(TrackedDrag* drag) {
+    if (!open) {
+        drag->end();  // closed already: no message would ever end it
+        return;
+    }
+    trackedDrag = drag;
+}
+
+void Frame::followDrag(platform::WindowHandle target, intptr_t lParam, bool released) {
+    if (!trackedDrag) return;
+    retain();  // the drag's end (a host callback) may let go of the frame's last reference
+    platform::DeviceContext dc = platform::getWindowDC(target);
+    {
+        DrawContext context(dc, target);
+        // Signed: the pointer may leave the window to the left or above while the button is held.
+        const Point where(static_cast<int16_t>(lParam & 0xFFFF),
+                          static_cast<int16_t>((static_cast<uintptr_t>(lParam) >> 16) & 0xFFFF));
+        ButtonState state = context.getMouseButtons();
+        if (released) state &= ~kLButton;
+        trackedDrag->move(&context, where, state);
+        // The move's host callback may have closed the editor, and ended the drag with it.
+        if (trackedDrag && (!(state & kLButton) || !open)) endTrackedDrag();
+    }
+    if (dc) platform::releaseWindowDC(target, dc);
+    release();
+}
+
+void Frame::endTrackedDrag() {
+    TrackedDrag* ending = trackedDrag;
+    trackedDrag = nullptr;
+    if (ending) ending->end();  // may destroy this frame
+}
+
+void Frame::markClosed() {
+    open = false;
+    endTrackedDrag();
 }
 
 // ---- Drawing ---------------------------------------------------------------------------------

@@ -14,6 +14,7 @@ class Bitmap;
 class DrawContext;
 class DropTarget;
 class FrameOwner;
+class TrackedDrag;
 
 class Frame : public View, public DropReceiver {
 public:
@@ -75,8 +76,14 @@ public:
     // the mouse then ends its drag.
     bool isOpen() const { return open; }
     // Called by the editor when it lets go of the frame; the frame may live on only until a
-    // drag in progress has ended.
-    void markClosed() { open = false; }
+    // drag in progress has ended (a drag fed by messages ends here).
+    void markClosed();
+    // True where drags are fed by the window's pointer messages across the host's idle calls
+    // (X11); elsewhere a control polls the mouse inside the button-down message (Windows).
+    bool dragsFollowMessages() const;
+    // The drag that the window's pointer moves and left-button release go to until it ends;
+    // the control holds its own references meanwhile. Clicks wait until it has ended.
+    void trackDrag(TrackedDrag* drag);
     bool isDropEnabled() const { return dropEnabled; }
     bool isFirstDrawPending() const { return firstDrawPending; }
     void setDropEnabled(bool enable);
@@ -100,6 +107,8 @@ private:
     void unregisterWindowClass();
     void paint(platform::WindowHandle window);
     void click(platform::WindowHandle window, intptr_t lParam);
+    void followDrag(platform::WindowHandle window, intptr_t lParam, bool released);
+    void endTrackedDrag();
 
     FrameOwner* owner;
     platform::WindowHandle parentWindow;
@@ -114,4 +123,5 @@ private:
     platform::WindowHandle window;
     platform::HModule blitLibrary;
     DropTarget* dropTarget;  // the registered target, not owned (OLE holds its reference)
+    TrackedDrag* trackedDrag = nullptr;
 };

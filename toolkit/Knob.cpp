@@ -184,81 +184,100 @@ void Knob::mouse(DrawContext* context, const Point& clicked) {
         return;
     }
 
-    const int32_t knobMode = parentFrame ? parentFrame->getKnobMode() : 0;
-    const bool alt = (state & kAlt) != 0;
-    const bool linear = knobMode == kLinearKnobMode ? !alt : alt;
-
+    drag.begin(clicked, state);
+    Frame* frame = parentFrame;
+    if (frame && frame->dragsFollowMessages()) {
+        frame->trackDrag(&drag);  // moved and ended by the window's messages from here on
+        return;
+    }
     Point where = clicked;
-    const Point first = where;
-    float range = kDragPixels;
-    float step = 0.0f;
-    float startValue = value;
-    float previous = 0.0f;
-    float jumpLimit = 0.0f;
-    auto linearStep = [&](ButtonState buttons) {
-        range = (buttons & kShift) ? fineFactor * kDragPixels : static_cast<float>(kDragPixels);
-        step = (vmax - vmin) / range;
-    };
+    do {
+        state = context->getMouseButtons();
+        if (drag.move(context, where, state) && drag.closed()) break;
+        context->getMouseLocation(where);
+        runEditorIdle();
+    } while ((state & kLButton) && !drag.closed());
+    drag.end();  // may destroy this knob
+}
+
+void Knob::Drag::linearStep(ButtonState buttons) {
+    range = (buttons & kShift) ? knob.fineFactor * kDragPixels : static_cast<float>(kDragPixels);
+    step = (knob.vmax - knob.vmin) / range;
+}
+
+void Knob::Drag::begin(const Point& clicked, ButtonState state) {
+    const int32_t knobMode = knob.parentFrame ? knob.parentFrame->getKnobMode() : 0;
+    const bool alt = (state & kAlt) != 0;
+    linear = knobMode == kLinearKnobMode ? !alt : alt;
+
+    first = clicked;
+    range = kDragPixels;
+    step = 0.0f;
+    startValue = knob.value;
+    previous = 0.0f;
+    jumpLimit = 0.0f;
     if (linear) {
         linearStep(state);
     } else {
-        previous = pointToValue(where - size.topLeft());
-        jumpLimit = (vmax - vmin) * 0.5f;
+        previous = knob.pointToValue(clicked - knob.size.topLeft());
+        jumpLimit = (knob.vmax - knob.vmin) * 0.5f;
     }
 
     // The host may close the editor from its idle or automation callback while we track the
     // mouse: this knob and its frame stay alive until the drag has ended (the frame is then
     // closed, and the drag ends at once), so that the host still gets its endEdit.
-    Frame* frame = parentFrame;
-    const int32_t editTag = tag;
-    retain();
+    frame = knob.parentFrame;
+    editTag = knob.tag;
+    knob.retain();
     if (frame) {
         frame->retain();
         frame->beginEdit(editTag);
-        frame->setFocusView(this);
+        frame->setFocusView(&knob);
     }
-    auto closed = [frame] { return frame && !frame->isOpen(); };
+    last = Point(-1, -1);
+    lastState = state;
+}
 
-    Point last(-1, -1);
-    ButtonState lastState = state;
-    do {
-        state = context->getMouseButtons();
-        if (where != last) {
-            last = where;
-            if (linear) {
-                const int32_t d = (where.x - first.x) + (first.y - where.y);
-                if (state != lastState) {
-                    // Shift changed: new sensitivity from here on, the value does not jump.
-                    const float oldStep = step;
-                    linearStep(state);
-                    startValue += (oldStep - step) * d;
-                    lastState = state;
-                }
-                value = startValue + d * step;
-                clampValue();
-            } else {
-                const float v = pointToValue(where - size.topLeft());
-                value = v;
-                // Crossing the gap pins the value at the end it came from.
-                if (previous - v > jumpLimit)
-                    value = vmax;
-                else if (v - previous > jumpLimit)
-                    value = vmin;
-                else
-                    previous = v;
-            }
-            notifyIfDirty(context);
-            if (closed()) break;
+bool Knob::Drag::closed() const { return frame && !frame->isOpen(); }
+
+bool Knob::Drag::move(DrawContext* context, const Point& where, ButtonState state) {
+    if (where == last) return false;
+    last = where;
+    if (linear) {
+        const int32_t d = (where.x - first.x) + (first.y - where.y);
+        if (state != lastState) {
+            // Shift changed: new sensitivity from here on, the value does not jump.
+            const float oldStep = step;
+            linearStep(state);
+            startValue += (oldStep - step) * d;
+            lastState = state;
         }
-        context->getMouseLocation(where);
-        runEditorIdle();
-    } while ((state & kLButton) && !closed());
-
-    if (frame) {
-        frame->endEdit(editTag);
-        frame->release();  // may destroy the frame, and with it our frame's reference to us
+        knob.value = startValue + d * step;
+        knob.clampValue();
+    } else {
+        const float v = knob.pointToValue(where - knob.size.topLeft());
+        knob.value = v;
+        // Crossing the gap pins the value at the end it came from.
+        if (previous - v > jumpLimit)
+            knob.value = knob.vmax;
+        else if (v - previous > jumpLimit)
+            knob.value = knob.vmin;
+        else
+            previous = v;
     }
-    release();  // last: may destroy this knob
+    knob.notifyIfDirty(context);
+    return true;
+}
+
+void Knob::Drag::end() {
+    Frame* ending = frame;
+    frame = nullptr;
+    Knob& self = knob;
+    if (ending) {
+        ending->endEdit(editTag);
+        ending->release();  // may destroy the frame, and with it our frame's reference to us
+    }
+    self.release();  // last: may destroy this knob, and this drag with it
 }
 
 bool Knob::onWheel(DrawContext* context, const Point&, float distance) {

@@ -8,6 +8,9 @@
 
 #include "graphics/Color.h"
 #include "toolkit/Control.h"
+#include "toolkit/TrackedDrag.h"
+
+class Frame;
 
 class Knob : public Control {
 public:
@@ -17,8 +20,10 @@ public:
     ~Knob() override;
 
     void draw(DrawContext* context) override;
-    // Left-button press on the knob (UI thread): reset gesture or a drag that polls the mouse
-    // until the button is released, pumping the editor's idle work meanwhile.
+    // Left-button press on the knob (UI thread): reset gesture or a drag. Where the frame feeds
+    // drags with the window's pointer messages (X11) the drag goes on after this returns;
+    // elsewhere it polls the mouse until the button is released, pumping the editor's idle
+    // work meanwhile.
     void mouse(DrawContext* context, const Point& where) override;
     // effEditKeyDown through the frame (UI thread): the arrow keys step the value.
     int32_t onKeyDown(KeyCode& key) override;
@@ -60,4 +65,32 @@ protected:
     float intercept;
     float radius;
     float fineFactor;
+
+private:
+    // One drag: begun by the press, moved by the pointer, ended by the release (or by the
+    // editor's close). It holds a reference on the knob and on its frame while it lasts.
+    class Drag : public TrackedDrag {
+    public:
+        explicit Drag(Knob& knob) : knob(knob) {}
+        void begin(const Point& clicked, ButtonState state);
+        bool move(DrawContext* context, const Point& where, ButtonState state) override;
+        void end() override;
+        bool closed() const;
+
+    private:
+        void linearStep(ButtonState buttons);
+        Knob& knob;
+        Frame* frame = nullptr;
+        int32_t editTag = 0;
+        bool linear = false;
+        Point first;
+        Point last;
+        ButtonState lastState = 0;
+        float range = 0.0f;
+        float step = 0.0f;
+        float startValue = 0.0f;
+        float previous = 0.0f;
+        float jumpLimit = 0.0f;
+    };
+    Drag drag{*this};
 };

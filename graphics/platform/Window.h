@@ -33,6 +33,10 @@ enum WindowMessage : uint32_t {
     // Answers 1 when a view holds the key focus (a control clicked before): only then is a key
     // offered to the panel at all, the others belong to the host.
     kMessageKeyFocus = 0x8003,
+    // The pointer's moves over the window and the left button's release, where a drag follows
+    // them (dragsFollowMessages); lParam: the point as for a button, x and y signed 16-bit.
+    kMessageMouseMove = 0x8004,
+    kMessageLeftButtonUp = 0x8005,
 };
 
 // A rectangle as the window calls report it (left, top, right, bottom).
@@ -84,6 +88,11 @@ bool dispatchOnePaintMessage();
 // control tracking a drag) only painting is done. A no-op on Windows, where the host's message
 // loop delivers the messages, and in the test double.
 void dispatchWindowEvents(WindowHandle window);
+
+// True where a control's drag follows the window's kMessageMouseMove and kMessageLeftButtonUp
+// across the host's idle calls (X11), so that the host's thread is never held; false where the
+// control polls the mouse in a loop inside the button-down message (Windows, the test double).
+bool dragsFollowMessages(WindowHandle window);
 
 // GetTickCount and Sleep.
 uint32_t getTickCount();

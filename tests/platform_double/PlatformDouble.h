@@ -36,6 +36,10 @@ void setPlatformId(uint32_t platformId);
 int loadedLibraryCount();  // LoadLibraryA calls not yet matched by FreeLibrary
 
 // ---- Windows ---------------------------------------------------------------------------------
+// Whether drags follow the window's pointer messages (as on X11) instead of polling the mouse
+// inside the button-down message (as on Windows, the default); answers the previous setting.
+bool setDragsFollowMessages(bool follow);
+bool dragsFollowMessagesFlag();
 // A top-level window of the host at screen position (x, y); it has no window procedure.
 WindowHandle createHostWindow(int32_t x, int32_t y, int32_t width, int32_t height);
 // DestroyWindow as the host does it: WM_DESTROY reaches the window's children too.

@@ -245,6 +245,8 @@ bool dispatchOnePaintMessage() {
 
 void dispatchWindowEvents(WindowHandle) {}
 
+bool dragsFollowMessages(WindowHandle) { return testdouble::dragsFollowMessagesFlag(); }
+
 uint32_t getTickCount() { return state().ticks; }
 
 void sleepMilliseconds(uint32_t milliseconds) {
@@ -277,6 +279,18 @@ void revokeDragDrop(WindowHandle window) {
 // ---- Stand-in controls -----------------------------------------------------------------------
 
 namespace testdouble {
+
+namespace {
+bool dragsFollow = false;
+}
+
+bool setDragsFollowMessages(bool follow) {
+    const bool previous = dragsFollow;
+    dragsFollow = follow;
+    return previous;
+}
+
+bool dragsFollowMessagesFlag() { return dragsFollow; }
 
 WindowHandle createHostWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
     WindowRecord* w = newWindow();

@@ -106,6 +106,10 @@ bool dispatchOnePaintMessage() {
 
 void dispatchWindowEvents(WindowHandle) {}
 
+// The modal drag loop of the button-down message stays: Windows keeps pumping the host's
+// messages inside it.
+bool dragsFollowMessages(WindowHandle) { return false; }
+
 uint32_t getTickCount() { return GetTickCount(); }
 
 void sleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }

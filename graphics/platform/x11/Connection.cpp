@@ -26,7 +26,8 @@ void pause(uint32_t milliseconds) {
 // The parent's geometry and attributes in one round trip; false (errors freed) when it is no
 // window, or not yet one.
 bool askParent(const XcbCalls& x, xcb_connection_t* c, xcb_window_t parent,
-               xcb_get_geometry_reply_t** geometry, xcb_get_window_attributes_reply_t** attributes) {
+               xcb_get_geometry_reply_t** geometry,
+               xcb_get_window_attributes_reply_t** attributes) {
     const xcb_get_geometry_cookie_t g = x.xcb_get_geometry(c, parent);
     const xcb_get_window_attributes_cookie_t a = x.xcb_get_window_attributes(c, parent);
     xcb_generic_error_t* error = nullptr;
@@ -50,8 +51,7 @@ const xcb_screen_t* screenWithRoot(const XcbCalls& x, xcb_connection_t* c, xcb_w
     return nullptr;
 }
 
-const xcb_visualtype_t* visualOn(const XcbCalls& x, const xcb_screen_t* screen,
-                                 xcb_visualid_t id) {
+const xcb_visualtype_t* visualOn(const XcbCalls& x, const xcb_screen_t* screen, xcb_visualid_t id) {
     for (xcb_depth_iterator_t d = x.xcb_screen_allowed_depths_iterator(screen); d.rem;
          x.xcb_depth_next(&d))
         for (xcb_visualtype_iterator_t v = x.xcb_depth_visuals_iterator(d.data); v.rem;

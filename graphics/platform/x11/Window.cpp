@@ -55,8 +55,7 @@ Channel channelOf(uint32_t mask) {
 
 uint32_t place(uint32_t component, const Channel& c) {
     if (c.bits <= 0) return 0;
-    const uint32_t value =
-        c.bits >= 8 ? (component << (c.bits - 8)) : (component >> (8 - c.bits));
+    const uint32_t value = c.bits >= 8 ? (component << (c.bits - 8)) : (component >> (8 - c.bits));
     return value << c.shift;
 }
 
@@ -201,11 +200,23 @@ void handle(WindowRecord* w, const xcb_generic_event_t* e) {
             if (key.event == w->id) handleKey(w, key);
             break;
         }
+        case XCB_MOTION_NOTIFY: {
+            const auto& motion = *reinterpret_cast<const xcb_motion_notify_event_t*>(e);
+            if (motion.event == w->id)
+                deliver(w, kMessageMouseMove, 0, pointParam(motion.event_x, motion.event_y));
+            break;
+        }
+        case XCB_BUTTON_RELEASE: {
+            const auto& release = *reinterpret_cast<const xcb_button_release_event_t*>(e);
+            if (release.event == w->id && release.detail == 1)
+                deliver(w, kMessageLeftButtonUp, 0, pointParam(release.event_x, release.event_y));
+            break;
+        }
         case XCB_DESTROY_NOTIFY:
             if (reinterpret_cast<const xcb_destroy_notify_event_t*>(e)->window == w->id)
                 serverDestroyed(w);
             break;
-        default: break;  // button releases, motion, mapping: the controls poll what they need
+        default: break;  // other buttons' releases, crossing, mapping
     }
 }
 
@@ -270,9 +281,8 @@ void forgetIfDone(WindowRecord* w) {
 }
 
 // The panel's window inside the parent, mapped and checked; 0 when the server refused it.
-xcb_window_t makeWindow(const XcbCalls& x, xcb_connection_t* c, xcb_window_t parent,
-                        int width, int height, xcb_visualid_t visual, xcb_colormap_t colormap,
-                        uint8_t depth) {
+xcb_window_t makeWindow(const XcbCalls& x, xcb_connection_t* c, xcb_window_t parent, int width,
+                        int height, xcb_visualid_t visual, xcb_colormap_t colormap, uint8_t depth) {
     const xcb_window_t id = x.xcb_generate_id(c);
     const uint32_t events = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS |
                             XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
@@ -282,11 +292,11 @@ xcb_window_t makeWindow(const XcbCalls& x, xcb_connection_t* c, xcb_window_t par
     // no border colour, the events, the parent's colour map.
     const uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, events, colormap};
     xcb_generic_error_t* error = x.xcb_request_check(
-        c, x.xcb_create_window_checked(c, depth, id, parent, 0, 0, uint16_t(width),
-                                       uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
-                                       XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL |
-                                           XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
-                                       values));
+        c, x.xcb_create_window_checked(
+               c, depth, id, parent, 0, 0, uint16_t(width), uint16_t(height), 0,
+               XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+               XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
+               values));
     if (error) {
         std::free(error);
         return 0;
@@ -351,8 +361,7 @@ WindowHandle createChildWindow(const char* className, int32_t width, int32_t hei
     const uintptr_t parentValue = reinterpret_cast<uintptr_t>(parent);
     // X window ids are 29-bit numbers; anything else is no window of the host's.
     if (!className || !x11::classes().count(className) || !parentValue ||
-        parentValue > 0x1FFFFFFFu || width <= 0 || height <= 0 || width > 0x7FFF ||
-        height > 0x7FFF)
+        parentValue > 0x1FFFFFFFu || width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF)
         return nullptr;
     const xcb_window_t parentId = static_cast<xcb_window_t>(parentValue);
     const x11::XcbCalls* calls = x11::xcb();
@@ -535,6 +544,10 @@ void dispatchWindowEvents(WindowHandle window) {
     w->dispatchDepth--;
     x11::forgetIfDone(w);
 }
+
+// A drag follows the window's motion and release events across idle calls: the host's thread
+// is never held inside a button press.
+bool dragsFollowMessages(WindowHandle window) { return x11::liveRecord(window) != nullptr; }
 
 uint32_t getTickCount() {
     timespec now{};
