@@ -27,7 +27,7 @@ TEST(KeySymbols, ShiftAndCapsLockPickTheSymbolAsTheServerMapsIt) {
     EXPECT_EQ(keySymbolOf(map, 10, kLock), uint32_t(XK_A));
     EXPECT_EQ(keySymbolOf(map, 10, kShift | kLock), uint32_t(XK_a));
     EXPECT_EQ(keySymbolOf(map, 11, kShift), uint32_t(XK_exclam));
-    EXPECT_EQ(keySymbolOf(map, 11, kLock), uint32_t(XK_1));  // Caps Lock leaves digits alone
+    EXPECT_EQ(keySymbolOf(map, 11, kLock), uint32_t(XK_1));    // Caps Lock leaves digits alone
     EXPECT_EQ(keySymbolOf(map, 12, kShift), uint32_t(XK_Up));  // no second symbol: the first
     EXPECT_EQ(keySymbolOf(map, 13, kShift), uint32_t(XK_B));   // a letter without its capital
 }

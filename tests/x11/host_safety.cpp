@@ -11,6 +11,8 @@
 //                                           creation of its window
 //   x11_host_safety <plug-in> second-screen a parent on the second screen, dragged there
 //   x11_host_safety <plug-in> null-parent   effEditOpen with a null parent
+//   x11_host_safety <plug-in> drag          knob drags (plain, Shift, Alt, closed midway)
+//                                           while the host does its own work between idles
 //
 // Each prints what it saw and ends with the verdict as its exit status (77: cannot run here).
 
@@ -19,6 +21,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -34,8 +37,8 @@ namespace {
 
 const int kPanelWidth = 368;
 const int kPanelHeight = 412;
-const int kKnob = 7;                     // the knob at (88, 64) of the panel, 32 x 32
-const int kKnobX = 104, kKnobY = 80;     // its centre
+const int kKnob = 7;                  // the knob at (88, 64) of the panel, 32 x 32
+const int kKnobX = 104, kKnobY = 80;  // its centre
 
 CheckCounter check;
 Display* display = nullptr;
@@ -102,7 +105,7 @@ struct Plugin {
     return createX11HostWindow(display, screen, x, y, width, height, events);
 }
 
-std::vector< ::Window> childrenOf(::Window parent) { return x11ChildrenOf(display, parent); }
+std::vector<::Window> childrenOf(::Window parent) { return x11ChildrenOf(display, parent); }
 
 // Keys the host's window received, as the host's own loop reads them.
 struct KeysSeen {
@@ -223,9 +226,10 @@ int caseErrors(Plugin& p) {
     XErrorHandler current = XSetErrorHandler(&unusedHandler);
     XSetErrorHandler(current);
 
-    std::printf("errors: %d cycles, %d refused opens; the other thread trapped %ld times, %ld of "
-                "its own errors in its trap; %ld errors in the wrong handler\n",
-                kCycles, refused, trapped.load(), trapOwn.load(), misrouted.load());
+    std::printf(
+        "errors: %d cycles, %d refused opens; the other thread trapped %ld times, %ld of "
+        "its own errors in its trap; %ld errors in the wrong handler\n",
+        kCycles, refused, trapped.load(), trapOwn.load(), misrouted.load());
     check.expectEq(refused, 0, "every open of a live parent succeeds");
     check.expect(trapped.load() > 0, "the other thread trapped errors", trapped.load(), 1);
     check.expectEq(trapOwn.load(), trapped.load(), "the other thread's errors reach its trap");
@@ -242,7 +246,7 @@ int caseKilled(Plugin& p) {
     const ::Window parent = hostWindow(0, 40, 40, kPanelWidth, kPanelHeight, 0);
     check.expectEq(p.open(parent), 1, "the editor opens");
     pump(p, parent, 200);
-    const std::vector< ::Window> panel = childrenOf(parent);
+    const std::vector<::Window> panel = childrenOf(parent);
     check.expectEq(long(panel.size()), 1, "the panel is a child of the host's window");
     if (panel.size() != 1) return 0;
     XKillClient(display, panel[0]);
@@ -310,9 +314,10 @@ int caseKeys(Plugin& p) {
     pump(p, host, 50, &across);
     key(XK_z, false);
     pump(p, host, 100, &across);
-    std::printf("key pressed beside the panel, released over it: %d press, %d release at the "
-                "host\n",
-                across.presses, across.releases);
+    std::printf(
+        "key pressed beside the panel, released over it: %d press, %d release at the "
+        "host\n",
+        across.presses, across.releases);
     check.expectEq(count(across.released, XK_z), 1, "the release of a key pressed beside arrives");
 
     // A click on the knob gives it the focus: now it takes the arrows, but not the space bar,
@@ -337,10 +342,11 @@ int caseKeys(Plugin& p) {
         pump(p, host, 30, &focused);
     }
     pump(p, host, 100, &focused);
-    std::printf("keys over the clicked knob: the knob moved %.3f; the host got %d Up and %d "
-                "space presses, %d releases\n",
-                p.get(kKnob) - clicked, count(focused.pressed, XK_Up),
-                count(focused.pressed, XK_space), focused.releases);
+    std::printf(
+        "keys over the clicked knob: the knob moved %.3f; the host got %d Up and %d "
+        "space presses, %d releases\n",
+        p.get(kKnob) - clicked, count(focused.pressed, XK_Up), count(focused.pressed, XK_space),
+        focused.releases);
     check.expect(p.get(kKnob) > clicked, "the clicked knob takes the Up key");
     check.expectEq(count(focused.pressed, XK_Up), 0, "the key the knob took stays with the panel");
     check.expectEq(count(focused.pressed, XK_space), 1, "the space bar still reaches the host");
@@ -356,10 +362,9 @@ int caseEarly(Plugin& p) {
     // host's other thread flushes its connection 150 ms later.
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
-    const ::Window parent = XCreateWindow(display, DefaultRootWindow(display), 40, 40,
-                                          kPanelWidth, kPanelHeight, 0, CopyFromParent,
-                                          InputOutput, CopyFromParent, CWOverrideRedirect,
-                                          &attributes);
+    const ::Window parent =
+        XCreateWindow(display, DefaultRootWindow(display), 40, 40, kPanelWidth, kPanelHeight, 0,
+                      CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
     XMapWindow(display, parent);
     std::thread flusher([] {
         sleepMs(150);
@@ -376,8 +381,8 @@ int caseEarly(Plugin& p) {
     p.send(effEditClose);
 
     // A window that never comes: refused, in bounded time.
-    const ::Window gone = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10,
-                                              0, 0, 0);
+    const ::Window gone =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
     XDestroyWindow(display, gone);
     XSync(display, False);
     start = std::chrono::steady_clock::now();
@@ -435,6 +440,148 @@ int caseSecondScreen(Plugin& p) {
     return 0;
 }
 
+// ---- drag ------------------------------------------------------------------------------------
+
+// Where the host's thread is held inside a press, the host can neither move the pointer nor
+// let go: another connection lets go after 2 s unless cancelled, so that such a run ends (as a
+// failure) instead of hanging.
+class ReleaseIfHeld {
+public:
+    ReleaseIfHeld()
+        : helper([this] {
+              for (int waited = 0; waited < 2000 && !cancelled.load(); waited += 10) sleepMs(10);
+              if (cancelled.load()) return;
+              Display* d = XOpenDisplay(nullptr);
+              if (!d) return;
+              XTestFakeButtonEvent(d, 1, False, 0);
+              XSync(d, False);
+              XCloseDisplay(d);
+          }) {}
+    ~ReleaseIfHeld() { cancel(); }
+    void cancel() {
+        cancelled = true;
+        if (helper.joinable()) helper.join();
+    }
+
+private:
+    std::atomic<bool> cancelled{false};
+    std::thread helper;
+};
+
+// A drag of knob 7 by `pixels` upwards with `modifier` held (0: none), the host doing its own
+// work between idle calls: it moves the pointer itself, one step per idle. Answers how far the
+// knob moved; `longestIdle` gets the longest effEditIdle call in milliseconds.
+float dragKnob(Plugin& p, ::Window parent, int pixels, KeySym modifier, long long* longestIdle) {
+    const int x = 40 + kKnobX, y = 40 + kKnobY;
+    pointerTo(0, x, y);
+    pump(p, parent, 50);
+    const float before = p.get(kKnob);
+    if (modifier) key(modifier, true);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    XSync(display, False);
+    ReleaseIfHeld rescue;
+    const int steps = 10;
+    for (int step = 0; step <= steps; step++) {
+        if (step > 0) pointerTo(0, x, y - pixels * step / steps);
+        const auto start = std::chrono::steady_clock::now();
+        p.send(effEditIdle);
+        *longestIdle = std::max(*longestIdle, millisecondsSince(start));
+        sleepMs(20);
+    }
+    rescue.cancel();
+    XTestFakeButtonEvent(display, 1, False, 0);
+    XSync(display, False);
+    if (modifier) key(modifier, false);
+    pump(p, parent, 100);
+    return p.get(kKnob) - before;
+}
+
+int caseDrag(Plugin& p) {
+    if (!hasXTest()) {
+        std::printf("drag: no XTest on this display\n");
+        return 77;
+    }
+    const ::Window parent = hostWindow(0, 40, 40, kPanelWidth, kPanelHeight, 0);
+    check.expectEq(p.open(parent), 1, "the editor opens");
+    pump(p, parent, 200);
+
+    long long longest = 0;
+    const float plain = dragKnob(p, parent, 100, 0, &longest);
+    std::printf(
+        "drag: 100 pixels up moved the knob %.3f; the longest idle call took %lld ms; "
+        "begin %d, end %d\n",
+        plain, longest, beginEdits.load(), endEdits.load());
+    check.expect(longest < 1000, "no idle call holds the host during the drag", longest, 1000);
+    // A linear drag spans the range over 200 pixels.
+    check.expect(plain > 0.45f && plain < 0.55f, "the drag followed the pointer",
+                 long(plain * 1000), 500);
+    check.expect(beginEdits.load() == 1 && endEdits.load() == 1, "one edit, begun and ended");
+
+    p.set(kKnob, 0.25f);
+    pump(p, parent, 50);
+    longest = 0;
+    const float fine = dragKnob(p, parent, 100, XK_Shift_L, &longest);
+    std::printf("drag with Shift: moved %.4f\n", fine);
+    check.expect(fine > 0.0f && fine < 0.02f, "Shift drags finely", long(fine * 10000), 50);
+
+    // Alt: the other drag mode, which follows the pointer's angle around the knob's centre:
+    // straight above it is the middle of the range.
+    p.set(kKnob, 0.1f);
+    pump(p, parent, 50);
+    longest = 0;
+    dragKnob(p, parent, 100, XK_Alt_L, &longest);
+    std::printf("drag with Alt to straight above the knob: value %.3f\n", p.get(kKnob));
+    check.expect(p.get(kKnob) > 0.48f && p.get(kKnob) < 0.52f, "Alt drags by the angle",
+                 long(p.get(kKnob) * 1000), 500);
+    check.expect(beginEdits.load() == 3 && endEdits.load() == 3, "every drag's edit ended");
+
+    // The editor closed by the host in the middle of a drag: the edit ends at once.
+    pointerTo(0, 40 + kKnobX, 40 + kKnobY);
+    pump(p, parent, 50);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    XSync(display, False);
+    ReleaseIfHeld rescue;
+    pump(p, parent, 50);
+    pointerTo(0, 40 + kKnobX, 40 + kKnobY - 20);
+    pump(p, parent, 50);
+    const int endsBefore = endEdits.load();
+    p.send(effEditClose);
+    check.expectEq(endEdits.load(), endsBefore + 1, "closing during a drag ends the edit");
+    rescue.cancel();
+    XTestFakeButtonEvent(display, 1, False, 0);
+    XSync(display, False);
+    pump(p, parent, 50);
+    check.expect(childrenOf(parent).empty(), "the closed editor left no window");
+    check.expectEq(p.open(parent), 1, "the editor opens again");
+    pump(p, parent, 100);
+
+    // The host destroys its window in the middle of a drag: no pointer event comes any more,
+    // and the edit ends with the window.
+    pointerTo(0, 40 + kKnobX, 40 + kKnobY);
+    pump(p, parent, 50);
+    const int begunBefore = beginEdits.load();
+    XTestFakeButtonEvent(display, 1, True, 0);
+    XSync(display, False);
+    {
+        ReleaseIfHeld held;
+        pump(p, parent, 50);
+        pointerTo(0, 40 + kKnobX, 40 + kKnobY - 30);
+        pump(p, parent, 50);
+        check.expectEq(beginEdits.load(), begunBefore + 1, "the drag began");
+        XDestroyWindow(display, parent);
+        XSync(display, False);
+        pump(p, 0, 100);
+        check.expectEq(beginEdits.load(), endEdits.load(),
+                       "a drag ends when the host destroys its window");
+        held.cancel();
+    }
+    XTestFakeButtonEvent(display, 1, False, 0);
+    XSync(display, False);
+    p.send(effEditClose);
+    check.expectEq(beginEdits.load(), endEdits.load(), "every begin of edit has its end");
+    return 0;
+}
+
 // ---- null-parent -----------------------------------------------------------------------------
 
 int caseNullParent(Plugin& p) {
@@ -456,7 +603,7 @@ int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr,
                      "usage: x11_host_safety <plug-in> "
-                     "errors|killed|keys|early|second-screen|null-parent\n");
+                     "errors|killed|keys|early|second-screen|null-parent|drag\n");
         return 2;
     }
     XInitThreads();  // the cases use the host's connection from a second thread
@@ -478,6 +625,7 @@ int main(int argc, char** argv) {
     if (which == "early") status = caseEarly(plugin);
     if (which == "second-screen") status = caseSecondScreen(plugin);
     if (which == "null-parent") status = caseNullParent(plugin);
+    if (which == "drag") status = caseDrag(plugin);
     if (status != 0) return status;
     return check.finish(("x11_host_safety " + which).c_str());
 }

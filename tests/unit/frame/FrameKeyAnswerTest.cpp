@@ -47,9 +47,9 @@ TEST_F(FrameKeys, TheFocusQueryFollowsTheFocusViewAndAKeyAnswersWhetherItWasUsed
     frame->setFocusView(view);
     EXPECT_EQ(send(kMessageKeyFocus), 1);
 
-    EXPECT_EQ(send(kMessageKey, 12), 1);        // Up: used
-    EXPECT_EQ(send(kMessageKey, 7, ' '), 0);    // Space: nobody takes it, the host's
-    EXPECT_EQ(send(kMessageKey, 0, 'a'), 0);    // a character: the host's
+    EXPECT_EQ(send(kMessageKey, 12), 1);      // Up: used
+    EXPECT_EQ(send(kMessageKey, 7, ' '), 0);  // Space: nobody takes it, the host's
+    EXPECT_EQ(send(kMessageKey, 0, 'a'), 0);  // a character: the host's
 
     frame->setFocusView(nullptr);
     EXPECT_EQ(send(kMessageKeyFocus), 0);
