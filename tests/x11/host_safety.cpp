@@ -496,6 +496,17 @@ float dragKnob(Plugin& p, ::Window parent, int pixels, KeySym modifier, long lon
     return p.get(kKnob) - before;
 }
 
+// Presses on knob 7 and moves `pixels` up with the button held, idling the editor meanwhile.
+void pressOnKnobAndMoveUp(Plugin& p, ::Window parent, int pixels) {
+    pointerTo(0, 40 + kKnobX, 40 + kKnobY);
+    pump(p, parent, 50);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    XSync(display, False);
+    pump(p, parent, 50);
+    pointerTo(0, 40 + kKnobX, 40 + kKnobY - pixels);
+    pump(p, parent, 50);
+}
+
 int caseDrag(Plugin& p) {
     if (!hasXTest()) {
         std::printf("drag: no XTest on this display\n");
@@ -536,14 +547,8 @@ int caseDrag(Plugin& p) {
     check.expect(beginEdits.load() == 3 && endEdits.load() == 3, "every drag's edit ended");
 
     // The editor closed by the host in the middle of a drag: the edit ends at once.
-    pointerTo(0, 40 + kKnobX, 40 + kKnobY);
-    pump(p, parent, 50);
-    XTestFakeButtonEvent(display, 1, True, 0);
-    XSync(display, False);
     ReleaseIfHeld rescue;
-    pump(p, parent, 50);
-    pointerTo(0, 40 + kKnobX, 40 + kKnobY - 20);
-    pump(p, parent, 50);
+    pressOnKnobAndMoveUp(p, parent, 20);
     const int endsBefore = endEdits.load();
     p.send(effEditClose);
     check.expectEq(endEdits.load(), endsBefore + 1, "closing during a drag ends the edit");
@@ -557,16 +562,10 @@ int caseDrag(Plugin& p) {
 
     // The host destroys its window in the middle of a drag: no pointer event comes any more,
     // and the edit ends with the window.
-    pointerTo(0, 40 + kKnobX, 40 + kKnobY);
-    pump(p, parent, 50);
     const int begunBefore = beginEdits.load();
-    XTestFakeButtonEvent(display, 1, True, 0);
-    XSync(display, False);
     {
         ReleaseIfHeld held;
-        pump(p, parent, 50);
-        pointerTo(0, 40 + kKnobX, 40 + kKnobY - 30);
-        pump(p, parent, 50);
+        pressOnKnobAndMoveUp(p, parent, 30);
         check.expectEq(beginEdits.load(), begunBefore + 1, "the drag began");
         XDestroyWindow(display, parent);
         XSync(display, False);
