@@ -18,11 +18,12 @@ cd "$source_dir" || exit 1
 rules=(
   "vocoder: vocoder"
   "parameters: parameters vocoder"
+  "core: core parameters vocoder"
   "host: host"
   "graphics: graphics resources"
   "toolkit: toolkit graphics"
   "editor: editor toolkit graphics host parameters"
-  "plugin: plugin editor toolkit graphics host parameters vocoder"
+  "plugin: plugin core editor toolkit graphics host parameters vocoder"
 )
 
 status=0
@@ -54,7 +55,7 @@ while IFS= read -r -d '' file; do
       status=1
     fi
   done < "$file"
-done < <(find vocoder parameters host graphics toolkit editor plugin \
+done < <(find vocoder parameters core host graphics toolkit editor plugin \
            \( -name '*.h' -o -name '*.cpp' \) -print0 2>/dev/null | sort -z)
 
 [ $checked -gt 0 ] || { echo "FAIL: no source files found"; exit 1; }
