@@ -24,6 +24,7 @@ rules=(
   "toolkit: toolkit graphics"
   "editor: editor toolkit graphics host parameters"
   "plugin: plugin core editor toolkit graphics host parameters vocoder"
+  "lv2: lv2 core parameters vocoder"
 )
 
 status=0
@@ -55,7 +56,7 @@ while IFS= read -r -d '' file; do
       status=1
     fi
   done < "$file"
-done < <(find vocoder parameters core host graphics toolkit editor plugin \
+done < <(find vocoder parameters core host graphics toolkit editor plugin lv2 \
            \( -name '*.h' -o -name '*.cpp' \) -print0 2>/dev/null | sort -z)
 
 [ $checked -gt 0 ] || { echo "FAIL: no source files found"; exit 1; }
