@@ -65,16 +65,5 @@ float normalisedToPortValue(const ParameterInfo& info, float x) {
     const LinearUnit linear = linearUnit(info.text);
     if (linear.unit == PortUnit::toggle) return x >= 0.5f ? 1.0f : 0.0f;
     if (linear.unit == PortUnit::taps) return static_cast<float>(orderFromValue(x));
-    const float nearest =
-        static_cast<float>(linear.offset + linear.scale * static_cast<double>(x));
-    // The nearest float may come back one float away from x; one of its neighbours then
-    // comes back exactly.
-    float candidate = nearest;
-    for (int step = 0; step < 8; ++step) {
-        const float back = portValueToNormalised(info, candidate);
-        if (back == x) return candidate;
-        candidate = back < x ? std::nextafter(candidate, INFINITY)
-                             : std::nextafter(candidate, -INFINITY);
-    }
-    return nearest;
+    return static_cast<float>(linear.offset + linear.scale * static_cast<double>(x));
 }

@@ -24,8 +24,10 @@ struct PortRange {
 
 PortRange portRange(const ParameterInfo& info);
 
-// The port value of the normalised x (0..1): the float that portValueToNormalised turns back
-// into x exactly wherever one does, so that presets and defaults reach the engine unchanged.
+// The port value of the normalised x (0..1): the float nearest to the panel's value. It
+// brings the defaults and presets back bit for bit, so that they reach the engine unchanged;
+// elsewhere a float port value can be coarser than x (near -96 dB, for one), and the way back
+// is then within one step of the port value.
 float normalisedToPortValue(const ParameterInfo& info, float x);
 
 // The normalised value of a port value. A value outside the port's range is taken as its
