@@ -25,7 +25,7 @@
 namespace {
 
 const uint32_t kFirstControl = 10;
-const int32_t kFrames = 20000;
+const int32_t kFrames = 9000;  // above the largest block, so that it ends in a short one
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 
@@ -176,7 +176,7 @@ TEST(Lv2Torture, EveryRateFrom8To384KilohertzGivesBoundedAudio) {
 
 TEST(Lv2Torture, NonFiniteInputIsTakenAsSilenceThroughTheEntry) {
     Material bad, zeroed;
-    for (int32_t at : {0, 1000, 1001, 5000, 12345, kFrames - 1}) {
+    for (int32_t at : {0, 1000, 1001, 5000, 6789, kFrames - 1}) {
         bad.modulator[at] = at % 2 ? kNaN : kInf;
         zeroed.modulator[at] = 0.0f;
     }
