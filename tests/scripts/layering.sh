@@ -22,8 +22,8 @@ rules=(
   "host: host"
   "graphics: graphics resources"
   "toolkit: toolkit graphics"
-  "editor: editor toolkit graphics host parameters"
-  "plugin: plugin core editor toolkit graphics host parameters vocoder"
+  "editor: editor toolkit graphics resources parameters"
+  "plugin: plugin core editor toolkit graphics resources host parameters vocoder"
 )
 
 status=0
