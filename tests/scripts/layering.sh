@@ -20,6 +20,7 @@ rules=(
   "parameters: parameters vocoder"
   "core: core parameters vocoder"
   "host: host"
+  "hosting: hosting host"
   "graphics: graphics resources"
   "toolkit: toolkit graphics"
   "editor: editor toolkit graphics resources parameters"
@@ -55,7 +56,7 @@ while IFS= read -r -d '' file; do
       status=1
     fi
   done < "$file"
-done < <(find vocoder parameters core host graphics toolkit editor plugin \
+done < <(find vocoder parameters core host hosting graphics toolkit editor plugin \
            \( -name '*.h' -o -name '*.cpp' \) -print0 2>/dev/null | sort -z)
 
 [ $checked -gt 0 ] || { echo "FAIL: no source files found"; exit 1; }
