@@ -5,6 +5,7 @@
 
 #include "editor/VocoderEditor.h"
 #include "host/ModuleState.h"
+#include "plugin/VstEditor.h"
 
 VocoderEffect::VocoderEffect(audioMasterCallback hostCallback)
     : EffectExtended(hostCallback, kProgramCount, kParameterCount) {
@@ -16,7 +17,11 @@ VocoderEffect::VocoderEffect(audioMasterCallback hostCallback)
     setCanMono(true);
     setCanReplacing(true);
     // The editor registers itself (and effFlagsHasEditor); its window waits for effEditOpen.
-    if (!new (std::nothrow) VocoderEditor(this)) outOfMemory = 1;
+    VocoderEditor* panel = new (std::nothrow) VocoderEditor(this);
+    if (!panel || !new (std::nothrow) VstEditor(this, panel)) {
+        delete panel;
+        outOfMemory = 1;
+    }
 }
 
 // The core goes with the object; the base class deletes the editor.
@@ -122,3 +127,20 @@ bool VocoderEffect::getProductString(char* text) {
 int32_t VocoderEffect::canDo(char*) { return 0; }
 
 int32_t VocoderEffect::getTailSize() { return 0; }
+
+float VocoderEffect::parameterValue(int32_t index) { return getParameter(index); }
+
+void VocoderEffect::setParameterByUser(int32_t index, float value) {
+    setParameterAutomated(index, value);
+}
+
+void VocoderEffect::beginGesture(int32_t index) { beginEdit(index); }
+
+void VocoderEffect::endGesture(int32_t index) { endEdit(index); }
+
+void VocoderEffect::parameterText(int32_t index, char* text) {
+    const ParameterInfo* info = findParameter(index);
+    if (info && text) formatPanelText(info->text, getParameter(index), text);
+}
+
+void VocoderEffect::serviceHost() { hostIdle(); }

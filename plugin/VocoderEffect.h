@@ -4,9 +4,10 @@
 // It translates the host's calls into the format-neutral core's and tells the editor.
 
 #include "core/VocoderCore.h"
+#include "editor/EditorController.h"
 #include "host/EffectExtended.h"
 
-class VocoderEffect : public EffectExtended {
+class VocoderEffect : public EffectExtended, public EditorController {
 public:
     static const int32_t kProgramCount = VocoderCore::kProgramCount;
     static const int32_t kInputCount = VocoderCore::kInputCount;
@@ -54,6 +55,15 @@ public:
     bool getProductString(char* text) override;
     int32_t canDo(char* text) override;
     int32_t getTailSize() override;
+
+    // The panel's requests, answered in-process (UI thread): the value, the user's change as
+    // an automated parameter change, the edit brackets, the panel's text and the host's idle.
+    float parameterValue(int32_t index) override;
+    void setParameterByUser(int32_t index, float value) override;
+    void beginGesture(int32_t index) override;
+    void endGesture(int32_t index) override;
+    void parameterText(int32_t index, char* text) override;
+    void serviceHost() override;
 
     // Read access for tests.
     const VocoderEngine& getEngine() const { return core.engine(); }

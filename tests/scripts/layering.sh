@@ -20,10 +20,11 @@ rules=(
   "parameters: parameters vocoder"
   "core: core parameters vocoder"
   "host: host"
+  "hosting: hosting host"
   "graphics: graphics resources"
   "toolkit: toolkit graphics"
-  "editor: editor toolkit graphics host parameters"
-  "plugin: plugin core editor toolkit graphics host parameters vocoder"
+  "editor: editor toolkit graphics resources parameters"
+  "plugin: plugin core editor toolkit graphics resources host parameters vocoder"
   "lv2: lv2 core parameters vocoder"
 )
 
@@ -56,7 +57,7 @@ while IFS= read -r -d '' file; do
       status=1
     fi
   done < "$file"
-done < <(find vocoder parameters core host graphics toolkit editor plugin lv2 \
+done < <(find vocoder parameters core host hosting graphics toolkit editor plugin lv2 \
            \( -name '*.h' -o -name '*.cpp' \) -print0 2>/dev/null | sort -z)
 
 [ $checked -gt 0 ] || { echo "FAIL: no source files found"; exit 1; }

@@ -11,6 +11,7 @@
 #include "host/ModuleState.h"
 #include "plugin/EffectCreation.h"
 #include "plugin/VocoderEffect.h"
+#include "plugin/VstEditor.h"
 #include "unit/controls/ControlTestSupport.h"
 
 namespace {
@@ -20,6 +21,7 @@ namespace {
 long liveAllocations = 0;
 int nothrowCalls = 0;
 int refuseNothrowCall = 0;  // 0: refuse none
+size_t refuseNothrowSize = 0;  // 0: refuse none; else the first non-throwing one of this size
 size_t nothrowSizes[3] = {0, 0, 0};
 
 void* allocate(size_t size) {
@@ -32,6 +34,10 @@ void* allocateNothrow(size_t size) {
     ++nothrowCalls;
     if (nothrowCalls <= 3) nothrowSizes[nothrowCalls - 1] = size;
     if (nothrowCalls == refuseNothrowCall) return nullptr;
+    if (refuseNothrowSize != 0 && size == refuseNothrowSize) {
+        refuseNothrowSize = 0;
+        return nullptr;
+    }
     return allocate(size);
 }
 
@@ -102,6 +108,16 @@ TEST(EffectCreation, AFailedStepAnswersNullAndLeavesNothingAllocated) {
         EXPECT_EQ(record, nullptr) << "step " << step;
         EXPECT_EQ(after, before) << "step " << step << ": allocations left behind";
     }
+    // The last step, the editor's VST 2.x adapter around the panel.
+    outOfMemory = 0;
+    refuseNothrowSize = sizeof(VstEditor);
+    const long beforeAdapter = liveAllocations;
+    AEffect* withoutAdapter = createEffectRecord(&currentHost);
+    const long afterAdapter = liveAllocations;
+    EXPECT_EQ(refuseNothrowSize, 0u);
+    EXPECT_EQ(withoutAdapter, nullptr);
+    EXPECT_EQ(afterAdapter, beforeAdapter) << "adapter step: allocations left behind";
+
     // A refused editor or program table is remembered: later effects are refused too.
     AEffect* later = createEffectRecord(&currentHost);
     EXPECT_EQ(later, nullptr);

@@ -4,9 +4,11 @@
 
 #include <vector>
 
+#include "editor/EditorController.h"
 #include "editor/GuiEditorBase.h"
 #include "graphics/DrawContext.h"
 #include "host/EffectExtended.h"
+#include "plugin/VstEditor.h"
 #include "unit/toolkit/RecordingView.h"
 
 struct FrameHost {
@@ -25,15 +27,27 @@ struct FrameHost {
     }
 };
 
-class FrameTestEffect : public EffectExtended {
+// An effect that answers its editor in-process, as the vocoder effect does.
+class FrameTestEffect : public EffectExtended, public EditorController {
 public:
     FrameTestEffect() : EffectExtended(&FrameHost::callback, 1, 1) {}
     void process(float**, float**, int32_t) override {}
+    float parameterValue(int32_t index) override { return getParameter(index); }
+    void setParameterByUser(int32_t index, float value) override {
+        setParameterAutomated(index, value);
+    }
+    void beginGesture(int32_t index) override { beginEdit(index); }
+    void endGesture(int32_t index) override { endEdit(index); }
+    void parameterText(int32_t, char*) override {}
+    void serviceHost() override { hostIdle(); }
 };
 
+// Registered with the effect through its VST 2.x adapter, which the effect deletes.
 class FrameTestEditor : public GuiEditorBase {
 public:
-    explicit FrameTestEditor(EffectBase* effect) : GuiEditorBase(effect) {}
+    explicit FrameTestEditor(FrameTestEffect* effect) : GuiEditorBase(effect) {
+        new VstEditor(effect, this);
+    }
     void setFrame(Frame* f) { frame = f; }
 };
 
