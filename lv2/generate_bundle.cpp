@@ -1,7 +1,10 @@
 // Build-time generator of the bundle's Turtle files, and the port values of normalised
 // values for scripts that drive an LV2 host as ostraquelle-render is driven:
 //   ostraquelle-lv2-ttl <bundle folder> <binary file name>
-//   ostraquelle-lv2-ttl --port-values NAME=VALUE...   (one "symbol value exact|near" line each)
+//   ostraquelle-lv2-ttl --port-values NAME=VALUE...
+// The second prints one line "symbol value exact|near control" for each: "exact" when the port
+// value brings back the normalised value bit for bit, control the port's place among the
+// control ports (from 0), as hosts such as Ardour number them.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +34,6 @@ const ParameterInfo* parameterNamed(const std::string& name) {
     return nullptr;
 }
 
-// "exact" when the port value brings back the normalised value bit for bit.
 int printPortValues(int count, char** settings) {
     for (int i = 0; i < count; ++i) {
         const char* equals = std::strrchr(settings[i], '=');
@@ -46,8 +48,9 @@ int printPortValues(int count, char** settings) {
             return 2;
         }
         const float value = normalisedToPortValue(*info, x);
-        std::printf("%s %.9g %s\n", portSymbol(info->name).c_str(), static_cast<double>(value),
-                    portValueToNormalised(*info, value) == x ? "exact" : "near");
+        std::printf("%s %.9g %s %d\n", portSymbol(info->name).c_str(), static_cast<double>(value),
+                    portValueToNormalised(*info, value) == x ? "exact" : "near",
+                    static_cast<int>(parameterSlot(info->index)));
     }
     return 0;
 }

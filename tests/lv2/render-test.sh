@@ -75,7 +75,7 @@ for entry in "${cases[@]}"; do
   if [ -n "$settings" ]; then
     # shellcheck disable=SC2086  # the settings are words by design
     values=$("$generator" --port-values $settings) || { echo "FAIL $name: no port values"; failed=1; continue; }
-    while read -r symbol value how; do
+    while read -r symbol value how _; do
       apply_options+=(-c "$symbol" "$value")
       file_options+=(-p "$symbol:$value")
       [ "$how" = exact ] || exact=near
