@@ -98,6 +98,11 @@ double VocoderCore::displayValue(int32_t index) const {
     }
 }
 
+void VocoderCore::displayText(int32_t index, char* text) const {
+    const ParameterInfo* info = findParameter(index);
+    if (info && text) formatPanelText(info->text, value(index), text);
+}
+
 bool VocoderCore::setProgram(int32_t program) {
     if (!programs || program < 0 || program >= kProgramCount) return false;
     currentProgram = program;

@@ -38,6 +38,9 @@ public:
     float value(int32_t index) const;
     // The value in the parameter's own unit (dB, taps, ms, %, on/off); 0 where there is none.
     double displayValue(int32_t index) const;
+    // The panel's text for the current value ("-12.0 dB", "51 ", ...) into text (at least 64
+    // characters); nothing is written for index 19 and unknown indices.
+    void displayText(int32_t index, char* text) const;
 
     // The program whose values are current.
     int32_t program() const { return currentProgram; }

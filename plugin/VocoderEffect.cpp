@@ -138,9 +138,6 @@ void VocoderEffect::beginGesture(int32_t index) { beginEdit(index); }
 
 void VocoderEffect::endGesture(int32_t index) { endEdit(index); }
 
-void VocoderEffect::parameterText(int32_t index, char* text) {
-    const ParameterInfo* info = findParameter(index);
-    if (info && text) formatPanelText(info->text, getParameter(index), text);
-}
+void VocoderEffect::parameterText(int32_t index, char* text) { core.displayText(index, text); }
 
 void VocoderEffect::serviceHost() { hostIdle(); }

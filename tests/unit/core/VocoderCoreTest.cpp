@@ -26,11 +26,21 @@ TEST(VocoderCore, ValuesAreStoredInTheCurrentProgramAndReachTheEngine) {
     EXPECT_TRUE(core.engine().whitening());
     EXPECT_EQ(core.displayValue(kWhiten), 1.0);
 
-    // Index 19 and unknown indices change nothing and read 0.
+    char text[64];
+    core.displayText(kPredictionOrder, text);
+    EXPECT_STREQ(text, "21 ");
+    core.setValue(kMainVolume, 0.7f);
+    core.displayText(kMainVolume, text);
+    EXPECT_STREQ(text, "-12.0  dB");  // as the panel writes it
+
+    // Index 19 and unknown indices change nothing, read 0 and have no text.
     for (int32_t index : {int32_t(kUnusedParameter), int32_t(-1), kParameterCount}) {
         EXPECT_FALSE(core.setValue(index, 0.5f)) << index;
         EXPECT_EQ(core.value(index), 0.0f) << index;
         EXPECT_EQ(core.displayValue(index), 0.0) << index;
+        std::strcpy(text, "kept");
+        core.displayText(index, text);
+        EXPECT_STREQ(text, "kept") << index;
     }
 }
 

@@ -3,12 +3,11 @@
 #include <functional>
 #include <vector>
 
-#include "editor/EditorController.h"
 #include "editor/GuiEditorBase.h"
-#include "host/EffectExtended.h"
 #include "plugin/VstEditor.h"
 #include "toolkit/Frame.h"
 #include "toolkit/View.h"
+#include "unit/editorbase/ControllingEffect.h"
 
 #ifndef _WIN32
 #include "graphics/platform/Gdi.h"
@@ -36,19 +35,9 @@ struct Host {
 std::vector<int32_t> Host::opcodes;
 std::function<void()> Host::onIdle;
 
-// Answers its editor in-process, as the vocoder effect does.
-class Effect : public EffectExtended, public EditorController {
+class Effect : public ControllingEffect {
 public:
-    Effect() : EffectExtended(&Host::callback, 1, 1) {}
-    void process(float**, float**, int32_t) override {}
-    float parameterValue(int32_t index) override { return getParameter(index); }
-    void setParameterByUser(int32_t index, float value) override {
-        setParameterAutomated(index, value);
-    }
-    void beginGesture(int32_t index) override { beginEdit(index); }
-    void endGesture(int32_t index) override { endEdit(index); }
-    void parameterText(int32_t, char*) override {}
-    void serviceHost() override { hostIdle(); }
+    Effect() : ControllingEffect(&Host::callback) {}
 };
 
 // Registers with the effect through its VST 2.x adapter, which the effect then owns.

@@ -4,11 +4,10 @@
 
 #include <vector>
 
-#include "editor/EditorController.h"
 #include "editor/GuiEditorBase.h"
 #include "graphics/DrawContext.h"
-#include "host/EffectExtended.h"
 #include "plugin/VstEditor.h"
+#include "unit/editorbase/ControllingEffect.h"
 #include "unit/toolkit/RecordingView.h"
 
 struct FrameHost {
@@ -27,19 +26,9 @@ struct FrameHost {
     }
 };
 
-// An effect that answers its editor in-process, as the vocoder effect does.
-class FrameTestEffect : public EffectExtended, public EditorController {
+class FrameTestEffect : public ControllingEffect {
 public:
-    FrameTestEffect() : EffectExtended(&FrameHost::callback, 1, 1) {}
-    void process(float**, float**, int32_t) override {}
-    float parameterValue(int32_t index) override { return getParameter(index); }
-    void setParameterByUser(int32_t index, float value) override {
-        setParameterAutomated(index, value);
-    }
-    void beginGesture(int32_t index) override { beginEdit(index); }
-    void endGesture(int32_t index) override { endEdit(index); }
-    void parameterText(int32_t, char*) override {}
-    void serviceHost() override { hostIdle(); }
+    FrameTestEffect() : ControllingEffect(&FrameHost::callback) {}
 };
 
 // Registered with the effect through its VST 2.x adapter, which the effect deletes.
