@@ -29,6 +29,8 @@ failed=0 n=0
 for entry in "${cases[@]}"; do
   IFS='|' read -r name settings <<<"$entry"
   n=$((n + 1))
+  # OSTRAQUELLE_HOST_CASES=N runs only the first N cases.
+  [ "$n" -gt "${OSTRAQUELLE_HOST_CASES:-${#cases[@]}}" ] && break
   dir=$work/case$n
   mkdir -p "$dir"
   render_options=() actions=()
