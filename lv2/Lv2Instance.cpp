@@ -16,11 +16,12 @@ void Lv2Instance::connect(uint32_t port, void* data) {
         return;
     }
     if (port >= static_cast<uint32_t>(audioPortCount(variant))) return;
-    const AudioPortInfo info = audioPort(static_cast<int32_t>(port));
-    if (info.output) {
-        outputs[info.channel] = static_cast<float*>(data);
+    // Nothing here may allocate: hosts connect buffers on the audio thread.
+    const int32_t channel = audioPortChannel(static_cast<int32_t>(port));
+    if (isOutputPort(static_cast<int32_t>(port))) {
+        outputs[channel] = static_cast<float*>(data);
     } else {
-        inputs[info.channel] = static_cast<const float*>(data);
+        inputs[channel] = static_cast<const float*>(data);
     }
 }
 

@@ -21,10 +21,14 @@ const char* pluginName(PluginVariant variant) {
 
 int32_t audioPortCount(PluginVariant variant) { return kInputPorts + outputPortCount(variant); }
 
+bool isOutputPort(int32_t port) { return port >= kInputPorts; }
+
+int32_t audioPortChannel(int32_t port) { return isOutputPort(port) ? port - kInputPorts : port; }
+
 AudioPortInfo audioPort(int32_t port) {
     if (port == 0) return {"carrier", "Carrier", false, 0};
     if (port == 1) return {"modulator", "Modulator", false, 1};
-    const int32_t channel = port - kInputPorts;
+    const int32_t channel = audioPortChannel(port);
     const char* pin = outputPairName(channel / 2);
     return {portSymbol(pin) + (channel % 2 == 0 ? "_1" : "_2"), pin, true, channel};
 }

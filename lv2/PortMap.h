@@ -24,6 +24,10 @@ const char* pluginName(PluginVariant variant);
 int32_t audioPortCount(PluginVariant variant);
 // The same in both variants; port must be below audioPortCount of the variant.
 AudioPortInfo audioPort(int32_t port);
+// The same without building names, for the audio thread: whether an audio port is an output,
+// and its channel (as in AudioPortInfo).
+bool isOutputPort(int32_t port);
+int32_t audioPortChannel(int32_t port);
 int32_t controlPortIndex(PluginVariant variant, int32_t slot);
 int32_t portCount(PluginVariant variant);
 // The slot of a control port, or -1 for an audio port or a port outside the plug-in.

@@ -52,7 +52,12 @@ TEST(PortMap, AudioPortsComeFirstThenOneControlPortPerSlot) {
         EXPECT_TRUE(info.output);
         EXPECT_EQ(info.channel, channel);
         EXPECT_EQ(info.name, outputChannelName(channel));
+        EXPECT_TRUE(isOutputPort(2 + channel));
+        EXPECT_EQ(audioPortChannel(2 + channel), channel);
     }
+    EXPECT_FALSE(isOutputPort(0));
+    EXPECT_FALSE(isOutputPort(1));
+    EXPECT_EQ(audioPortChannel(1), 1);
     for (PluginVariant variant : {PluginVariant::full, PluginVariant::mix}) {
         const uint32_t first = static_cast<uint32_t>(audioPortCount(variant));
         EXPECT_EQ(controlPortSlot(variant, first - 1), -1);
