@@ -1,7 +1,7 @@
 #include "editor/GuiEditorBase.h"
 
+#include "editor/EditorController.h"
 #include "graphics/platform/Window.h"
-#include "host/EffectExtended.h"
 #include "toolkit/Frame.h"
 
 namespace {
@@ -18,27 +18,26 @@ bool withinAhead(uint32_t now, uint32_t deadline, uint32_t window) {
 }
 }  // namespace
 
-GuiEditorBase::GuiEditorBase(EffectBase* owner)
-    : EditorBase(owner), rect{}, frame(nullptr), nextIdleTime(0), inIdleWork(false) {
-    updatePending = 0;
-    if (effect) effect->setEditor(this);
-    parentWindow = nullptr;
-    nextIdleTime = platform::getTickCount();
+GuiEditorBase::GuiEditorBase(EditorController* controller)
+    : controller(controller),
+      rect(),
+      parentWindow(nullptr),
+      updatePending(0),
+      frame(nullptr),
+      nextIdleTime(platform::getTickCount()),
+      inIdleWork(false) {
     platform::oleInitialize();
 }
 
 GuiEditorBase::~GuiEditorBase() { platform::oleUninitialize(); }
-
-int32_t GuiEditorBase::getRect(ERect** out) {
-    if (out) *out = &rect;
-    return 1;
-}
 
 int32_t GuiEditorBase::open(void* parent) {
     requestUpdate();
     parentWindow = parent;
     return 0;
 }
+
+void GuiEditorBase::close() {}
 
 void GuiEditorBase::idle() {
     // The host's idle service may call back into effEditIdle; that nested call does nothing.
@@ -52,22 +51,13 @@ void GuiEditorBase::idle() {
     if (frame) frame->idle();
 }
 
-namespace {
-// The host's key record and the views' one carry the same fields.
-KeyCode viewKey(const VstKeyCode& key) { return KeyCode{key.character, key.virt, key.modifier}; }
-}  // namespace
+void GuiEditorBase::update() {}
 
-int32_t GuiEditorBase::onKeyDown(VstKeyCode* keyCode) {
-    if (!frame || !keyCode) return -1;
-    KeyCode key = viewKey(*keyCode);
-    return frame->onKeyDown(key);
-}
+void GuiEditorBase::requestUpdate() { updatePending = 1; }
 
-int32_t GuiEditorBase::onKeyUp(VstKeyCode* keyCode) {
-    if (!frame || !keyCode) return -1;
-    KeyCode key = viewKey(*keyCode);
-    return frame->onKeyUp(key);
-}
+int32_t GuiEditorBase::onKeyDown(KeyCode& key) { return frame ? frame->onKeyDown(key) : -1; }
+
+int32_t GuiEditorBase::onKeyUp(KeyCode& key) { return frame ? frame->onKeyUp(key) : -1; }
 
 int32_t GuiEditorBase::setKnobMode(int32_t mode) {
     Frame::setProcessKnobMode(mode);
@@ -81,7 +71,7 @@ bool GuiEditorBase::onWheel(float distance) {
 
 void GuiEditorBase::parameterChanged(int32_t, float) { requestUpdate(); }
 
-void GuiEditorBase::draw(ERect*) {
+void GuiEditorBase::draw() {
     if (frame) frame->redrawAll();
 }
 
@@ -98,14 +88,14 @@ void GuiEditorBase::runIdleWork() {
     platform::dispatchOnePaintMessage();
     nextIdleTime = now + kIdleInterval;
     inIdleWork = true;
-    if (effect) effect->hostIdle();
+    if (controller) controller->serviceHost();
     inIdleWork = false;
 }
 
 void GuiEditorBase::beginEdit(int32_t index) {
-    if (auto* extended = dynamic_cast<EffectExtended*>(effect)) extended->beginEdit(index);
+    if (controller) controller->beginGesture(index);
 }
 
 void GuiEditorBase::endEdit(int32_t index) {
-    if (auto* extended = dynamic_cast<EffectExtended*>(effect)) extended->endEdit(index);
+    if (controller) controller->endGesture(index);
 }

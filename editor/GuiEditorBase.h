@@ -1,43 +1,53 @@
 #pragma once
-// An editor that forwards the host's editor work to a Frame: key, wheel and redraw
-// forwarding, the process-wide knob mode, registration with its effect, and the throttled
-// idle work that controls run while they track the mouse.
+// An editor that forwards a host's editor work to a Frame: key, wheel and redraw forwarding,
+// the process-wide knob mode, update requests, and the throttled idle work that controls run
+// while they track the mouse. It speaks to its plug-in only through an EditorController; a
+// format's adapter turns the host's editor calls into these.
 
 #include <cstdint>
 
-#include "host/EditorBase.h"
+#include "graphics/Rect.h"
 #include "toolkit/FrameOwner.h"
+#include "toolkit/KeyCode.h"
 
+class EditorController;
 class Frame;
 
-class GuiEditorBase : public EditorBase, public FrameOwner {
+class GuiEditorBase : public FrameOwner {
 public:
-    // Registers with the effect (setEditor) and initialises OLE for the calling thread.
-    explicit GuiEditorBase(EffectBase* effect);
-    // Runs when the effect is destroyed; balances the constructor's OleInitialize. The Frame
-    // belongs to the concrete editor and is not touched here.
-    ~GuiEditorBase() override;
+    // Initialises OLE for the calling thread. The controller may be null (nothing to tell).
+    explicit GuiEditorBase(EditorController* controller);
+    GuiEditorBase(const GuiEditorBase&) = delete;
+    GuiEditorBase& operator=(const GuiEditorBase&) = delete;
+    // Balances the constructor's OleInitialize. The Frame belongs to the concrete editor and is
+    // not touched here.
+    virtual ~GuiEditorBase();
 
-    // effEditGetRect (UI thread): the rectangle the concrete editor's constructor set.
-    int32_t getRect(ERect** rect) override;
-    // effEditOpen (UI thread): requests an update and keeps the host's window; the concrete
-    // editor then builds its Frame.
-    int32_t open(void* parentWindow) override;
-    // effEditIdle (UI thread): pending update, then the Frame redraws its dirty views.
-    void idle() override;
-    // effEditKeyDown / effEditKeyUp (UI thread): the Frame's key dispatch; -1 without a Frame.
-    int32_t onKeyDown(VstKeyCode* keyCode) override;
-    int32_t onKeyUp(VstKeyCode* keyCode) override;
-    // effSetEditKnobMode (UI thread): stores the mode every knob reads.
-    int32_t setKnobMode(int32_t mode) override;
-    // No host opcode reaches this; the Frame's wheel dispatch at the cursor position.
-    bool onWheel(float distance) override;
+    // The panel's size, which the concrete editor's constructor sets (UI thread).
+    const Rect& getRect() const { return rect; }
+    // Opening (UI thread): requests an update and keeps the host's window; the concrete editor
+    // then builds its Frame. Answers 1 when a panel is open.
+    virtual int32_t open(void* parentWindow);
+    virtual void close();
+    // The host's idle call (UI thread): window events, pending update, then the Frame redraws
+    // its dirty views.
+    virtual void idle();
+    virtual void update();
+    virtual void requestUpdate();
+    // Keys (UI thread): the Frame's key dispatch; -1 without a Frame.
+    int32_t onKeyDown(KeyCode& key);
+    int32_t onKeyUp(KeyCode& key);
+    // Stores the mode every knob reads.
+    int32_t setKnobMode(int32_t mode);
+    // The Frame's wheel dispatch at the cursor position.
+    bool onWheel(float distance);
 
-    // The effect's parameter changes: requests an update.
-    void parameterChanged(int32_t index, float value) override;
+    // A parameter changed (host or panel): requests an update. May come from any thread the
+    // host sets parameters on.
+    virtual void parameterChanged(int32_t index, float value);
 
-    // Redraws everything now; the rectangle is ignored.
-    virtual void draw(ERect* rect);
+    // Redraws everything now.
+    virtual void draw();
 
     // The frame's owner.
     // Called by controls on every pass of a mouse-drag loop: at most one run of the idle work
@@ -45,14 +55,18 @@ public:
     // sleeping 4 ms on the calls in between so the loop does not spin.
     void runIdleWork() override;
 
-    // Edit gestures of the controls: audioMasterBeginEdit / audioMasterEndEdit through the effect.
+    // Edit gestures of the controls, passed to the controller.
     void beginEdit(int32_t index) override;
     void endEdit(int32_t index) override;
 
     Frame* getFrame() const { return frame; }
+    EditorController* getController() const { return controller; }
 
 protected:
-    ERect rect;  // set by the concrete editor's constructor
+    EditorController* controller;
+    Rect rect;  // set by the concrete editor's constructor
+    void* parentWindow;  // the host's window handle (HWND on Windows, a Window id on X11)
+    int32_t updatePending;
     Frame* frame;
     uint32_t nextIdleTime;
     bool inIdleWork;

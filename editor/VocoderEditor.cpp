@@ -3,22 +3,20 @@
 #include <new>
 #include <thread>
 
+#include "editor/EditorController.h"
 #include "graphics/Bitmap.h"
-#include "host/EffectBase.h"
+#include "resources/BitmapIds.h"
 #include "toolkit/FilmStripKnob.h"
 #include "toolkit/Frame.h"
+#include "toolkit/KnobMode.h"
 #include "toolkit/ToggleButton.h"
 #include "toolkit/ValueDisplay.h"
 
 namespace {
 
-const int32_t kBackgroundId = 128;
-const int32_t kKnobStripId = 129;
-const int32_t kSwitchId = 130;
 const int32_t kStripFrames = 101;
 const int32_t kStripFrameHeight = 32;
 const float kFineFactor = 100.0f;
-const int32_t kLinearKnobMode = 2;
 const int32_t kDisplayFont = 3;
 const int32_t kBoldText = 1;
 
@@ -31,18 +29,15 @@ Rect placeOf(const PanelBox& box) { return Rect(box.left, box.top, box.right, bo
 
 }  // namespace
 
-VocoderEditor::VocoderEditor(EffectBase* owner)
-    : GuiEditorBase(owner), background(nullptr), opened(false), changesInProgress(0) {
+VocoderEditor::VocoderEditor(EditorController* controller)
+    : GuiEditorBase(controller), background(nullptr), opened(false), changesInProgress(0) {
     for (int32_t i = 0; i < kParameterCount; i++) {
         knobs[i] = nullptr;
         toggles[i] = nullptr;
         displays[i] = nullptr;
     }
-    background = new (std::nothrow) Bitmap(kBackgroundId);
-    rect.top = 0;
-    rect.left = 0;
-    rect.bottom = static_cast<int16_t>(background ? background->height : 0);
-    rect.right = static_cast<int16_t>(background ? background->width : 0);
+    background = new (std::nothrow) Bitmap(OSTRAQUELLE_BITMAP_PANEL);
+    if (background) rect = Rect(0, 0, background->width, background->height);
 }
 
 VocoderEditor::~VocoderEditor() {
@@ -77,8 +72,8 @@ int32_t VocoderEditor::open(void* parent) {
     GuiEditorBase::open(parent);
     setKnobMode(kLinearKnobMode);
 
-    Bitmap* strip = new (std::nothrow) Bitmap(kKnobStripId);
-    Bitmap* switchPictures = new (std::nothrow) Bitmap(kSwitchId);
+    Bitmap* strip = new (std::nothrow) Bitmap(OSTRAQUELLE_BITMAP_KNOB_STRIP);
+    Bitmap* switchPictures = new (std::nothrow) Bitmap(OSTRAQUELLE_BITMAP_SWITCH);
     const Color white(255, 255, 255, 0);
     const Color black(0, 0, 0, 0);
 
@@ -98,7 +93,8 @@ int32_t VocoderEditor::open(void* parent) {
         for (int32_t slot = 0; slot < kParameterSlots; slot++) {
             const ParameterInfo& info = slotInfo(slot);
             const int32_t index = info.index;
-            const float current = effect ? effect->getParameter(index) : info.defaultValue;
+            const float current =
+                controller ? controller->parameterValue(index) : info.defaultValue;
 
             if (info.control == ControlKind::onOffSwitch) {
                 ToggleButton* toggle = new (std::nothrow)
@@ -179,11 +175,12 @@ void VocoderEditor::parameterChanged(int32_t index, float) {
     // Announce first, then check: close either sees this call or this call sees it closed.
     changesInProgress.fetch_add(1);
     if (opened.load()) {
-        // The controls show what the effect holds, not the value passed along.
-        if (isIndex(index)) {
-            if (knobs[index]) knobs[index]->setValue(effect->getParameter(index));
-            if (displays[index]) displays[index]->setValue(effect->getParameter(index));
-            if (toggles[index]) toggles[index]->setValue(effect->getParameter(index));
+        // The controls show what the plug-in holds, not the value passed along.
+        if (isIndex(index) && controller) {
+            const float current = controller->parameterValue(index);
+            if (knobs[index]) knobs[index]->setValue(current);
+            if (displays[index]) displays[index]->setValue(current);
+            if (toggles[index]) toggles[index]->setValue(current);
         }
         requestUpdate();
     }
@@ -191,8 +188,8 @@ void VocoderEditor::parameterChanged(int32_t index, float) {
 }
 
 void VocoderEditor::valueChanged(DrawContext*, Control* control) {
-    if (!control || !effect) return;
+    if (!control || !controller) return;
     const int32_t tag = control->getTag();
     if (!isIndex(tag)) return;
-    effect->setParameterAutomated(tag, control->getValue());
+    controller->setParameterByUser(tag, control->getValue());
 }

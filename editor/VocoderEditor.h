@@ -1,8 +1,8 @@
 #pragma once
 // The plug-in's panel: a 368 x 412 background and the controls the parameter table places on
 // it (a film-strip knob with a value display, or an on/off button).
-// User changes go to the effect as automated parameter changes; parameter changes reported by
-// the effect move the matching knob and display.
+// User changes go to the controller as the user's parameter changes; parameter changes reported
+// by the plug-in move the matching knob and display.
 
 #include <atomic>
 #include <cstdint>
@@ -18,24 +18,25 @@ class ValueDisplay;
 
 class VocoderEditor : public GuiEditorBase, public ControlListener {
 public:
-    // Created by the effect's constructor; loads the background and sets the editor rectangle.
-    explicit VocoderEditor(EffectBase* effect);
-    // Runs when the effect is destroyed. A host may close the effect with the editor still
-    // open: the frame and its window are destroyed here first, since they call back into us.
+    // Created with the plug-in; loads the background and sets the editor rectangle.
+    explicit VocoderEditor(EditorController* controller);
+    // Runs when the plug-in is destroyed. A host may close it with the editor still open: the
+    // frame and its window are destroyed here first, since they call back into us.
     ~VocoderEditor() override;
 
-    // effEditOpen (UI thread): builds the frame in the host's window and the controls.
+    // The host opens the editor (UI thread): builds the frame in the host's window and the
+    // controls.
     int32_t open(void* parentWindow) override;
-    // effEditClose (UI thread): destroys the frame with its window and controls.
+    // The host closes the editor (UI thread): destroys the frame with its window and controls.
     void close() override;
-    // effEditIdle (UI thread).
+    // The host's idle call (UI thread).
     void idle() override;
-    // Called by the effect after every parameter set, from the host or from a control; may
+    // Called by the plug-in after every parameter set, from the host or from a control; may
     // come from whichever thread the host sets parameters on, also while the UI thread closes
     // the editor: close waits for a change in progress, a change never waits.
     void parameterChanged(int32_t index, float value) override;
 
-    // A control moved by the user (UI thread): an automated parameter change of its tag.
+    // A control moved by the user (UI thread): the user's change of its tag's parameter.
     void valueChanged(DrawContext* context, Control* control) override;
 
     bool isOpened() const { return opened; }

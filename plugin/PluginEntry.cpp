@@ -1,11 +1,8 @@
 // The library entry and the one exported function. Only the plug-in binary contains this file.
 
-#include <new>
-
 #include "graphics/ModuleHandle.h"
 #include "host/AEffect.h"
-#include "host/ModuleState.h"
-#include "plugin/VocoderEffect.h"
+#include "plugin/EffectCreation.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -24,14 +21,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
 // The host's first call: answers the record of a new, independent effect, or null.
 // Exported as "main" (and, for 64-bit and Linux hosts, also as "VSTPluginMain").
 extern "C" OSTRAQUELLE_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback host) {
-    if (!host || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
-    VocoderEffect* effect = new (std::nothrow) VocoderEffect(host);
-    if (!effect) return nullptr;
-    if (outOfMemory) {
-        delete effect;
-        return nullptr;
-    }
-    return effect->getAeffect();
+    return createEffectRecord(host);
 }
 
 #ifndef _WIN32

@@ -1,18 +1,17 @@
 #pragma once
-// The vocoder effect as the host sees it: 2 inputs (carrier, modulator), 8 outputs in four
-// pairs (mix, modulator error, dry carrier, dry modulator), 21 parameters and 8 programs.
+// The vocoder effect as a VST 2.x host sees it: 2 inputs (carrier, modulator), 8 outputs in
+// four pairs (mix, modulator error, dry carrier, dry modulator), 21 parameters and 8 programs.
+// It translates the host's calls into the format-neutral core's and tells the editor.
 
+#include "core/VocoderCore.h"
+#include "editor/EditorController.h"
 #include "host/EffectExtended.h"
-#include "parameters/ParameterTable.h"
-#include "vocoder/VocoderEngine.h"
 
-class VocoderProgram;
-
-class VocoderEffect : public EffectExtended {
+class VocoderEffect : public EffectExtended, public EditorController {
 public:
-    static const int32_t kProgramCount = 8;
-    static const int32_t kInputCount = 2;
-    static const int32_t kOutputCount = 8;
+    static const int32_t kProgramCount = VocoderCore::kProgramCount;
+    static const int32_t kInputCount = VocoderCore::kInputCount;
+    static const int32_t kOutputCount = VocoderCore::kOutputCount;
     static const int32_t kUniqueId = 0x6C51734F;  // "OsQl" in memory order
 
     // Called by main on the host's thread. When the program table cannot be allocated the
@@ -57,22 +56,22 @@ public:
     int32_t canDo(char* text) override;
     int32_t getTailSize() override;
 
+    // The panel's requests, answered in-process (UI thread): the value, the user's change as
+    // an automated parameter change, the edit brackets, the panel's text and the host's idle.
+    float parameterValue(int32_t index) override;
+    void setParameterByUser(int32_t index, float value) override;
+    void beginGesture(int32_t index) override;
+    void endGesture(int32_t index) override;
+    void parameterText(int32_t index, char* text) override;
+    void serviceHost() override;
+
     // Read access for tests.
-    const VocoderEngine& getEngine() const { return engine; }
-    double getDisplayValue(int32_t index) const;
+    const VocoderEngine& getEngine() const { return core.engine(); }
+    double getDisplayValue(int32_t index) const { return core.displayValue(index); }
 
 private:
     // The one place where a parameter change reaches the editor.
     void notifyEditor(int32_t index, float value);
-    // Hands the internal value of an index to its engine setter and records its display value.
-    void applyParameter(int32_t index, float value);
-    void render(float** inputs, float** outputs, int32_t sampleFrames);
 
-    float currentValues[kParameterSlots];
-    double displayValues[kParameterCount];  // entries of indices 7, 14, 15 and 19 unused
-    int32_t predictionOrder;
-    int32_t whiteningOrder;
-    unsigned char whitening;
-    VocoderProgram* programs;
-    VocoderEngine engine;
+    VocoderCore core;
 };

@@ -1,7 +1,16 @@
 # Writes a C++ source holding the bytes of the three bitmap files and the lookup by resource
 # number. Run at build time: cmake -DSOURCE_DIR=<resources dir> -DOUTPUT=<file.cpp> -P this.
-set(ids 128 129 130)
+# The numbers come from BitmapIds.h, in the order of the files.
 set(files panel.bmp knob.bmp switch.bmp)
+set(ids "")
+foreach(name PANEL KNOB_STRIP SWITCH)
+  file(STRINGS ${SOURCE_DIR}/BitmapIds.h line REGEX "^#define OSTRAQUELLE_BITMAP_${name} ")
+  string(REGEX REPLACE ".* ([0-9]+)$" "\\1" id "${line}")
+  if(NOT id MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "BitmapIds.h defines no OSTRAQUELLE_BITMAP_${name}")
+  endif()
+  list(APPEND ids ${id})
+endforeach()
 
 set(text "// Generated from resources/*.bmp at build time: do not edit.\n")
 string(APPEND text "#include \"resources/BitmapResources.h\"\n\nnamespace {\n")

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds the release plug-ins and packs them for users:
-#   dist/Ostraquelle-<version>-win32.zip, -win64.zip, -linux-x86_64.tar.gz and dist/SHA256SUMS
-# Each archive holds one folder with the plug-in, INSTALL.txt and the licence. The version is
+#   dist/Ostraquelle-<version>-win32.zip, -win64.zip, -linux-x86_64.tar.gz,
+#   -lv2-linux-x86_64.tar.gz and dist/SHA256SUMS
+# Each archive holds one folder with the plug-in (for LV2 the bundle Ostraquelle.lv2/, built
+# in the Linux build directory), INSTALL.txt and the licence. The version is
 # the CMake project version. The same commit gives the same bytes: every time stamp is the
 # commit's time (or SOURCE_DATE_EPOCH), entries are sorted, owners and permissions are fixed.
 #
-#   scripts/package.sh [--no-build] [--only "linux win32 win64"] [--out DIR]
+#   scripts/package.sh [--no-build] [--only "linux lv2 win32 win64"] [--out DIR]
 #                      [--linux-build DIR] [--win32-build DIR] [--win64-build DIR]
 #
 # --no-build packs what the build directories already hold (default: build/linux, build/win32,
@@ -17,7 +19,7 @@ export LC_ALL=C TZ=UTC
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 out=$source_dir/dist
 build=yes
-targets="linux win32 win64"
+targets="linux lv2 win32 win64"
 declare -A build_dir=([linux]=$source_dir/build/linux [win32]=$source_dir/build/win32
                       [win64]=$source_dir/build/win64)
 
@@ -31,14 +33,16 @@ while [ $# -gt 0 ]; do
     --linux-build|--win32-build|--win64-build)
       target=${1#--}; target=${target%-build}
       build_dir[$target]=${2:?$1 needs a directory}; shift ;;
-    -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) fail "unknown option '$1' (see --help)" ;;
   esac
   shift
 done
 for target in $targets; do
-  case $target in linux|win32|win64) ;; *) fail "unknown target '$target' (linux, win32, win64)" ;; esac
+  case $target in linux|lv2|win32|win64) ;; *) fail "unknown target '$target' (linux, lv2, win32, win64)" ;; esac
 done
+# The LV2 bundle comes from the Linux build.
+build_dir[lv2]=${build_dir[linux]}
 
 toolchain() {
   case $1 in
@@ -46,8 +50,15 @@ toolchain() {
     win64) echo "-DCMAKE_TOOLCHAIN_FILE=$source_dir/cmake/mingw64.cmake" ;;
   esac
 }
-plugin_file() { [ "$1" = linux ] && echo Ostraquelle.so || echo Ostraquelle.dll; }
-archive_suffix() { [ "$1" = linux ] && echo linux-x86_64.tar.gz || echo "$1.zip"; }
+plugin_file() {
+  case $1 in linux) echo Ostraquelle.so ;; lv2) echo Ostraquelle.lv2 ;; *) echo Ostraquelle.dll ;; esac
+}
+build_target() { [ "$1" = lv2 ] && echo ostraquelle_lv2_bundle || echo Ostraquelle; }
+archive_suffix() {
+  case $1 in linux) echo linux-x86_64.tar.gz ;; lv2) echo lv2-linux-x86_64.tar.gz ;; *) echo "$1.zip" ;; esac
+}
+lv2_files="manifest.ttl ostraquelle.ttl presets.ttl ostraquelle.so"
+install_text() { [ "$1" = lv2 ] && echo "$source_dir/docs/INSTALL-lv2.txt" || echo "$source_dir/docs/INSTALL.txt"; }
 
 if [ $build = yes ]; then
   for target in $targets; do
@@ -55,7 +66,7 @@ if [ $build = yes ]; then
     # shellcheck disable=SC2046
     cmake -S "$source_dir" -B "${build_dir[$target]}" -DCMAKE_BUILD_TYPE=Release \
           $(toolchain "$target") >/dev/null
-    cmake --build "${build_dir[$target]}" --target Ostraquelle -j2 >/dev/null
+    cmake --build "${build_dir[$target]}" --target "$(build_target "$target")" -j2 >/dev/null
   done
 fi
 
@@ -65,6 +76,11 @@ for target in $targets; do
   dir=${build_dir[$target]}
   [ -s "$dir/version.txt" ] || fail "$dir has not been configured (no version.txt); run without --no-build"
   [ -s "$dir/$(plugin_file "$target")" ] || fail "no $dir/$(plugin_file "$target"); run without --no-build"
+  if [ "$target" = lv2 ]; then
+    for file in $lv2_files; do
+      [ -s "$dir/Ostraquelle.lv2/$file" ] || fail "no $dir/Ostraquelle.lv2/$file (are the LV2 headers, lv2-dev, installed?)"
+    done
+  fi
   this=$(cat "$dir/version.txt")
   [ -z "$version" ] || [ "$this" = "$version" ] || fail "$dir is version $this, not $version"
   version=$this
@@ -84,9 +100,20 @@ for target in $targets; do
   name=${archive%.zip}; name=${name%.tar.gz}
   folder=$staging/$name
   mkdir -p "$folder"
-  cp "${build_dir[$target]}/$(plugin_file "$target")" "$folder/"
-  if [ "$target" = linux ]; then
-    sed "s/@VERSION@/$version/g" "$source_dir/docs/INSTALL.txt" > "$folder/INSTALL.txt"
+  if [ "$target" = lv2 ]; then
+    # The bundle's own files only: nothing else a build may leave there.
+    mkdir "$folder/Ostraquelle.lv2"
+    for file in $lv2_files; do
+      cp "${build_dir[$target]}/Ostraquelle.lv2/$file" "$folder/Ostraquelle.lv2/"
+    done
+    chmod 755 "$folder/Ostraquelle.lv2"
+    chmod 644 "$folder/Ostraquelle.lv2"/*
+    touch -h -d "@$epoch" "$folder/Ostraquelle.lv2"/* "$folder/Ostraquelle.lv2"
+  else
+    cp "${build_dir[$target]}/$(plugin_file "$target")" "$folder/"
+  fi
+  if [ "$target" = linux ] || [ "$target" = lv2 ]; then
+    sed "s/@VERSION@/$version/g" "$(install_text "$target")" > "$folder/INSTALL.txt"
     cp "$source_dir/LICENSE" "$folder/LICENSE"
   else
     # Windows editors want CRLF line ends and a .txt extension.
@@ -94,11 +121,11 @@ for target in $targets; do
     sed 's/$/\r/' "$source_dir/LICENSE" > "$folder/LICENSE.txt"
   fi
   chmod 755 "$folder"
-  chmod 644 "$folder"/*
+  find "$folder" -maxdepth 1 -type f -exec chmod 644 {} +
   touch -h -d "@$epoch" "$folder"/* "$folder"
 
   rm -f "$out/$archive"  # zip would add to an existing archive
-  if [ "$target" = linux ]; then
+  if [ "$target" = linux ] || [ "$target" = lv2 ]; then
     tar --sort=name --mtime="@$epoch" --owner=0 --group=0 --numeric-owner --format=gnu \
         -C "$staging" -cf - "$name" | gzip -9 -n > "$out/$archive"
   else

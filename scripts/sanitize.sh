@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The checking run: a clang tree with AddressSanitizer and UndefinedBehaviorSanitizer
-# (float-cast-overflow included, every report fatal) runs every unit test, the X11 editor
-# tests, the validator's suites 1-6 against the sanitized plug-in, and the libFuzzer target
+# (float-cast-overflow included, every report fatal) runs every unit test, the LV2 torture,
+# the X11 editor tests, the validator's suites 1-6 against the sanitized plug-in, and the libFuzzer target
 # over dispatcher and parameter sequences for a bounded time. With --tsan, a ThreadSanitizer tree then runs the
 # validator's threads and editor suites.
 #   scripts/sanitize.sh [--fuzz-seconds N] [--thread-seconds S] [--tsan] [--jobs N]
@@ -33,6 +33,9 @@ cmake --build build/asan -j"$jobs" >/dev/null
 
 step "unit tests"
 ctest --test-dir build/asan -R '^unit_' --output-on-failure
+
+step "the LV2 bundle's binary through its entry (skipped without the LV2 headers)"
+ctest --test-dir build/asan -R '^(lv2_torture|lv2_binary)$' --output-on-failure
 
 step "the Linux editor's X11 layer and the plug-in's editor in an X11 host (skipped without Xvfb)"
 ctest --test-dir build/asan -R '^(x11_layer|host_editor_x11_no_display|script_editor_x11)$' \

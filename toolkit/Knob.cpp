@@ -6,10 +6,10 @@
 #include "graphics/DrawContext.h"
 #include "toolkit/ControlListener.h"
 #include "toolkit/Frame.h"
+#include "toolkit/KnobMode.h"
 
 namespace {
 const double kTwoPi = 6.283185307179586;
-const int32_t kLinearKnobMode = 2;
 const int32_t kDragPixels = 200;  // a plain linear drag over this many pixels spans the range
 
 // Virtual key codes and modifier bit of KeyCode.

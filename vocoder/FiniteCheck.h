@@ -24,6 +24,17 @@ inline bool allFinite(const double* values, int32_t count) {
     return worst == 0;
 }
 
+// True when none of the count samples is infinite or NaN.
+inline bool allFiniteFloats(const float* values, int32_t count) {
+    uint32_t worst = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, values + i, sizeof bits);
+        worst |= (bits & 0x7F800000u) == 0x7F800000u ? 1u : 0u;
+    }
+    return worst == 0;
+}
+
 // Replaces every infinite or NaN value by 0 and keeps the others bit for bit, several values
 // per instruction.
 inline void zeroNonFinite(float* values, int32_t count) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "PluginLoader.h"
+#include "hosting/PluginModule.h"
 
 struct HostCall {
     AEffect* effect;

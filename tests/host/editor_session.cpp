@@ -19,7 +19,8 @@
 #include <vector>
 
 #include "EditorSessionLog.h"
-#include "PluginLoader.h"
+#include "CheckCounter.h"
+#include "hosting/PluginModule.h"
 
 #ifndef _WIN32
 int main(int argc, char** argv) {

@@ -23,7 +23,8 @@
 #include <vector>
 
 #include "EditorSessionLog.h"
-#include "PluginLoader.h"
+#include "CheckCounter.h"
+#include "hosting/PluginModule.h"
 
 #ifdef _WIN32
 int main() {

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "PluginLoader.h"
+#include "CheckCounter.h"
+#include "hosting/PluginModule.h"
 
 namespace {
 CheckCounter check;

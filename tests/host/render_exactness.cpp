@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "PluginLoader.h"
+#include "hosting/PluginModule.h"
 
 namespace {
 

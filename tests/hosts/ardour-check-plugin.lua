@@ -15,7 +15,8 @@ while true do
   if proc:isnil() then break end
   local insert = proc:to_insert()
   local label = insert:isnil() and proc:name() or insert:plugin(0):name()
-  if label == "Ostraquelle" then
+  -- "Ostraquelle", or an LV2 plug-in of the bundle ("Ostraquelle Stereo").
+  if label:match("^Ostraquelle") then
     found = found + 1
     assert(proc:active(), "Ostraquelle is on the track but not active")
     local values = {}

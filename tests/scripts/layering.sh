@@ -18,11 +18,14 @@ cd "$source_dir" || exit 1
 rules=(
   "vocoder: vocoder"
   "parameters: parameters vocoder"
+  "core: core parameters vocoder"
   "host: host"
+  "hosting: hosting host"
   "graphics: graphics resources"
   "toolkit: toolkit graphics"
-  "editor: editor toolkit graphics host parameters"
-  "plugin: plugin editor toolkit graphics host parameters vocoder"
+  "editor: editor toolkit graphics resources parameters"
+  "plugin: plugin core editor toolkit graphics resources host parameters vocoder"
+  "lv2: lv2 core parameters vocoder"
 )
 
 status=0
@@ -54,7 +57,7 @@ while IFS= read -r -d '' file; do
       status=1
     fi
   done < "$file"
-done < <(find vocoder parameters host graphics toolkit editor plugin \
+done < <(find vocoder parameters core host hosting graphics toolkit editor plugin lv2 \
            \( -name '*.h' -o -name '*.cpp' \) -print0 2>/dev/null | sort -z)
 
 [ $checked -gt 0 ] || { echo "FAIL: no source files found"; exit 1; }

@@ -18,6 +18,7 @@ build_dir=$(cd "$build_dir" && pwd)
 parent=$(dirname "$build_dir")
 targets=linux
 arguments=(--no-build --linux-build "$build_dir")
+[ -s "$build_dir/Ostraquelle.lv2/manifest.ttl" ] && targets="$targets lv2"
 for arch in win32 win64; do
   if [ -s "$parent/$arch/Ostraquelle.dll" ] && [ -s "$parent/$arch/version.txt" ]; then
     targets="$targets $arch"
@@ -38,6 +39,7 @@ expected=()
 for target in $targets; do
   case $target in
     linux) expected+=("Ostraquelle-$version-linux-x86_64.tar.gz") ;;
+    lv2) expected+=("Ostraquelle-$version-lv2-linux-x86_64.tar.gz") ;;
     *) expected+=("Ostraquelle-$version-$target.zip") ;;
   esac
 done
@@ -61,6 +63,16 @@ for target in $targets; do
       owners=$(tar --numeric-owner -tvzf "$work/first/$folder.tar.gz" | awk '{print $2}' | sort -u)
       [ "$owners" = 0/0 ] || fail "tar entries owned by $owners"
       tar -xzf "$work/first/$folder.tar.gz" -C "$work" "$plugin" ;;
+    lv2)
+      folder=Ostraquelle-$version-lv2-linux-x86_64
+      listing=$(tar -tzf "$work/first/$folder.tar.gz")
+      want=$(printf '%s\n' "$folder/" "$folder/INSTALL.txt" "$folder/LICENSE" "$folder/Ostraquelle.lv2/" \
+               "$folder/Ostraquelle.lv2/manifest.ttl" "$folder/Ostraquelle.lv2/ostraquelle.so" \
+               "$folder/Ostraquelle.lv2/ostraquelle.ttl" "$folder/Ostraquelle.lv2/presets.ttl")
+      plugin=$folder/Ostraquelle.lv2/ostraquelle.so
+      owners=$(tar --numeric-owner -tvzf "$work/first/$folder.tar.gz" | awk '{print $2}' | sort -u)
+      [ "$owners" = 0/0 ] || fail "tar entries owned by $owners"
+      tar -xzf "$work/first/$folder.tar.gz" -C "$work" "$plugin" ;;
     *)
       folder=Ostraquelle-$version-$target
       listing=$(unzip -Z1 "$work/first/$folder.zip")
@@ -69,7 +81,11 @@ for target in $targets; do
       unzip -q "$work/first/$folder.zip" "$plugin" -d "$work" ;;
   esac
   [ "$listing" = "$want" ] || fail "$target archive holds: $(echo $listing)"
-  src=$([ "$target" = linux ] && echo "$build_dir/Ostraquelle.so" || echo "$parent/$target/Ostraquelle.dll")
+  case $target in
+    linux) src=$build_dir/Ostraquelle.so ;;
+    lv2) src=$build_dir/Ostraquelle.lv2/ostraquelle.so ;;
+    *) src=$parent/$target/Ostraquelle.dll ;;
+  esac
   cmp -s "$work/$plugin" "$src" || fail "the $target archive's plug-in is not the built one"
   echo "$target: $(echo $listing)"
 done

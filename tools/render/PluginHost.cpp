@@ -1,23 +1,19 @@
 #include "tools/render/PluginHost.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <vector>
 
 #include "OstraquelleVersion.h"
+#include "hosting/HostAnswers.h"
+#include "hosting/PluginModule.h"
 
 namespace {
-
-typedef AEffect* (*PluginEntry)(audioMasterCallback);
 
 // The host being loaded: while `main` runs the effect has no record yet to carry us in `user`.
 PluginHost* hostBeingLoaded = nullptr;
 
 // The host capabilities this offline host really has.
-bool hostCanDo(const char* text) {
-    return text != nullptr && std::strcmp(text, "startStopProcess") == 0;
-}
+const char* const kHostCapabilities[] = {"startStopProcess", nullptr};
 
 }  // namespace
 
@@ -28,24 +24,19 @@ intptr_t VSTCALLBACK PluginHost::callback(AEffect* effect, int32_t opcode, int32
     PluginHost* host = effect != nullptr && effect->user != nullptr
                            ? static_cast<PluginHost*>(effect->user)
                            : hostBeingLoaded;
-    switch (opcode) {
-        case audioMasterVersion: return kHostVersion;
-        case audioMasterAutomate: return 0;  // nothing records automation offline
-        case audioMasterGetSampleRate:
-            return host != nullptr ? static_cast<intptr_t>(host->rate) : 0;
-        case audioMasterGetBlockSize: return host != nullptr ? host->blockFrames : 0;
-        case audioMasterGetVendorString:
-            if (ptr != nullptr) std::strcpy(static_cast<char*>(ptr), "Ostraquelle");
-            return 1;
-        case audioMasterGetProductString:
-            if (ptr != nullptr) std::strcpy(static_cast<char*>(ptr), "ostraquelle-render");
-            return 1;
-        case audioMasterGetVendorVersion:  // 1.0.0 answers 1000
-            return OSTRAQUELLE_VERSION_MAJOR * 1000 + OSTRAQUELLE_VERSION_MINOR * 100 +
-                   OSTRAQUELLE_VERSION_PATCH;
-        case audioMasterCanDo: return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
-        default: return 0;
-    }
+    // Nothing records automation offline: audioMasterAutomate, like every opcode not
+    // answered here, gets 0.
+    HostAnswers answers;
+    answers.version = kHostVersion;
+    answers.sampleRate = host != nullptr ? static_cast<intptr_t>(host->rate) : 0;
+    answers.blockSize = host != nullptr ? host->blockFrames : 0;
+    answers.vendor = "Ostraquelle";
+    answers.product = "ostraquelle-render";
+    // 1.0.0 answers 1000
+    answers.vendorVersion = OSTRAQUELLE_VERSION_MAJOR * 1000 + OSTRAQUELLE_VERSION_MINOR * 100 +
+                            OSTRAQUELLE_VERSION_PATCH;
+    answers.canDo = kHostCapabilities;
+    return answerHostQuery(answers, opcode, ptr);
 }
 
 bool PluginHost::load(const std::string& path, double sampleRate, int blockSize,
@@ -54,26 +45,17 @@ bool PluginHost::load(const std::string& path, double sampleRate, int blockSize,
     rate = sampleRate;
     blockFrames = blockSize;
 
-    library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    library = openPlugin(path.c_str());
     if (library == nullptr) {
-        const char* raw = dlerror();
-        std::string reason = raw != nullptr ? raw : "unknown reason";
-        // dlerror repeats the path in front of its reason.
-        if (reason.compare(0, path.size() + 2, path + ": ") == 0) {
-            reason = reason.substr(path.size() + 2);
-        }
-        error = "cannot load plug-in " + path + ": " + reason;
+        error = "cannot load plug-in " + path + ": " + loadError(path.c_str());
         return false;
     }
-    void* symbol = dlsym(library, "VSTPluginMain");
-    if (symbol == nullptr) symbol = dlsym(library, "main");
-    if (symbol == nullptr) {
+    const PluginMain entry = findPluginEntry(library);
+    if (entry == nullptr) {
         error = "not a VST 2.x plug-in: " + path + " exports neither VSTPluginMain nor main";
         unload();
         return false;
     }
-    PluginEntry entry;
-    std::memcpy(&entry, &symbol, sizeof(entry));
 
     hostBeingLoaded = this;
     AEffect* created = entry(&PluginHost::callback);
@@ -105,7 +87,7 @@ void PluginHost::unload() {
         effectRecord = nullptr;
     }
     if (library != nullptr) {
-        dlclose(library);
+        closePlugin(library);
         library = nullptr;
     }
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Random.h"
+#include "hosting/HostAnswers.h"
 
 HostState hostState;
 
@@ -32,9 +33,6 @@ void releaseMouse() {}
 intptr_t VSTCALLBACK validatorHost(AEffect* effect, int32_t opcode, int32_t, intptr_t, void*,
                                    float) {
     switch (opcode) {
-        case audioMasterVersion: return hostState.versionAnswer.load();
-        case audioMasterGetSampleRate: return 44100;
-        case audioMasterGetBlockSize: return 512;
         case audioMasterBeginEdit: hostState.beginEdits++; return 1;
         case audioMasterEndEdit: hostState.endEdits++; return 1;
         case audioMasterIdle:
@@ -54,19 +52,13 @@ intptr_t VSTCALLBACK validatorHost(AEffect* effect, int32_t opcode, int32_t, int
             }
             return 0;
         }
-        default: return 0;
+        default: {
+            // The version may be changed by a test of old hosts; rate and block size are fixed.
+            HostAnswers answers;
+            answers.version = hostState.versionAnswer.load();
+            return answerHostQuery(answers, opcode, nullptr);
+        }
     }
-}
-
-PluginLibrary::PluginLibrary(const char* path) : module(openPlugin(path)), entry(nullptr) {
-    if (!module) return;
-    void* symbol = pluginSymbol(module, "VSTPluginMain");
-    if (!symbol) symbol = pluginSymbol(module, "main");
-    if (symbol) std::memcpy(&entry, &symbol, sizeof entry);
-}
-
-PluginLibrary::~PluginLibrary() {
-    if (module) closePlugin(module);
 }
 
 AudioBlock::AudioBlock(int32_t inputCount, int32_t outputCount, int32_t frameCount)
@@ -129,7 +121,7 @@ bool AudioBlock::outputsSilent() const {
     return true;
 }
 
-Effect::Effect(const PluginLibrary& library) : record(library.create()) {
+Effect::Effect(const PluginLibrary& library) : record(library.create(&validatorHost)) {
     if (record && record->magic != kEffectMagic) record = nullptr;
 }
 

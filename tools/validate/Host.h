@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/AEffect.h"
-#include "host/PluginLoader.h"
+#include "hosting/PluginLibrary.h"
 
 // What the host callback answers and records, shared by every instance of the run. The
 // callback has no user pointer; it may be called from any thread.
@@ -28,22 +28,6 @@ extern HostState hostState;
 
 intptr_t VSTCALLBACK validatorHost(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
                                    void* ptr, float opt);
-
-class PluginLibrary {
-public:
-    explicit PluginLibrary(const char* path);
-    ~PluginLibrary();
-    PluginLibrary(const PluginLibrary&) = delete;
-    PluginLibrary& operator=(const PluginLibrary&) = delete;
-
-    bool loaded() const { return entry != nullptr; }
-    // A new effect from the entry, or null when the plug-in refuses.
-    AEffect* create() const { return entry ? entry(&validatorHost) : nullptr; }
-
-private:
-    PluginModule module;
-    PluginMain entry;
-};
 
 // Audio buffers of one block for an effect's pins: channel c of the inputs and outputs.
 struct AudioBlock {

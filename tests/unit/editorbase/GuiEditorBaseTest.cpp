@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "editor/GuiEditorBase.h"
-#include "host/EffectExtended.h"
+#include "plugin/VstEditor.h"
 #include "toolkit/Frame.h"
 #include "toolkit/View.h"
+#include "unit/editorbase/ControllingEffect.h"
 
 #ifndef _WIN32
 #include "graphics/platform/Gdi.h"
@@ -34,23 +35,21 @@ struct Host {
 std::vector<int32_t> Host::opcodes;
 std::function<void()> Host::onIdle;
 
-class Effect : public EffectExtended {
+class Effect : public ControllingEffect {
 public:
-    Effect() : EffectExtended(&Host::callback, 1, 1) {}
-    void process(float**, float**, int32_t) override {}
+    Effect() : ControllingEffect(&Host::callback) {}
 };
 
+// Registers with the effect through its VST 2.x adapter, which the effect then owns.
 class Editor : public GuiEditorBase {
 public:
-    explicit Editor(EffectBase* effect) : GuiEditorBase(effect) {
-        rect.top = 0;
-        rect.left = 0;
-        rect.bottom = 412;
-        rect.right = 368;
+    explicit Editor(Effect* effect) : GuiEditorBase(effect), adapter(new VstEditor(effect, this)) {
+        rect = Rect(0, 0, 368, 412);
     }
     void update() override { ++updates; }
     void setFrame(Frame* f) { frame = f; }
     void* parent() const { return parentWindow; }
+    VstEditor* adapter;
     int updates = 0;
 };
 
@@ -94,10 +93,10 @@ struct EditorBaseFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(EditorBaseFixture, RegistersWithItsEffectAndAnswersItsRectangleBeforeOpen) {
-    EXPECT_EQ(effect->getEditor(), editor);
+    EXPECT_EQ(effect->getEditor(), editor->adapter);
     EXPECT_NE(effect->getAeffect()->flags & effFlagsHasEditor, 0);
     ERect* rect = nullptr;
-    EXPECT_EQ(editor->getRect(&rect), 1);
+    EXPECT_EQ(editor->adapter->getRect(&rect), 1);
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->top, 0);
     EXPECT_EQ(rect->left, 0);
@@ -107,37 +106,38 @@ TEST_F(EditorBaseFixture, RegistersWithItsEffectAndAnswersItsRectangleBeforeOpen
 
 TEST_F(EditorBaseFixture, WithoutAFrameKeysAndWheelAreNotHandledAndDrawingDoesNothing) {
     VstKeyCode key{'k', 0, 0};
-    EXPECT_EQ(editor->onKeyDown(&key), -1);
-    EXPECT_EQ(editor->onKeyUp(&key), -1);
-    EXPECT_FALSE(editor->onWheel(1.0f));
-    editor->draw(nullptr);
+    EXPECT_EQ(editor->adapter->onKeyDown(&key), -1);
+    EXPECT_EQ(editor->adapter->onKeyUp(&key), -1);
+    EXPECT_EQ(editor->adapter->onKeyDown(nullptr), -1);
+    EXPECT_FALSE(editor->adapter->onWheel(1.0f));
+    editor->draw();
     editor->idle();
     EXPECT_EQ(editor->updates, 0);
 }
 
 TEST_F(EditorBaseFixture, AnUpdateRequestIsCarriedOutOnceByIdle) {
-    editor->requestUpdate();
-    editor->idle();
-    editor->idle();
+    editor->adapter->requestUpdate();  // as the effect asks
+    editor->adapter->idle();
+    editor->adapter->idle();
     EXPECT_EQ(editor->updates, 1);
 
     // Opening and a parameter change each ask for one.
     int parent = 0;
-    EXPECT_EQ(editor->open(&parent), 0);
+    EXPECT_EQ(editor->adapter->open(&parent), 0);
     EXPECT_EQ(editor->parent(), &parent);
     editor->idle();
     EXPECT_EQ(editor->updates, 2);
-    editor->parameterChanged(3, 0.5f);
+    editor->adapter->parameterChanged(3, 0.5f);
     editor->idle();
     editor->idle();
     EXPECT_EQ(editor->updates, 3);
 }
 
 TEST_F(EditorBaseFixture, KnobModeIsStoredForEveryFrame) {
-    EXPECT_EQ(editor->setKnobMode(2), 1);
+    EXPECT_EQ(editor->adapter->setKnobMode(2), 1);
     Frame frame(Rect(0, 0, 10, 10), nullptr, editor);
     EXPECT_EQ(frame.getKnobMode(), 2);
-    EXPECT_EQ(editor->setKnobMode(0), 1);
+    EXPECT_EQ(editor->adapter->setKnobMode(0), 1);
     EXPECT_EQ(frame.getKnobMode(), 0);
 }
 
@@ -147,27 +147,27 @@ TEST_F(EditorBaseFixture, KeysWheelAndRedrawGoToTheFrame) {
     frame->addView(view);
     editor->setFrame(frame);
     VstKeyCode k{'k', 0, 0}, other{'x', 0, 0};
-    EXPECT_EQ(editor->onKeyDown(&k), 11);
-    EXPECT_EQ(editor->onKeyDown(&other), -1);
-    EXPECT_EQ(editor->onKeyUp(&other), 12);
+    EXPECT_EQ(editor->adapter->onKeyDown(&k), 11);
+    EXPECT_EQ(editor->adapter->onKeyDown(&other), -1);
+    EXPECT_EQ(editor->adapter->onKeyUp(&other), 12);
     // The views get the host's character, virtual key and modifiers, each in its own field.
     VstKeyCode shiftUp{'u', 12, 1};
-    editor->onKeyDown(&shiftUp);
+    editor->adapter->onKeyDown(&shiftUp);
     EXPECT_EQ(view->last.character, 'u');
     EXPECT_EQ(view->last.virt, 12);
     EXPECT_EQ(view->last.modifier, 1);
     VstKeyCode altLeft{0, 11, 2};
-    editor->onKeyUp(&altLeft);
+    editor->adapter->onKeyUp(&altLeft);
     EXPECT_EQ(view->last.virt, 11);
     EXPECT_EQ(view->last.modifier, 2);
     EXPECT_EQ(frame->getEditor(), editor);
     EXPECT_EQ(view->getEditor(), editor);
 #ifndef _WIN32
     platform::testdouble::setCursorPos(50, 50);  // the wheel goes to the view under the cursor
-    EXPECT_TRUE(editor->onWheel(-3.0f));
+    EXPECT_TRUE(editor->adapter->onWheel(-3.0f));
     EXPECT_FLOAT_EQ(view->wheel, -3.0f);
     platform::testdouble::setCursorPos(500, 500);
-    EXPECT_FALSE(editor->onWheel(1.0f));
+    EXPECT_FALSE(editor->adapter->onWheel(1.0f));
 #endif
     editor->setFrame(nullptr);
     frame->release();

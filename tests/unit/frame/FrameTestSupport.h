@@ -6,7 +6,8 @@
 
 #include "editor/GuiEditorBase.h"
 #include "graphics/DrawContext.h"
-#include "host/EffectExtended.h"
+#include "plugin/VstEditor.h"
+#include "unit/editorbase/ControllingEffect.h"
 #include "unit/toolkit/RecordingView.h"
 
 struct FrameHost {
@@ -25,15 +26,17 @@ struct FrameHost {
     }
 };
 
-class FrameTestEffect : public EffectExtended {
+class FrameTestEffect : public ControllingEffect {
 public:
-    FrameTestEffect() : EffectExtended(&FrameHost::callback, 1, 1) {}
-    void process(float**, float**, int32_t) override {}
+    FrameTestEffect() : ControllingEffect(&FrameHost::callback) {}
 };
 
+// Registered with the effect through its VST 2.x adapter, which the effect deletes.
 class FrameTestEditor : public GuiEditorBase {
 public:
-    explicit FrameTestEditor(EffectBase* effect) : GuiEditorBase(effect) {}
+    explicit FrameTestEditor(FrameTestEffect* effect) : GuiEditorBase(effect) {
+        new VstEditor(effect, this);
+    }
     void setFrame(Frame* f) { frame = f; }
 };
 

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "host/ModuleState.h"
-#include "plugin/VocoderProgram.h"
+#include "core/VocoderProgram.h"
 #include "unit/vocoder/EffectFixture.h"
 
 namespace {

@@ -337,3 +337,19 @@ TEST(VocoderEffect, SampleRateReachesTheFollowerOnly) {
     EXPECT_EQ(engine.sampleRate(), 48000.0);
     EXPECT_EQ(engine.follower().sampleRate(), 48000.0);
 }
+
+// The panel's controller, answered by the effect in-process: values, the user's change as an
+// automated one, and the panel's text of the current value.
+TEST(VocoderEffect, AnswersThePanelsControllerInProcess) {
+    EffectUnderTest fx;
+    EditorController& controller = *fx.effect;
+    EXPECT_EQ(controller.parameterValue(7), 0.25f);
+    controller.setParameterByUser(7, 0.1f);
+    EXPECT_EQ(fx.get(7), 0.1f);
+    EXPECT_EQ(fx.effect->getEngine().modulatorPredictor().order(), 21);
+    char text[64] = "kept";
+    controller.parameterText(19, text);
+    EXPECT_STREQ(text, "kept");
+    controller.parameterText(7, text);
+    EXPECT_STREQ(text, "21 ");
+}

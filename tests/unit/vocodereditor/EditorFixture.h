@@ -14,6 +14,7 @@
 #endif
 #include "host/AEffect.h"
 #include "plugin/VocoderEffect.h"
+#include "plugin/VstEditor.h"
 #include "toolkit/ValueDisplay.h"
 #include "unit/controls/ControlTestSupport.h"
 
@@ -73,7 +74,8 @@ struct OpenEditor {
         effect = new EffectWithEditor(&recordingHost);
         record = effect->getAeffect();
         host.record = record;
-        editor = dynamic_cast<VocoderEditor*>(effect->editorObject());
+        auto* adapter = dynamic_cast<VstEditor*>(effect->editorObject());
+        editor = adapter ? dynamic_cast<VocoderEditor*>(adapter->getPanel()) : nullptr;
 #ifndef _WIN32
         platform::testdouble::releaseAllKeys();
         hostWindow = platform::testdouble::createHostWindow(100, 80, 500, 500);

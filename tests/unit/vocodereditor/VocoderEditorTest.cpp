@@ -262,6 +262,29 @@ TEST(VocoderEditor, KnobDragIsBracketedByBeginAndEndEditAroundTheAutomation) {
     EXPECT_EQ(fx.host.calls[0].value, 0.25f);
 }
 
+// The host's knob mode reaches the panel's knobs, and Alt drags in the other mode: with the
+// host's circular mode, Alt gives the linear drag; with the panel's own linear mode, circular.
+TEST(VocoderEditor, AltDragsInTheOtherModeOfTheHostsKnobMode) {
+    OpenEditor fx;
+    fx.open();
+    platform::testdouble::dispatchPending();
+    // Knob 7 at (88, 64, 120, 96), value 0.25. From its centre straight up 100 pixels: linear
+    // adds half the range, circular points the knob at twelve o'clock, the middle.
+    auto dragUp = [&fx](ButtonState held) {
+        fx.set(7, 0.25f);
+        fx.scriptFrom(104, 80);
+        fx.scriptMove(104, -20, held, 10);
+        fx.press(104, 80, held);
+        return fx.get(7);
+    };
+    ASSERT_EQ(fx.dispatch(effSetEditKnobMode, 0, 0), 1);  // circular
+    EXPECT_NEAR(dragUp(kLButton | kAlt), 0.75f, 1e-5);
+    EXPECT_NEAR(dragUp(kLButton), 0.5f, 0.02);
+    ASSERT_EQ(fx.dispatch(effSetEditKnobMode, 0, 2), 1);  // linear
+    EXPECT_NEAR(dragUp(kLButton), 0.75f, 1e-5);
+    EXPECT_NEAR(dragUp(kLButton | kAlt), 0.5f, 0.02);
+}
+
 TEST(VocoderEditor, HostClosingTheEditorDuringADragEndsItWithPairedEdits) {
     // Closed from the host's idle callback, then from its automation callback.
     for (int viaAutomate = 0; viaAutomate < 2; viaAutomate++) {

@@ -1,4 +1,4 @@
-#include "plugin/VocoderProgram.h"
+#include "core/VocoderProgram.h"
 
 #include <cstring>
 

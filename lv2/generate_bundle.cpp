@@ -1,0 +1,75 @@
+// Build-time generator of the bundle's Turtle files, and the port values of normalised
+// values for scripts that drive an LV2 host as ostraquelle-render is driven:
+//   ostraquelle-lv2-ttl <bundle folder> <binary file name>
+//   ostraquelle-lv2-ttl --port-values NAME=VALUE...
+// The second prints one line "symbol value exact|near control" for each: "exact" when the port
+// value brings back the normalised value bit for bit, control the port's place among the
+// control ports (from 0), as hosts such as Ardour number them.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "lv2/BundleText.h"
+#include "lv2/PortMap.h"
+#include "lv2/PortUnits.h"
+
+namespace {
+
+bool writeFile(const std::string& path, void (*write)(std::ostream&)) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    write(out);
+    out.flush();
+    if (!out) std::fprintf(stderr, "ostraquelle-lv2-ttl: cannot write %s\n", path.c_str());
+    return static_cast<bool>(out);
+}
+
+const char* binaryName = nullptr;
+void manifest(std::ostream& out) { writeManifest(out, binaryName); }
+
+const ParameterInfo* parameterNamed(const std::string& name) {
+    for (int32_t slot = 0; slot < kParameterSlots; ++slot)
+        if (name == slotInfo(slot).name) return &slotInfo(slot);
+    return nullptr;
+}
+
+int printPortValues(int count, char** settings) {
+    for (int i = 0; i < count; ++i) {
+        const char* equals = std::strrchr(settings[i], '=');
+        const ParameterInfo* info =
+            equals ? parameterNamed(std::string(settings[i], static_cast<size_t>(equals - settings[i])))
+                   : nullptr;
+        char* end = nullptr;
+        const float x = equals ? std::strtof(equals + 1, &end) : 0.0f;
+        if (!info || end == equals + 1 || *end != '\0' || !(x >= 0.0f && x <= 1.0f)) {
+            std::fprintf(stderr, "ostraquelle-lv2-ttl: '%s' is no NAME=VALUE with VALUE 0..1\n",
+                         settings[i]);
+            return 2;
+        }
+        const float value = normalisedToPortValue(*info, x);
+        std::printf("%s %.9g %s %d\n", portSymbol(info->name).c_str(), static_cast<double>(value),
+                    portValueToNormalised(*info, value) == x ? "exact" : "near",
+                    static_cast<int>(parameterSlot(info->index)));
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--port-values") == 0)
+        return printPortValues(argc - 2, argv + 2);
+    if (argc != 3) {
+        std::fprintf(stderr,
+                     "usage: ostraquelle-lv2-ttl <bundle folder> <binary file name>\n"
+                     "       ostraquelle-lv2-ttl --port-values NAME=VALUE...\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    binaryName = argv[2];
+    const bool written = writeFile(folder + "/manifest.ttl", manifest) &&
+                         writeFile(folder + "/" + kDescriptionFile, writePluginDescriptions) &&
+                         writeFile(folder + "/" + kPresetFile, writePresets);
+    return written ? 0 : 1;
+}
