@@ -141,9 +141,10 @@ int32_t VocoderEditor::open(void* parent) {
     if (strip) strip->release();
     if (switchPictures) switchPictures->release();
     opened = frame != nullptr;
-    // A host window in which no window could be made (Linux without an X server, or a window
-    // id that is not one): the host is told, and nothing is left half open.
-    if (frame && parent && !frame->getWindow()) destroyFrame();
+    // No window could be made (no parent given, Linux without an X server, or a window id that
+    // is not one): the host is told, and nothing is left half open. Answering 1 without a
+    // window would leave a host waiting for a panel that never appears.
+    if (frame && !frame->getWindow()) destroyFrame();
     return opened ? 1 : 0;
 }
 

@@ -30,7 +30,8 @@
 #include <thread>
 #include <vector>
 
-#include "host/PluginLoader.h"
+#include "host/CheckCounter.h"
+#include "hosting/PluginModule.h"
 #include "host/X11HostWindow.h"
 
 namespace {

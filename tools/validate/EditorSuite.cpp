@@ -37,7 +37,8 @@ public:
     HWND handle;
 };
 #else
-// Natively the editor opens without a host window (a Linux host would pass an X11 window).
+// Natively the validator has no window to give (a Linux host would pass an X11 window): the
+// editor may refuse a null parent, and the cycles still run with audio and automation.
 class HostWindow {
 public:
     void* parent() const { return nullptr; }
@@ -113,8 +114,8 @@ void runEditorSuite(const PluginLibrary& library, const Options& options, Report
             host.pump();
             if (host.hasChild()) leftBehind++;
         }
-        report.check(refused == 0, "effEditOpen refused %d of %d times", refused,
-                     options.editorCycles);
+        report.check(refused == 0 || !host.parent(), "effEditOpen refused %d of %d times",
+                     refused, options.editorCycles);
         report.check(leftBehind == 0, "%d of %d closes left a window behind", leftBehind,
                      options.editorCycles);
 

@@ -70,6 +70,16 @@ TEST(VocoderEditor, ExistsFromConstructionWithItsRectangleButNoWindow) {
     EXPECT_EQ(fx.frame(), nullptr);
 }
 
+TEST(VocoderEditor, ANullParentIsRefusedAndLeavesNothingOpen) {
+    OpenEditor fx;
+    EXPECT_EQ(fx.dispatch(effEditOpen, 0, 0, nullptr), 0);
+    EXPECT_FALSE(fx.editor->isOpened());
+    EXPECT_EQ(fx.frame(), nullptr);
+    // The host may then give a real window.
+    EXPECT_EQ(fx.open(), 1);
+    EXPECT_NE(fx.window(), nullptr);
+}
+
 TEST(VocoderEditor, OpeningBuildsThe39ControlsInTableOrder) {
     OpenEditor fx;
     fx.set(7, 0.6f);  // set before open: the knob starts there
