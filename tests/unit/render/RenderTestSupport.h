@@ -4,6 +4,7 @@
 
 #ifndef _WIN32
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,14 @@ struct RunResult {
 };
 // Runs the built ostraquelle-render with the arguments.
 RunResult runRenderer(const std::vector<std::string>& arguments);
+// The same with `inChild` run in the child process before the program starts (limits, signals).
+RunResult runRenderer(const std::vector<std::string>& arguments,
+                      const std::function<void()>& inChild);
+// Starts the renderer without waiting, its stderr into `errPath`; answers its process id.
+int startRenderer(const std::vector<std::string>& arguments, const std::string& errPath);
+// Waits up to `seconds` for the process; answers its exit status (or 128 + signal), or -1
+// after killing it when it did not end in time.
+int waitForRenderer(int pid, double seconds);
 // The same with stderr on a pseudo-terminal, as in an interactive shell. With a directory
 // given, sends SIGINT (Ctrl-C) as soon as a hidden temporary file appears in it, that is, once
 // the render is under way.
