@@ -26,10 +26,14 @@ int fail(FILE* err, const std::string& message, int status) {
 void listParameters(PluginHost& host, const std::string& path, FILE* out) {
     std::fprintf(out, "%s (%s), program %d \"%s\"\n", host.effectName().c_str(), path.c_str(),
                  host.program(), host.programName().c_str());
-    std::fprintf(out, "%5s  %-16s %-10s %s\n", "index", "name", "display", "label");
+    // The display with its label is what --set takes in units; the normalised value is the
+    // host's own.
+    std::fprintf(out, "%5s  %-16s %-10s %-12s %s\n", "index", "name", "display", "label",
+                 "normalised");
     for (int index = 0; index < host.numParams(); ++index) {
-        std::fprintf(out, "%5d  %-16s %-10s %s\n", index, host.parameterName(index).c_str(),
-                     host.parameterDisplay(index).c_str(), host.parameterLabel(index).c_str());
+        std::fprintf(out, "%5d  %-16s %-10s %-12s %.6f\n", index, host.parameterName(index).c_str(),
+                     host.parameterDisplay(index).c_str(), host.parameterLabel(index).c_str(),
+                     static_cast<double>(host.parameter(index)));
     }
 }
 
