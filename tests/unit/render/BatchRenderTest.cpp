@@ -132,6 +132,34 @@ TEST(RenderBatch, APairsListNamesEachRenderAndABadListIsABadCommandLine) {
     EXPECT_FALSE(fileExists(dir.file("x.wav")));
 }
 
+// On a terminal one progress line serves the whole batch: files done of the total, the audio
+// rendered and the time left; it is cleared before each summary line and at the end.
+TEST(RenderBatch, OneProgressLineCountsTheWholeBatch) {
+    ScratchDirectory dir, out;
+    writeAudio(dir.file("pad.wav"), testSignal(4410, 110.0, 1), 1, 44100);
+    std::vector<std::string> arguments = {"--carrier", dir.file("pad.wav"), "--out-dir",
+                                          out.path(), "--jobs", "1"};
+    for (int i = 0; i < 3; ++i) {
+        writeAudio(dir.file("v" + std::to_string(i) + ".wav"), testSignal(4410, 300.0, 2 + i), 1,
+                   44100);
+        arguments.push_back(dir.file("v" + std::to_string(i) + ".wav"));
+    }
+    RunResult run = runRendererOnTerminal(arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("rendering: 1 of 3 files, 0.1 s of audio, about "), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("rendering: 2 of 3 files, 0.2 s of audio"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("3 of 3 files"), std::string::npos) << run.err;  // done: no line
+    EXPECT_EQ(countOf(run.out, "\n"), 4) << run.out;
+
+    arguments.push_back("-q");
+    RunResult quiet = runRendererOnTerminal(arguments);
+    ASSERT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err.find("rendering"), std::string::npos) << quiet.err;
+    EXPECT_TRUE(quiet.out.empty()) << quiet.out;
+}
+
 TEST(RenderBatch, OutputNamesComeFromTheModulatorsAndListLinesSplitByTabsOrSpaces) {
     EXPECT_EQ(BatchPlan::outputFor("voices/line 1.wav", "out", ""), "out/line 1.wav");
     EXPECT_EQ(BatchPlan::outputFor("voices/take.2.flac", "out/", "wav"), "out/take.2.wav");
