@@ -14,17 +14,6 @@ using namespace rendertest;
 
 namespace {
 
-// A carrier and a modulator of 0.5 s each in a scratch directory.
-struct Material {
-    ScratchDirectory dir;
-    std::string carrier = dir.file("carrier.wav");
-    std::string modulator = dir.file("modulator.wav");
-    Material() {
-        writeAudio(carrier, testSignal(22050, 110.0, 1), 1, 44100);
-        writeAudio(modulator, testSignal(22050, 300.0, 2), 1, 44100);
-    }
-};
-
 int countLines(const std::string& text) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }

@@ -14,8 +14,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,32 +23,6 @@
 using namespace rendertest;
 
 namespace {
-
-struct Material {
-    ScratchDirectory dir;
-    std::string carrier = dir.file("carrier.wav");
-    std::string modulator = dir.file("modulator.wav");
-    Material() {
-        writeAudio(carrier, testSignal(22050, 110.0, 1), 1, 44100);
-        writeAudio(modulator, testSignal(22050, 300.0, 2), 1, 44100);
-    }
-    std::vector<std::string> pair(std::vector<std::string> extra) const {
-        std::vector<std::string> arguments = {"--carrier", carrier, "--modulator", modulator, "-q"};
-        arguments.insert(arguments.end(), extra.begin(), extra.end());
-        return arguments;
-    }
-};
-
-std::string contents(const std::string& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::stringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
-void writeText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // A 16-bit mono WAV header whose data chunk claims `claimedFrames`.
 std::string wavHeader(uint32_t claimedFrames) {

@@ -130,6 +130,23 @@ bool hasHiddenFile(const std::string& directory) {
 
 }  // namespace
 
+Material::Material() {
+    writeAudio(carrier, testSignal(22050, 110.0, 1), 1, 44100);
+    writeAudio(modulator, testSignal(22050, 300.0, 2), 1, 44100);
+}
+
+std::vector<std::string> Material::pair(const std::vector<std::string>& extra) const {
+    std::vector<std::string> arguments = {"--carrier", carrier, "--modulator", modulator, "-q"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return arguments;
+}
+
+std::string contents(const std::string& path) { return slurp(path); }
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
 RunResult runRenderer(const std::vector<std::string>& arguments) {
     return runRenderer(arguments, [] {});
 }

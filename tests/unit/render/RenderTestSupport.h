@@ -40,6 +40,20 @@ Audio readAudio(const std::string& path);
 // A deterministic test signal: a sum of two sines plus noise from a fixed seed.
 std::vector<float> testSignal(int frames, double frequency, unsigned seed);
 
+// A carrier and a modulator of 0.5 s each (44.1 kHz mono float) in a scratch directory.
+struct Material {
+    ScratchDirectory dir;
+    std::string carrier = dir.file("carrier.wav");
+    std::string modulator = dir.file("modulator.wav");
+    Material();
+    // --carrier, --modulator and -q, then `extra`.
+    std::vector<std::string> pair(const std::vector<std::string>& extra) const;
+};
+
+// A file's bytes; writes text as a whole file.
+std::string contents(const std::string& path);
+void writeText(const std::string& path, const std::string& text);
+
 struct RunResult {
     int status = -1;  // exit status, or 128 + signal
     std::string out;
