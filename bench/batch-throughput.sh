@@ -48,8 +48,8 @@ for ((r = 0; r < runs; r++)); do
   wall loop >> "$tmp/loop.times"
 done
 for voice in "$tmp"/voices/*.wav; do
-  cmp -s <(sox "$tmp/batch/${voice##*/}" -t raw -e floating-point -b 32 -) \
-      <(sox "$tmp/loop/${voice##*/}" -t raw -e floating-point -b 32 -) ||
+  cmp -s <(sox -V1 "$tmp/batch/${voice##*/}" -t raw -e floating-point -b 32 -) \
+      <(sox -V1 "$tmp/loop/${voice##*/}" -t raw -e floating-point -b 32 -) ||
     { echo "batch-throughput: ${voice##*/} differs between batch and loop" >&2; exit 1; }
 done
 batch=$(median < "$tmp/batch.times")
