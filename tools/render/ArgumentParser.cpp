@@ -3,8 +3,13 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 
 namespace {
+
+// Rates libsndfile's formats and libsoxr both take.
+constexpr long kLowestRate = 1000;
+constexpr long kHighestRate = 768000;
 
 bool parseInteger(const std::string& text, long minimum, long maximum, int& result) {
     if (text.empty()) return false;
@@ -32,11 +37,47 @@ bool parseOutputs(const std::string& text, OutputSelection& result) {
     return true;
 }
 
+// A batch is one carrier with modulators and --out-dir, or a pairs list alone.
+bool checkBatch(const RenderOptions& options, std::string& error) {
+    const bool single = !options.modulatorPath.empty() || !options.inputPath.empty() ||
+                        !options.outputPath.empty();
+    if (!options.pairsPath.empty()) {
+        if (single || !options.carrierPath.empty() || !options.outputDirectory.empty() ||
+            !options.modulatorPaths.empty()) {
+            error = "--pairs names every carrier, modulator and output itself: give it alone";
+            return false;
+        }
+    } else if (single) {
+        error = "a batch takes --carrier, --out-dir and modulators; leave out " +
+                std::string(!options.outputPath.empty() ? "-o"
+                            : !options.inputPath.empty() ? "--input"
+                                                         : "--modulator");
+        return false;
+    } else if (options.carrierPath.empty() || options.outputDirectory.empty() ||
+               options.modulatorPaths.empty()) {
+        error = options.carrierPath.empty()      ? "a batch needs --carrier FILE"
+                : options.outputDirectory.empty() ? "a batch needs --out-dir DIR for its outputs"
+                                                  : "--out-dir needs modulator files to render";
+        return false;
+    }
+    if (options.listParams) {
+        error = "--list-params renders nothing: give it without batch inputs";
+        return false;
+    }
+    if (!options.savePresetPath.empty() || !options.saveBankPath.empty()) {
+        error = "--save-preset and --save-bank save one render's settings: not in a batch";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string ArgumentParser::usage() {
     return "Usage: ostraquelle-render --carrier FILE --modulator FILE -o OUT [options]\n"
            "       ostraquelle-render --input STEREO_FILE -o OUT [options]\n"
+           "       ostraquelle-render --carrier FILE --out-dir DIR MODULATOR... [options]\n"
+           "       ostraquelle-render --pairs LIST [options]\n"
            "       ostraquelle-render --list-params [--program N] [--set NAME=VALUE ...]\n"
            "       ostraquelle-render --save-preset FILE | --save-bank FILE [settings]\n"
            "\n"
@@ -49,13 +90,24 @@ std::string ArgumentParser::usage() {
            "  --input FILE         one stereo file: left = carrier, right = modulator\n"
            "                       Any format libsndfile reads (WAV, FLAC, OGG, AIFF, ...).\n"
            "                       Multi-channel carrier/modulator files are mixed to mono;\n"
-           "                       the shorter input is padded with silence. Both inputs must\n"
-           "                       have the same sample rate (nothing is resampled).\n"
+           "                       the shorter input is padded with silence to the other's\n"
+           "                       length. Inputs at other rates are converted (libsoxr, very\n"
+           "                       high quality) to the carrier's rate or to --rate.\n"
+           "Batch:\n"
+           "  --out-dir DIR        render every MODULATOR given after the options against the\n"
+           "                       carrier, each into DIR under the modulator's file name\n"
+           "  --out-format EXT     the batch outputs' format (wav, flac, ...); default: the\n"
+           "                       modulator's own extension\n"
+           "  --pairs LIST         a text file with one render per line: carrier, modulator and\n"
+           "                       output separated by tabs (or by spaces when no name has one)\n"
+           "  --jobs N             renders at once (default: one per core)\n"
            "Settings:\n"
            "  --plugin PATH        plug-in to load (default: Ostraquelle.so beside this program)\n"
            "  --program N          select program N before applying --set\n"
            "  --set NAME=VALUE     set a parameter by its name to a normalised value 0..1,\n"
-           "                       e.g. --set Pred-Order=0.5 (repeatable)\n"
+           "                       e.g. --set Pred-Order=0.5, or to a value in its own units\n"
+           "                       written with its label: Env-Att=5ms, Voco-Vol=-6dB,\n"
+           "                       Whiten=on (repeatable)\n"
            "  --preset FILE        load a preset file a host saved: a .fxp program goes into\n"
            "                       the program --program selects (or the current one); a .fxb\n"
            "                       bank replaces every program and selects its current one\n"
@@ -66,8 +118,9 @@ std::string ArgumentParser::usage() {
            "  --list-params        print index, name, display text and label of every\n"
            "                       parameter (after --program and --set) and exit\n"
            "  --block-size N       frames per processing call (default 512)\n"
-           "  --sample-rate HZ     rate announced to the plug-in; must match the input files\n"
-           "                       (default: the files' rate; 44100 for --list-params)\n"
+           "  --rate HZ            render at this rate, converting the inputs to it (default:\n"
+           "                       the carrier's rate; 44100 for --list-params); also\n"
+           "                       --sample-rate\n"
            "Output:\n"
            "  -o, --output FILE    output file; the format follows the extension\n"
            "                       (.wav .flac .ogg .aiff .au .caf .w64 ...)\n"
@@ -82,14 +135,25 @@ std::string ArgumentParser::usage() {
            "  -h, --help           this text\n"
            "  --version            the version of this program\n"
            "\n"
-           "Exit status: 0 on success, 1 on a failed render, 2 on a bad command line.\n";
+           "Exit status: 0 on success, 1 on a failed render (in a batch: when any failed),\n"
+           "2 on a bad command line (an unknown option, parameter or program included).\n";
 }
 
 bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& options,
                            std::string& error) {
     options = RenderOptions();
+    std::set<std::string> given;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        // Not an option: a modulator of a batch.
+        if (arg.empty() || arg[0] != '-' || arg == "-") {
+            options.modulatorPaths.push_back(arg);
+            if (arg.empty()) {
+                error = "an empty file name among the modulators";
+                return false;
+            }
+            continue;
+        }
         std::string value;
         bool hasInlineValue = false;
         if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
@@ -100,16 +164,29 @@ bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& opt
                 hasInlineValue = true;
             }
         }
+        // Only --set may come more than once; a second value of anything else would silently
+        // override the first.
+        const std::string canonical = arg == "-o" ? "--output" : arg == "-q" ? "--quiet"
+                                      : arg == "-h"                       ? "--help"
+                                      : arg == "--sample-rate"            ? "--rate"
+                                                                          : arg;
+        if (canonical != "--set" && !given.insert(canonical).second) {
+            error = "option " + arg + " given twice";
+            return false;
+        }
         auto takeValue = [&](std::string& out) {
             if (hasInlineValue) {
                 out = value;
-                return true;
-            }
-            if (i + 1 >= argc) {
+            } else if (i + 1 >= argc) {
                 error = "option " + arg + " needs a value";
                 return false;
+            } else {
+                out = argv[++i];
             }
-            out = argv[++i];
+            if (out.empty()) {
+                error = "option " + arg + " needs a value, not an empty one";
+                return false;
+            }
             return true;
         };
         auto noValue = [&]() {
@@ -147,6 +224,19 @@ bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& opt
             if (!takeValue(options.outputPath)) return false;
         } else if (arg == "--plugin") {
             if (!takeValue(options.pluginPath)) return false;
+        } else if (arg == "--out-dir") {
+            if (!takeValue(options.outputDirectory)) return false;
+        } else if (arg == "--out-format") {
+            if (!takeValue(options.outputFormat)) return false;
+            if (options.outputFormat[0] == '.') options.outputFormat.erase(0, 1);
+        } else if (arg == "--pairs") {
+            if (!takeValue(options.pairsPath)) return false;
+        } else if (arg == "--jobs") {
+            if (!takeValue(text)) return false;
+            if (!parseInteger(text, 1, 1024, options.jobs)) {
+                error = "--jobs needs a whole number from 1 to 1024, not '" + text + "'";
+                return false;
+            }
         } else if (arg == "--program") {
             if (!takeValue(text)) return false;
             if (!parseInteger(text, 0, 1000000, options.program)) {
@@ -167,13 +257,12 @@ bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& opt
                 error = "--block-size needs a whole number from 1 to 65536, not '" + text + "'";
                 return false;
             }
-        } else if (arg == "--sample-rate") {
+        } else if (arg == "--rate" || arg == "--sample-rate") {
             if (!takeValue(text)) return false;
-            char* end = nullptr;
-            double rate = std::strtod(text.c_str(), &end);
-            if (text.empty() || *end != '\0' || !std::isfinite(rate) || rate < 1.0 ||
-                rate > 10000000.0) {
-                error = "--sample-rate needs a rate in Hz, not '" + text + "'";
+            int rate = 0;
+            if (!parseInteger(text, kLowestRate, kHighestRate, rate)) {
+                error = arg + " needs a whole number of Hz from " + std::to_string(kLowestRate) +
+                        " to " + std::to_string(kHighestRate) + ", not '" + text + "'";
                 return false;
             }
             options.sampleRate = rate;
@@ -201,6 +290,14 @@ bool ArgumentParser::parse(int argc, const char* const* argv, RenderOptions& opt
     }
 
     if (options.help || options.version) return true;
+    const bool batch = !options.outputDirectory.empty() || !options.pairsPath.empty() ||
+                       !options.modulatorPaths.empty();
+    if (batch) return checkBatch(options, error);
+    if (!options.outputFormat.empty() || options.jobs != 0) {
+        error = std::string(options.jobs != 0 ? "--jobs" : "--out-format") +
+                " belongs to a batch: give --out-dir with modulators, or --pairs";
+        return false;
+    }
     bool pair = !options.carrierPath.empty() || !options.modulatorPath.empty();
     if (pair && !options.inputPath.empty()) {
         error = "give either --input or --carrier and --modulator, not both";

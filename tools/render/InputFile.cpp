@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "tools/render/RenderSignals.h"
+
 namespace {
 
 float toFloat(float sample) { return sample; }
@@ -45,8 +47,15 @@ bool InputFile::open(const std::string& path, std::string& error) {
         error = "cannot read " + path + ": it is a directory";
         return false;
     }
+    if (S_ISREG(status.st_mode) && status.st_size == 0) {
+        error = "cannot read " + path + " as audio: the file is empty (0 bytes)";
+        return false;
+    }
     info = SF_INFO{};
-    handle = sf_open(path.c_str(), SFM_READ, &info);
+    {
+        RenderSignals::BlockingRead mayWait;  // a pipe's header comes when its writer sends it
+        handle = sf_open(path.c_str(), SFM_READ, &info);
+    }
     if (handle == nullptr) {
         error = "cannot read " + path + " as audio: " + sf_strerror(nullptr);
         return false;
@@ -64,6 +73,7 @@ bool InputFile::open(const std::string& path, std::string& error) {
 int64_t InputFile::readInterleaved(int64_t count) {
     size_t needed = static_cast<size_t>(count) * static_cast<size_t>(info.channels);
     sf_count_t got;
+    RenderSignals::BlockingRead mayWait;
     if (pcm16) {
         if (pcm16Buffer.size() < needed) pcm16Buffer.resize(needed);
         got = sf_readf_short(handle, pcm16Buffer.data(), count);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/render/OutputTarget.h"
 #include "tools/render/RenderSignals.h"
 #include "tools/render/TemporaryFile.h"
 
@@ -80,10 +81,62 @@ int32_t OutputFile::toPcm(float sample, int bits, bool& clipped) {
     return static_cast<int32_t>(scaled) * (bits == 16 ? 65536 : 256);
 }
 
+int64_t OutputFile::largestSize(int64_t frames, int channels) {
+    const int64_t kHeaderRoom = 1 << 16;  // any header libsndfile writes, metadata included
+    return frames * channels * 4 + kHeaderRoom;
+}
+
+sf_count_t OutputFile::sinkLength(void* user) {
+    struct stat status;
+    return fstat(static_cast<Sink*>(user)->descriptor, &status) == 0 ? status.st_size : -1;
+}
+
+sf_count_t OutputFile::sinkSeek(sf_count_t offset, int whence, void* user) {
+    Sink& sink = *static_cast<Sink*>(user);
+    const off_t at = lseek(sink.descriptor, offset, whence);
+    if (at >= 0) sink.position = at;
+    return at;
+}
+
+sf_count_t OutputFile::sinkRead(void* buffer, sf_count_t count, void* user) {
+    Sink& sink = *static_cast<Sink*>(user);
+    ssize_t got;
+    do {
+        got = ::read(sink.descriptor, buffer, static_cast<size_t>(count));
+    } while (got < 0 && errno == EINTR);
+    if (got > 0) sink.position += got;
+    return got > 0 ? got : 0;
+}
+
+sf_count_t OutputFile::sinkWrite(const void* buffer, sf_count_t count, void* user) {
+    Sink& sink = *static_cast<Sink*>(user);
+    const char* bytes = static_cast<const char*>(buffer);
+    sf_count_t done = 0;
+    while (done < count) {
+        const ssize_t wrote = ::write(sink.descriptor, bytes + done, static_cast<size_t>(count - done));
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            if (sink.firstErrno == 0) sink.firstErrno = wrote < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += wrote;
+    }
+    sink.position += done;
+    sink.end = std::max(sink.end, sink.position);
+    return done;
+}
+
+sf_count_t OutputFile::sinkTell(void* user) { return static_cast<Sink*>(user)->position; }
+
+std::string OutputFile::failure(int errnoValue) const {
+    return "cannot write " + targetPath + ": " + std::strerror(errnoValue);
+}
+
 bool OutputFile::open(const std::string& path, int channels, int sampleRate, int bits,
-                      std::string& error) {
-    targetPath = path;
+                      std::string& error, int64_t expectedFrames) {
+    if (!OutputTarget::resolve(path, "", targetPath, error)) return false;
     channelCount = channels;
+    framesWritten = 0;
     std::string extension = lowerExtension(path);
     int major = 0;
     if (extension.empty() || !majorFormatFor(extension, major, formatName)) {
@@ -111,10 +164,24 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
                 std::to_string(sampleRate) + " Hz in the requested sample format";
         return false;
     }
+    // A 32-bit size would wrap, and readers would see a fraction of the audio.
+    rf64 = false;
+    if (largestSize(expectedFrames, channels) > kLargest32BitFile) {
+        if (major == SF_FORMAT_WAV) {
+            format = (format & ~SF_FORMAT_TYPEMASK) | SF_FORMAT_RF64;
+            rf64 = true;
+        } else if (major == SF_FORMAT_AIFF || major == SF_FORMAT_AU || major == SF_FORMAT_WAVEX) {
+            error = "cannot write " + path + ": " + std::to_string(expectedFrames) + " frames of " +
+                    std::to_string(channels) + " channel(s) pass the 4 GiB that " + formatName +
+                    " can hold; use .wav (written as RF64), .w64, .caf or .flac";
+            return false;
+        }
+    }
 
-    descriptor = createTemporaryBeside(path, "", ".ostraquelle-render-", temporaryName, error);
+    descriptor = createTemporaryBeside(targetPath, "", ".ostraquelle-render-", temporaryName,
+                                       error);
     if (descriptor < 0) return false;
-    RenderSignals::setTemporaryFile(temporaryName.c_str());
+    signalSlot = RenderSignals::addTemporaryFile(temporaryName.c_str());
 
     SF_INFO info{};
     info.format = format;
@@ -122,9 +189,13 @@ bool OutputFile::open(const std::string& path, int channels, int sampleRate, int
     info.samplerate = sampleRate;
     // The descriptor stays ours, so that commit can flush the file after libsndfile has
     // written its final header.
-    handle = sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
+    sink = Sink();
+    sink.descriptor = descriptor;
+    static SF_VIRTUAL_IO io = {sinkLength, sinkSeek, sinkRead, sinkWrite, sinkTell};
+    handle = sf_open_virtual(&io, SFM_WRITE, &info, &sink);
     if (handle == nullptr) {
-        error = "cannot write " + path + ": " + sf_strerror(nullptr);
+        error = "cannot write " + path + ": " +
+                (sink.firstErrno != 0 ? std::strerror(sink.firstErrno) : sf_strerror(nullptr));
         discard();
         return false;
     }
@@ -182,10 +253,12 @@ bool OutputFile::write(const float* interleaved, int64_t frames, std::string& er
         }
         written = sf_writef_int(handle, pcmBuffer.data(), frames);
     }
-    if (written != frames) {
-        error = "cannot write " + targetPath + ": " + sf_strerror(handle);
+    if (written != frames || sink.firstErrno != 0) {
+        error = sink.firstErrno != 0 ? failure(sink.firstErrno)
+                                     : "cannot write " + targetPath + ": " + sf_strerror(handle);
         return false;
     }
+    framesWritten += frames;
     requestFlush();
     return true;
 }
@@ -195,17 +268,25 @@ bool OutputFile::commit(std::string& error) {
         error = "cannot write " + targetPath + ": the file is not open";
         return false;
     }
-    int closed = sf_close(handle);  // writes the final header
-    handle = nullptr;
-    if (closed != 0) {
-        error = "cannot write " + targetPath + ": " + sf_error_number(closed);
+    if (framesWritten == 0) {
+        // An encoder that never got a frame writes no header: a file no reader opens.
+        error = "cannot write " + targetPath + ": the render holds no audio (0 frames)";
         discard();
         return false;
     }
-    // mkstemp creates the file for its owner only; give it the permissions a new file gets.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
+    int closed = sf_close(handle);  // writes the final header and the encoder's last data
+    handle = nullptr;
+    struct stat written;
+    const bool complete = fstat(descriptor, &written) == 0 && written.st_size >= sink.end;
+    if (closed != 0 || sink.firstErrno != 0 || !complete) {
+        error = sink.firstErrno != 0 ? failure(sink.firstErrno)
+                : closed != 0       ? "cannot write " + targetPath + ": " + sf_error_number(closed)
+                                    : "cannot write " + targetPath +
+                                    ": the file on disk is shorter than what was written";
+        discard();
+        return false;
+    }
+    takeOverOwnerAndMode(descriptor, targetPath);
     // On disk, header included, before it takes the name: after a system crash the name holds
     // the previous file or the whole new one. Most of the data is there already, unless a
     // flush on the way failed. (EINVAL: a file system that has nothing to flush.)
@@ -226,7 +307,8 @@ bool OutputFile::commit(std::string& error) {
         discard();
         return false;
     }
-    RenderSignals::setTemporaryFile(nullptr);
+    RenderSignals::removeTemporaryFile(signalSlot);
+    signalSlot = -1;
     temporaryName.clear();
     committed = true;
     return true;
@@ -243,7 +325,8 @@ void OutputFile::discard() {
         descriptor = -1;
     }
     if (!temporaryName.empty()) {
-        RenderSignals::setTemporaryFile(nullptr);
+        RenderSignals::removeTemporaryFile(signalSlot);
+        signalSlot = -1;
         unlink(temporaryName.c_str());
         temporaryName.clear();
     }
@@ -255,5 +338,5 @@ std::string OutputFile::description() const {
                                              : std::to_string(channelCount) + "-channel";
     std::string sample = bitDepth == 0 ? (formatName == "OGG" ? "Vorbis" : "32-bit float")
                                        : std::to_string(bitDepth) + "-bit";
-    return layout + " " + sample + " " + formatName;
+    return layout + " " + sample + " " + (rf64 ? "RF64 (a WAV would pass 4 GiB)" : formatName);
 }

@@ -24,7 +24,10 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // bits: 0 for 32-bit float (24-bit PCM where the format has no float), 16 or 24.
-    bool open(const std::string& path, int channels, int sampleRate, int bits, std::string& error);
+    // expectedFrames, when known, picks RF64 for a WAV that would pass the 4 GiB its sizes can
+    // count, and refuses other formats with 32-bit sizes. A symbolic link is written through.
+    bool open(const std::string& path, int channels, int sampleRate, int bits, std::string& error,
+              int64_t expectedFrames = 0);
     // Writes `frames` interleaved frames. May run on another thread than open and commit, but
     // never at the same time.
     bool write(const float* interleaved, int64_t frames, std::string& error);
@@ -35,8 +38,14 @@ public:
 
     // "mono 32-bit float WAV" and the like.
     std::string description() const;
+    // The bytes a file of `frames` holds with 4-byte samples at most, header included.
+    static int64_t largestSize(int64_t frames, int channels);
+    // Formats whose header counts bytes in 32 bits.
+    static constexpr int64_t kLargest32BitFile = 0xFFFFFFFFll;
     const std::string& temporaryPath() const { return temporaryName; }
     bool isFloat() const { return bitDepth == 0; }
+    // Frames written so far.
+    int64_t frames() const { return framesWritten; }
     // Largest absolute sample value written (before conversion).
     double peak() const { return peakLevel; }
     // PCM: samples clipped to full scale. Float: samples beyond full scale (kept as they are).
@@ -54,11 +63,30 @@ private:
     // Stops the background flush; answers the errno of a flush that failed, or 0.
     int stopFlushing();
 
+    // libsndfile writes through these, so that every failed write is seen, the encoder's last
+    // ones inside sf_close included (which sf_close itself does not always report).
+    struct Sink {
+        int descriptor = -1;
+        int firstErrno = 0;
+        int64_t position = 0;
+        int64_t end = 0;  // the furthest byte written
+    };
+    static sf_count_t sinkLength(void* user);
+    static sf_count_t sinkSeek(sf_count_t offset, int whence, void* user);
+    static sf_count_t sinkRead(void* buffer, sf_count_t count, void* user);
+    static sf_count_t sinkWrite(const void* buffer, sf_count_t count, void* user);
+    static sf_count_t sinkTell(void* user);
+    std::string failure(int errnoValue) const;
+
     std::string targetPath;
     std::string temporaryName;
     std::string formatName;
     SNDFILE* handle = nullptr;
     int descriptor = -1;           // ours: libsndfile writes through it but does not close it
+    int signalSlot = -1;
+    Sink sink;
+    bool rf64 = false;  // a WAV too large for its sizes, written as RF64
+    int64_t framesWritten = 0;
     int64_t flushRequestedTo = 0;  // file offset up to which a flush has been requested
     std::unique_ptr<BackgroundFlush> flush;
     int channelCount = 0;

@@ -20,4 +20,12 @@ public:
                       std::string& error);
     // "Voco-Vol, Error-Vol, ..." for error messages.
     static std::string validNames(PluginHost& host);
+
+    // The normalised value for `text`: a number 0..1 as it is, or a value in the parameter's
+    // own units written with its label ("5ms", "-6dB", "101taps", "on" for an on/off switch),
+    // converted to the normalised value whose display is nearest. Refuses a unit that is not
+    // the parameter's and a value outside the displays' range, naming the range. Leaves the
+    // parameter as it found it.
+    static bool normalisedValue(PluginHost& host, int index, const std::string& name,
+                                const std::string& text, float& value, std::string& error);
 };

@@ -234,6 +234,16 @@ bool PresetFile::parse(const uint8_t* data, size_t size, const PresetExpectation
                 number(expected.numPrograms);
         return false;
     }
+    // A bank of another parameter count has the wrong length too; its first program's count
+    // says why, which "truncated" or "too long" would not.
+    if (size >= kBankHeaderSize + PresetFile::kProgramHeaderSize) {
+        int32_t recordCount = static_cast<int32_t>(readWord(data + kBankHeaderSize + kCountAt));
+        if (recordCount != expected.numParams) {
+            error = "holds programs of " + number(recordCount) + " parameters, but the plug-in has " +
+                    number(expected.numParams);
+            return false;
+        }
+    }
     size_t recordSize = programRecordSize(expected.numParams);
     size_t expectedSize = kBankHeaderSize + static_cast<size_t>(count) * recordSize;
     if (!checkLength(size, expectedSize, byteSize,

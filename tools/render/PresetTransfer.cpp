@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/render/OutputTarget.h"
 #include "tools/render/ParameterAssignment.h"
 #include "tools/render/PluginHost.h"
 #include "tools/render/TemporaryFile.h"
@@ -96,18 +97,22 @@ void PresetTransfer::applyBank(PluginHost& host, const PresetContents& bank) {
     host.setProgram(bank.currentProgram >= 0 ? bank.currentProgram : 0);
 }
 
-bool PresetTransfer::applyOptions(PluginHost& host, const RenderOptions& options,
-                                  std::string& error) {
+PresetTransfer::Applied PresetTransfer::applyOptions(PluginHost& host,
+                                                     const RenderOptions& options,
+                                                     std::string& error) {
     PresetContents preset;
     if (!options.presetPath.empty() &&
         !read(options.presetPath, expectationOf(host), preset, error)) {
-        return false;
+        return Applied::BadFile;
     }
     bool bank = !options.presetPath.empty() && preset.kind == PresetContents::Kind::Bank;
     if (bank) applyBank(host, preset);
-    if (!ParameterAssignment::apply(host, options.program, {}, error)) return false;
+    if (!ParameterAssignment::apply(host, options.program, {}, error)) {
+        return Applied::BadCommandLine;
+    }
     if (!options.presetPath.empty() && !bank) applyProgram(host, preset.programs[0]);
-    return ParameterAssignment::apply(host, -1, options.settings, error);
+    return ParameterAssignment::apply(host, -1, options.settings, error) ? Applied::Yes
+                                                                         : Applied::BadCommandLine;
 }
 
 PresetProgram PresetTransfer::captureProgram(PluginHost& host) {
@@ -130,30 +135,59 @@ std::vector<PresetProgram> PresetTransfer::captureBank(PluginHost& host) {
     return programs;
 }
 
-bool PresetTransfer::saveOptions(PluginHost& host, const RenderOptions& options,
-                                 std::string& error) {
+bool PresetTransfer::prepareSaves(PluginHost& host, const RenderOptions& options,
+                                  const std::vector<std::string>& inputs,
+                                  std::vector<PendingFile>& pending, std::string& error) {
     const int32_t id = host.effect()->uniqueID;
     const int32_t version = host.effect()->version;
-    if (!options.savePresetPath.empty() &&
-        !writeFile(options.savePresetPath,
-                   PresetFile::writeProgram(id, version, captureProgram(host)), error)) {
-        return false;
+    struct Save {
+        const std::string& path;
+        bool bank;
+    };
+    for (const Save& save : {Save{options.savePresetPath, false}, Save{options.saveBankPath, true}}) {
+        if (save.path.empty()) continue;
+        if (!OutputTarget::checkNotAnInput(save.path, inputs, "preset ", error)) break;
+        const std::vector<uint8_t> bytes =
+            save.bank ? PresetFile::writeBank(id, version, host.program(), captureBank(host))
+                      : PresetFile::writeProgram(id, version, captureProgram(host));
+        PendingFile file;
+        if (!prepareFile(save.path, bytes, file, error)) break;
+        pending.push_back(file);
     }
-    if (!options.saveBankPath.empty()) {
-        int current = host.program();
-        if (!writeFile(options.saveBankPath,
-                       PresetFile::writeBank(id, version, current, captureBank(host)), error)) {
-            return false;
-        }
+    if (!error.empty()) {
+        abandonSaves(pending);
+        return false;
     }
     return true;
 }
 
-bool PresetTransfer::writeFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                               std::string& error) {
+bool PresetTransfer::finishSaves(std::vector<PendingFile>& pending, std::string& error) {
+    for (size_t i = 0; i < pending.size(); ++i) {
+        if (std::rename(pending[i].temporary.c_str(), pending[i].target.c_str()) != 0) {
+            error = "cannot write preset " + pending[i].target + ": " + std::strerror(errno);
+            for (size_t rest = i; rest < pending.size(); ++rest) {
+                unlink(pending[rest].temporary.c_str());
+            }
+            pending.clear();
+            return false;
+        }
+    }
+    pending.clear();
+    return true;
+}
+
+void PresetTransfer::abandonSaves(std::vector<PendingFile>& pending) {
+    for (const PendingFile& file : pending) unlink(file.temporary.c_str());
+    pending.clear();
+}
+
+bool PresetTransfer::prepareFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                                 PendingFile& pending, std::string& error) {
+    std::string target;
+    if (!OutputTarget::resolve(path, "preset ", target, error)) return false;
     std::string temporary;
     int descriptor =
-        createTemporaryBeside(path, "preset ", ".ostraquelle-preset-", temporary, error);
+        createTemporaryBeside(target, "preset ", ".ostraquelle-preset-", temporary, error);
     if (descriptor < 0) return false;
     size_t done = 0;
     while (done < bytes.size()) {
@@ -163,6 +197,7 @@ bool PresetTransfer::writeFile(const std::string& path, const std::vector<uint8_
         done += static_cast<size_t>(wrote);
     }
     int savedErrno = errno;
+    takeOverOwnerAndMode(descriptor, target);
     bool closed = close(descriptor) == 0;
     if (done != bytes.size() || !closed) {
         error = "cannot write preset " + path + ": " +
@@ -170,14 +205,7 @@ bool PresetTransfer::writeFile(const std::string& path, const std::vector<uint8_
         unlink(temporary.c_str());
         return false;
     }
-    // mkstemp creates the file for its owner only; give it the permissions a new file gets.
-    mode_t mask = umask(0);
-    umask(mask);
-    chmod(temporary.c_str(), 0666 & ~mask);
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot write preset " + path + ": " + std::strerror(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
+    pending.temporary = temporary;
+    pending.target = target;
     return true;
 }

@@ -24,8 +24,11 @@ public:
     // Applies --preset, --program and --set in the order a user means them: a bank replaces
     // every program before --program picks one; a single program goes into the program that
     // --program selected (or the current one). --set comes last. The file is read and checked
-    // before anything changes.
-    static bool applyOptions(PluginHost& host, const RenderOptions& options, std::string& error);
+    // before anything changes. A bad file is a failed run; an unknown program or parameter, or a
+    // value out of range, is a bad command line.
+    enum class Applied { Yes, BadFile, BadCommandLine };
+    static Applied applyOptions(PluginHost& host, const RenderOptions& options,
+                                std::string& error);
 
     // Puts a program's name and values into the current program.
     static void applyProgram(PluginHost& host, const PresetProgram& program);
@@ -38,10 +41,22 @@ public:
     // Every program; selects each in turn and returns to the one that was current.
     static std::vector<PresetProgram> captureBank(PluginHost& host);
 
-    // Writes --save-preset and --save-bank, if given, from the plug-in's present settings.
-    static bool saveOptions(PluginHost& host, const RenderOptions& options, std::string& error);
+    // A preset written beside its name, taking that name only when the run succeeded.
+    struct PendingFile {
+        std::string temporary, target;
+    };
+    // Prepares --save-preset and --save-bank, if given, from the plug-in's present settings;
+    // nothing has its final name yet. A path that is one of `inputs` is refused.
+    static bool prepareSaves(PluginHost& host, const RenderOptions& options,
+                             const std::vector<std::string>& inputs,
+                             std::vector<PendingFile>& pending, std::string& error);
+    // Gives the prepared files their names; on failure the rest are removed.
+    static bool finishSaves(std::vector<PendingFile>& pending, std::string& error);
+    // Removes the prepared files: the run failed.
+    static void abandonSaves(std::vector<PendingFile>& pending);
 
-    // Writes bytes to path through a temporary file beside it, so a failed write leaves nothing.
-    static bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                          std::string& error);
+    // Writes bytes beside `path` (after resolving a symbolic link), so a failed write leaves
+    // nothing; the file takes its name in finishSaves.
+    static bool prepareFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                            PendingFile& pending, std::string& error);
 };

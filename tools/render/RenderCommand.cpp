@@ -2,19 +2,19 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <thread>
 #include <vector>
 
 #include "OstraquelleVersion.h"
 #include "tools/render/ArgumentParser.h"
-#include "tools/render/InputPair.h"
-#include "tools/render/OutputFile.h"
+#include "tools/render/BatchPlan.h"
+#include "tools/render/BatchRender.h"
+#include "tools/render/FileRender.h"
 #include "tools/render/PluginHost.h"
 #include "tools/render/PresetTransfer.h"
-#include "tools/render/ProgressReporter.h"
 #include "tools/render/RenderOptions.h"
-#include "tools/render/Renderer.h"
-#include "tools/render/SummaryLine.h"
 
 namespace {
 
@@ -26,10 +26,14 @@ int fail(FILE* err, const std::string& message, int status) {
 void listParameters(PluginHost& host, const std::string& path, FILE* out) {
     std::fprintf(out, "%s (%s), program %d \"%s\"\n", host.effectName().c_str(), path.c_str(),
                  host.program(), host.programName().c_str());
-    std::fprintf(out, "%5s  %-16s %-10s %s\n", "index", "name", "display", "label");
+    // The display with its label is what --set takes in units; the normalised value is the
+    // host's own.
+    std::fprintf(out, "%5s  %-16s %-10s %-12s %s\n", "index", "name", "display", "label",
+                 "normalised");
     for (int index = 0; index < host.numParams(); ++index) {
-        std::fprintf(out, "%5d  %-16s %-10s %s\n", index, host.parameterName(index).c_str(),
-                     host.parameterDisplay(index).c_str(), host.parameterLabel(index).c_str());
+        std::fprintf(out, "%5d  %-16s %-10s %-12s %.6f\n", index, host.parameterName(index).c_str(),
+                     host.parameterDisplay(index).c_str(), host.parameterLabel(index).c_str(),
+                     static_cast<double>(host.parameter(index)));
     }
 }
 
@@ -59,76 +63,66 @@ int RenderCommand::run(int argc, const char* const* argv, FILE* out, FILE* err,
     }
     std::string pluginPath = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
 
-    InputPair input;
-    double sampleRate = options.sampleRate > 0.0 ? options.sampleRate : 44100.0;
-    // Without inputs the run only lists or saves the settings.
+    const bool batch = !options.pairsPath.empty() || !options.outputDirectory.empty();
+    std::vector<RenderJob> jobs;
+    if (batch) {
+        switch (BatchPlan::plan(options, jobs, error)) {
+            case BatchPlan::Outcome::Planned:
+                break;
+            case BatchPlan::Outcome::BadList:
+                return fail(err, error, kFailed);
+            case BatchPlan::Outcome::BadCommandLine:
+                return fail(err, error, kUsage);
+        }
+    }
+    // Without inputs the run only lists or saves the settings; a batch checks its settings
+    // here once, so that a typo is one message rather than one per file.
     const bool renders =
         !options.listParams && (!options.carrierPath.empty() || !options.inputPath.empty());
-    if (renders) {
-        bool opened = options.inputPath.empty()
-                          ? input.openPair(options.carrierPath, options.modulatorPath, error)
-                          : input.openStereo(options.inputPath, error);
-        if (!opened) return fail(err, error, kFailed);
-        if (options.sampleRate > 0.0 && options.sampleRate != input.sampleRate()) {
-            char text[64];
-            std::snprintf(text, sizeof(text), "%g", options.sampleRate);
-            return fail(err,
-                        std::string("--sample-rate ") + text + " Hz does not match the inputs' " +
-                            std::to_string(input.sampleRate()) +
-                            " Hz; nothing is resampled, so give the files' rate or leave it out",
-                        kFailed);
+    if (!renders || batch) {
+        PluginHost host;
+        const double rate = options.sampleRate > 0.0 ? options.sampleRate : 44100.0;
+        if (!host.load(pluginPath, rate, options.blockSize, error)) {
+            return fail(err, error, kFailed);
         }
-        sampleRate = input.sampleRate();
+        switch (PresetTransfer::applyOptions(host, options, error)) {
+            case PresetTransfer::Applied::Yes:
+                break;
+            case PresetTransfer::Applied::BadFile:
+                return fail(err, error, kFailed);
+            case PresetTransfer::Applied::BadCommandLine:
+                return fail(err, error, kUsage);
+        }
+        if (options.listParams) {
+            listParameters(host, pluginPath, out);
+            return kSuccess;
+        }
+        if (!batch) {
+            std::vector<PresetTransfer::PendingFile> saves;
+            if (!PresetTransfer::prepareSaves(host, options, {options.presetPath}, saves, error) ||
+                !PresetTransfer::finishSaves(saves, error)) {
+                return fail(err, error, kFailed);
+            }
+            return kSuccess;
+        }
+        host.unload();
+        const int workers = options.jobs > 0
+                                ? options.jobs
+                                : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+        return BatchRender::run(pluginPath, options, jobs, workers, out, err);
     }
 
-    PluginHost host;
-    if (!host.load(pluginPath, sampleRate, options.blockSize, error)) {
-        return fail(err, error, kFailed);
+    RenderJob job;
+    job.carrierPath = options.carrierPath;
+    job.modulatorPath = options.modulatorPath;
+    job.inputPath = options.inputPath;
+    job.outputPath = options.outputPath;
+    FileRender renderer(pluginPath, options);
+    FileOutcome outcome = renderer.render(job, job.inputs(), !options.quiet, err, true, started);
+    if (outcome.status != 0) return fail(err, outcome.message, outcome.status);
+    for (const std::string& warning : outcome.warnings) {
+        std::fprintf(err, "ostraquelle-render: warning: %s\n", warning.c_str());
     }
-    if (!PresetTransfer::applyOptions(host, options, error)) return fail(err, error, kFailed);
-    if (!PresetTransfer::saveOptions(host, options, error)) return fail(err, error, kFailed);
-    if (options.listParams) {
-        listParameters(host, pluginPath, out);
-        return kSuccess;
-    }
-    if (!renders) return kSuccess;
-    if (host.numInputs() < 2) {
-        return fail(err,
-                    "the plug-in has " + std::to_string(host.numInputs()) +
-                        " input(s); a vocoder needs two (carrier, modulator)",
-                    kFailed);
-    }
-    std::vector<int> channels;
-    if (!Renderer::outputChannels(options.outputs, host.numOutputs(), channels, error)) {
-        return fail(err, error, kFailed);
-    }
-
-    OutputFile output;
-    if (!output.open(options.outputPath, static_cast<int>(channels.size()), input.sampleRate(),
-                     options.bits, error)) {
-        return fail(err, error, kFailed);
-    }
-    ProgressReporter progress(input.frames(), input.sampleRate(), options.quiet, err);
-    if (!Renderer::run(host, input, output, channels, progress, error)) {
-        output.discard();
-        return fail(err, error, kFailed);
-    }
-    host.unload();
-    if (!output.commit(error)) return fail(err, error, kFailed);
-
-    if (!options.quiet) {
-        RenderFigures figures;
-        figures.outputPath = options.outputPath;
-        figures.formatDescription = output.description();
-        figures.frames = input.frames();
-        figures.sampleRate = input.sampleRate();
-        figures.wallSeconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        figures.peak = output.peak();
-        figures.floatOutput = output.isFloat();
-        figures.clipped = output.clipped();
-        figures.nonFinite = output.nonFinite();
-        std::fprintf(out, "%s\n", SummaryLine::format(figures).c_str());
-    }
+    if (!options.quiet) std::fprintf(out, "%s\n", outcome.summary.c_str());
     return kSuccess;
 }

@@ -18,6 +18,13 @@ struct RenderOptions {
     std::string modulatorPath;
     std::string inputPath;  // stereo file: left carrier, right modulator
     std::string outputPath;
+    // Batch: one carrier against many modulators (each written into outputDirectory under the
+    // modulator's name), or a list of carrier, modulator and output triples.
+    std::vector<std::string> modulatorPaths;
+    std::string outputDirectory;
+    std::string outputFormat;  // extension for batch outputs; empty: the modulator's own
+    std::string pairsPath;
+    int jobs = 0;  // 0: one worker per core
     int program = -1;  // -1: leave the plug-in's current program
     std::vector<ParameterSetting> settings;
     std::string presetPath;      // --preset: a .fxp program or .fxb bank to load
@@ -28,7 +35,7 @@ struct RenderOptions {
     bool quiet = false;
     bool help = false;
     int blockSize = 512;
-    double sampleRate = 0.0;  // 0: the rate of the input files
+    double sampleRate = 0.0;  // --rate: inputs are converted to it; 0: the carrier's rate
     OutputSelection outputs = OutputSelection::Mix;
     int bits = 0;  // 0: 32-bit float; 16 or 24: integer PCM
 };

@@ -32,5 +32,6 @@ std::string SummaryLine::format(const RenderFigures& figures) {
     if (figures.nonFinite > 0) {
         line += ", " + std::to_string(figures.nonFinite) + " NaN/infinite samples";
     }
+    for (const std::string& conversion : figures.conversions) line += ", " + conversion;
     return line;
 }

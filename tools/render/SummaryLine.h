@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct RenderFigures {
     std::string outputPath;
@@ -14,6 +15,7 @@ struct RenderFigures {
     bool floatOutput = true;
     int64_t clipped = 0;
     int64_t nonFinite = 0;
+    std::vector<std::string> conversions;  // "modulator m.wav converted from 48000 Hz"
 };
 
 class SummaryLine {

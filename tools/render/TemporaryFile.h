@@ -8,3 +8,8 @@
 // `error` to "cannot write <what><path>: <reason>".
 int createTemporaryBeside(const std::string& path, const std::string& what, const char* namePrefix,
                           std::string& temporary, std::string& error);
+
+// Gives the temporary file `descriptor` what the file it replaces at `target` had: its
+// permissions and (where we may, as root) its owner and group; for a new file, the permissions
+// a new file gets (mkstemp creates it for its owner only).
+void takeOverOwnerAndMode(int descriptor, const std::string& target);

@@ -142,4 +142,35 @@ TEST(RenderArguments, SavingPresetsNeedsNoInputsButAnOutputStillNeedsThem) {
     EXPECT_TRUE(version.ok && version.options.version);
 }
 
+TEST(RenderArguments, ABatchIsACarrierWithModulatorsAndAnOutputDirectoryOrAPairsList) {
+    Parsed batch = parse({"--carrier", "pad.wav", "--out-dir", "out", "v1.wav", "--jobs", "3",
+                          "v2.flac", "--out-format", ".flac"});
+    ASSERT_TRUE(batch.ok) << batch.error;
+    EXPECT_EQ(batch.options.modulatorPaths, (std::vector<std::string>{"v1.wav", "v2.flac"}));
+    EXPECT_EQ(batch.options.outputDirectory, "out");
+    EXPECT_EQ(batch.options.outputFormat, "flac");
+    EXPECT_EQ(batch.options.jobs, 3);
+    EXPECT_TRUE(parse({"--pairs", "list.txt", "--jobs=2", "--rate", "48000"}).ok);
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"--carrier", "pad.wav", "v1.wav"}, "a batch needs --out-dir"},
+        {{"--out-dir", "out", "v1.wav"}, "a batch needs --carrier"},
+        {{"--carrier", "pad.wav", "--out-dir", "out"}, "--out-dir needs modulator files"},
+        {{"--carrier", "c.wav", "--out-dir", "o", "-o", "x.wav", "v.wav"}, "leave out -o"},
+        {{"--pairs", "list.txt", "--carrier", "c.wav"}, "give it alone"},
+        {{"--carrier", "c.wav", "--modulator", "m.wav", "-o", "x.wav", "--jobs", "2"},
+         "--jobs belongs to a batch"},
+        {{"--pairs", "l.txt", "--jobs", "0"}, "--jobs needs a whole number"},
+        {{"--pairs", "l.txt", "--save-preset", "p.fxp"}, "not in a batch"},
+        {{"--pairs", "l.txt", "--rate", "44.1k"}, "--rate needs a whole number of Hz"},
+        {{"--pairs", "l.txt", "--rate", "100"}, "from 1000 to 768000"},
+        {{"--pairs", "l.txt", "--rate", "48000", "--sample-rate", "44100"}, "given twice"},
+    };
+    for (const auto& c : refused) {
+        Parsed parsed = parse(c.first);
+        EXPECT_FALSE(parsed.ok) << c.second;
+        EXPECT_NE(parsed.error.find(c.second), std::string::npos) << parsed.error;
+    }
+}
+
 #endif

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,10 @@ TEST(RenderInputPair, AStereoFileSplitsIntoCarrierLeftAndModulatorRight) {
     EXPECT_NE(error.find("1 channel"), std::string::npos) << error;
 }
 
-// A compressed file cut short still promises its whole length in its header: the frames that
-// cannot be decoded are silence, whatever the buffers held before.
-TEST(RenderInputPair, AStereoFileThatEndsBeforeItsHeaderSaysIsPaddedWithSilence) {
+// A compressed file cut short still promises its whole length in its header: the render ends
+// where the decodable frames end (padding to the promise once made 3 s of input into hours of
+// silence), and the early end is reported.
+TEST(RenderInputPair, AStereoFileThatEndsBeforeItsHeaderSaysEndsWhereItsDataEnds) {
     ScratchDirectory dir;
     const std::string path = dir.file("cut.flac");
     const int64_t total = 100000;
@@ -87,7 +89,7 @@ TEST(RenderInputPair, AStereoFileThatEndsBeforeItsHeaderSaysIsPaddedWithSilence)
     InputPair pair;
     std::string error;
     ASSERT_TRUE(pair.openStereo(path, error)) << error;
-    ASSERT_EQ(pair.frames(), total);
+    ASSERT_EQ(pair.frames(), total);  // the header's promise, for the progress display
     std::vector<float> carrier, modulator;
     std::vector<float> c(4096), m(4096);
     for (;;) {
@@ -98,21 +100,39 @@ TEST(RenderInputPair, AStereoFileThatEndsBeforeItsHeaderSaysIsPaddedWithSilence)
         carrier.insert(carrier.end(), c.begin(), c.begin() + got);
         modulator.insert(modulator.end(), m.begin(), m.begin() + got);
     }
-    ASSERT_EQ(static_cast<int64_t>(carrier.size()), total);
-    size_t decoded = 0;
-    while (decoded < carrier.size() && carrier[decoded] != 0.0f) ++decoded;
-    EXPECT_GT(decoded, 0u);
-    EXPECT_LT(decoded, carrier.size());
+    ASSERT_GT(carrier.size(), 0u);
+    ASSERT_LT(static_cast<int64_t>(carrier.size()), total);
     for (size_t k = 0; k < carrier.size(); ++k) {
-        const bool real = k < decoded;
-        const float left = real ? InputFile::fromPcm16(samples[2 * k]) : 0.0f;
-        const float right = real ? InputFile::fromPcm16(samples[2 * k + 1]) : 0.0f;
-        if (carrier[k] != left || modulator[k] != right) {
-            ADD_FAILURE() << "frame " << k << " of " << decoded << " decoded: " << carrier[k] << " "
-                          << modulator[k] << ", expected " << left << " " << right;
+        if (carrier[k] != InputFile::fromPcm16(samples[2 * k]) ||
+            modulator[k] != InputFile::fromPcm16(samples[2 * k + 1])) {
+            ADD_FAILURE() << "frame " << k << " of " << carrier.size() << ": " << carrier[k] << " "
+                          << modulator[k];
             break;
         }
     }
+    const std::vector<std::string> early = pair.earlyEnds();
+    ASSERT_EQ(early.size(), 1u);
+    EXPECT_EQ(early[0], path + " ended after " + std::to_string(carrier.size()) +
+                            " frames; its header promised 100000");
+}
+
+// Two files of different lengths: the shorter is padded with silence to the longer's real
+// length, which a header that promised more does not stretch.
+TEST(RenderInputPair, APairEndsWithTheLongerInputsRealData) {
+    ScratchDirectory dir;
+    writeAudio(dir.file("c.wav"), std::vector<float>(1000, 0.25f), 1, 44100);
+    writeAudio(dir.file("m.wav"), std::vector<float>(3000, -0.5f), 1, 44100);
+    InputPair pair;
+    std::string error;
+    ASSERT_TRUE(pair.openPair(dir.file("c.wav"), dir.file("m.wav"), error)) << error;
+    std::vector<float> c(8192, 9.0f), m(8192, 9.0f);
+    ASSERT_EQ(pair.read(c.data(), m.data(), 8192), 3000);
+    EXPECT_EQ(c[999], 0.25f);
+    EXPECT_EQ(c[1000], 0.0f);
+    EXPECT_EQ(c[2999], 0.0f);
+    EXPECT_EQ(m[2999], -0.5f);
+    EXPECT_EQ(pair.read(c.data(), m.data(), 8192), 0);
+    EXPECT_TRUE(pair.earlyEnds().empty());
 }
 
 TEST(RenderInputPair, UnusableInputsAreRefusedWithTheReason) {
@@ -121,9 +141,10 @@ TEST(RenderInputPair, UnusableInputsAreRefusedWithTheReason) {
     writeAudio(dir.file("m44.wav"), {0.1f, 0.2f}, 1, 44100);
     InputPair pair;
     std::string error;
-    EXPECT_FALSE(pair.openPair(dir.file("c48.wav"), dir.file("m44.wav"), error));
-    EXPECT_NE(error.find("48000"), std::string::npos) << error;
-    EXPECT_NE(error.find("44100"), std::string::npos) << error;
+    { std::ofstream(dir.file("zero.wav")); }
+    EXPECT_FALSE(pair.openPair(dir.file("zero.wav"), dir.file("m44.wav"), error));
+    EXPECT_NE(error.find("zero.wav as audio: the file is empty (0 bytes)"), std::string::npos)
+        << error;
 
     EXPECT_FALSE(pair.openPair(dir.file("absent.wav"), dir.file("m44.wav"), error));
     EXPECT_NE(error.find("absent.wav"), std::string::npos) << error;

@@ -279,4 +279,35 @@ TEST(RenderOutputFile, AFlushThatFailedDuringTheRenderFailsTheCommit) {
     EXPECT_EQ(firstLine(path), "previous render");
 }
 
+// A WAV counts its bytes in 32 bits: one that would pass 4 GiB is written as RF64, and a
+// format without such a successor is refused before anything is rendered.
+TEST(RenderOutputFile, AWavThatWouldPassFourGibibytesIsWrittenAsRf64) {
+    ScratchDirectory dir;
+    std::string error;
+    const int64_t frames = 3100LL * 44100;  // 8 channels of float: 4.37 GB
+    ASSERT_GT(OutputFile::largestSize(frames, 8), OutputFile::kLargest32BitFile);
+    ASSERT_LT(OutputFile::largestSize(frames, 7), OutputFile::kLargest32BitFile);
+    const std::vector<float> block(8 * 100, 0.25f);
+    {
+        OutputFile big;
+        ASSERT_TRUE(big.open(dir.file("big.wav"), 8, 44100, 0, error, frames)) << error;
+        EXPECT_EQ(big.description(), "8-channel 32-bit float RF64 (a WAV would pass 4 GiB)");
+        ASSERT_TRUE(big.write(block.data(), 100, error)) << error;
+        ASSERT_TRUE(big.commit(error)) << error;
+    }
+    SF_INFO info{};
+    SNDFILE* file = sf_open(dir.file("big.wav").c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_RF64);
+    EXPECT_EQ(info.frames, 100);
+    sf_close(file);
+
+    OutputFile smaller;
+    ASSERT_TRUE(smaller.open(dir.file("small.wav"), 7, 44100, 0, error, frames)) << error;
+    EXPECT_EQ(smaller.description(), "7-channel 32-bit float WAV");
+    OutputFile aiff;
+    EXPECT_FALSE(aiff.open(dir.file("big.aiff"), 8, 44100, 0, error, frames));
+    EXPECT_NE(error.find("pass the 4 GiB that AIFF can hold"), std::string::npos) << error;
+}
+
 #endif

@@ -244,6 +244,12 @@ TEST(PresetFile, MalformedFilesEndTheRunWithTheirOwnMessageAndNoOutput) {
     const float nanValue = std::numeric_limits<float>::quiet_NaN();
     std::memcpy(&nan, &nanValue, 4);
     const size_t record = 56 + 4 * 21;
+    // Saved by a version of the plug-in with one parameter fewer: complete files, which must
+    // not be called truncated but named by their counts.
+    std::vector<PresetProgram> fewer = programs;
+    for (PresetProgram& p : fewer) p.values.pop_back();
+    const std::vector<uint8_t> fewerProgram = PresetFile::writeProgram(kOstraquelleId, 1, fewer[0]);
+    const std::vector<uint8_t> fewerBank = PresetFile::writeBank(kOstraquelleId, 1, 0, fewer);
 
     struct Case {
         std::string name;
@@ -272,6 +278,8 @@ TEST(PresetFile, MalformedFilesEndTheRunWithTheirOwnMessageAndNoOutput) {
         {"count.fxp", changed(program, 24, 20), "holds 20 parameters, but the plug-in has 21"},
         {"huge.fxp", changed(program, 24, 0x7FFFFFFF), "holds 2147483647 parameters"},
         {"count.fxb", changed(bank, 24, 7), "holds 7 programs, but the plug-in has 8"},
+        {"fewer.fxp", fewerProgram, "holds 20 parameters, but the plug-in has 21"},
+        {"fewer.fxb", fewerBank, "holds programs of 20 parameters, but the plug-in has 21"},
         {"size.fxp", changed(program, 4, 200),
          "is damaged: its header counts 200 bytes after the size field, but a program of 21 "
          "parameters has 132"},

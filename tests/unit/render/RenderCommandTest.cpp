@@ -14,17 +14,6 @@ using namespace rendertest;
 
 namespace {
 
-// A carrier and a modulator of 0.5 s each in a scratch directory.
-struct Material {
-    ScratchDirectory dir;
-    std::string carrier = dir.file("carrier.wav");
-    std::string modulator = dir.file("modulator.wav");
-    Material() {
-        writeAudio(carrier, testSignal(22050, 110.0, 1), 1, 44100);
-        writeAudio(modulator, testSignal(22050, 300.0, 2), 1, 44100);
-    }
-};
-
 int countLines(const std::string& text) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
@@ -35,6 +24,7 @@ TEST(RenderCommand, EveryFailureEndsWithOneClearMessageAndNoOutputFile) {
     Material m;
     writeAudio(m.dir.file("c48.wav"), testSignal(4800, 110.0, 3), 1, 48000);
     { std::ofstream(m.dir.file("notes.txt")) << "not audio\n"; }
+    { std::ofstream(m.dir.file("empty.wav")); }
     const std::string fixtures = buildDirectory() + "/render-fixtures";
     const std::string out = m.dir.file("out.wav");
     const std::vector<std::string> pair = {"--carrier", m.carrier, "--modulator", m.modulator};
@@ -53,11 +43,10 @@ TEST(RenderCommand, EveryFailureEndsWithOneClearMessageAndNoOutputFile) {
          "cannot open " + m.dir.file("gone.wav") + ": No such file or directory"},
         {with({"--carrier", m.dir.file("notes.txt"), "--modulator", m.modulator, "-o", out}, false),
          "cannot read " + m.dir.file("notes.txt") + " as audio"},
-        {with({"--carrier", m.dir.file("c48.wav"), "--modulator", m.modulator, "-o", out}, false),
-         "sample rates differ: carrier " + m.dir.file("c48.wav") + " is 48000 Hz, modulator " +
-             m.modulator + " is 44100 Hz"},
+        {with({"--carrier", m.dir.file("empty.wav"), "--modulator", m.modulator, "-o", out}, false),
+         "cannot read " + m.dir.file("empty.wav") + " as audio: the file is empty (0 bytes)"},
         {with({"--input", m.carrier, "-o", out}, false), "needs a stereo file"},
-        {with({"-o", out, "--sample-rate", "48000"}), "--sample-rate 48000 Hz does not match"},
+        {with({"-o", m.modulator}), "cannot write " + m.modulator + ": it is the input"},
         {with({"-o", out, "--plugin", m.dir.file("none.so")}), "cannot load plug-in"},
         {with({"-o", out, "--plugin", m.modulator}), "cannot load plug-in"},
         {with({"-o", out, "--plugin", fixtures + "/render_fixture_noentry.so"}),
@@ -85,7 +74,8 @@ TEST(RenderCommand, EveryFailureEndsWithOneClearMessageAndNoOutputFile) {
     }
     // Nothing was left behind in the directory, temporary files included.
     EXPECT_EQ(m.dir.list(),
-              (std::vector<std::string>{"c48.wav", "carrier.wav", "modulator.wav", "notes.txt"}));
+              (std::vector<std::string>{"c48.wav", "carrier.wav", "empty.wav", "modulator.wav",
+                                        "notes.txt"}));
 }
 
 TEST(RenderCommand, ParametersAreSetByTheirOwnNamesAfterTheSelectedProgram) {

@@ -130,7 +130,29 @@ bool hasHiddenFile(const std::string& directory) {
 
 }  // namespace
 
+Material::Material() {
+    writeAudio(carrier, testSignal(22050, 110.0, 1), 1, 44100);
+    writeAudio(modulator, testSignal(22050, 300.0, 2), 1, 44100);
+}
+
+std::vector<std::string> Material::pair(const std::vector<std::string>& extra) const {
+    std::vector<std::string> arguments = {"--carrier", carrier, "--modulator", modulator, "-q"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return arguments;
+}
+
+std::string contents(const std::string& path) { return slurp(path); }
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
 RunResult runRenderer(const std::vector<std::string>& arguments) {
+    return runRenderer(arguments, [] {});
+}
+
+RunResult runRenderer(const std::vector<std::string>& arguments,
+                      const std::function<void()>& inChild) {
     ScratchDirectory logs;
     std::string outPath = logs.file("out.txt");
     std::string errPath = logs.file("err.txt");
@@ -139,6 +161,7 @@ RunResult runRenderer(const std::vector<std::string>& arguments) {
         if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) {
             _exit(126);
         }
+        inChild();
         execRenderer(arguments);
     }
     int status = 0;
@@ -148,6 +171,28 @@ RunResult runRenderer(const std::vector<std::string>& arguments) {
     run.out = slurp(outPath);
     run.err = slurp(errPath);
     return run;
+}
+
+int startRenderer(const std::vector<std::string>& arguments, const std::string& errPath) {
+    pid_t child = fork();
+    if (child == 0) {
+        if (!freopen("/dev/null", "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) {
+            _exit(126);
+        }
+        execRenderer(arguments);
+    }
+    return child;
+}
+
+int waitForRenderer(int pid, double seconds) {
+    int status = 0;
+    for (double waited = 0.0; waited < seconds; waited += 0.01) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return exitStatus(status);
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
 }
 
 RunResult runRendererOnTerminal(const std::vector<std::string>& arguments,

@@ -4,6 +4,7 @@
 
 #ifndef _WIN32
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,20 @@ Audio readAudio(const std::string& path);
 // A deterministic test signal: a sum of two sines plus noise from a fixed seed.
 std::vector<float> testSignal(int frames, double frequency, unsigned seed);
 
+// A carrier and a modulator of 0.5 s each (44.1 kHz mono float) in a scratch directory.
+struct Material {
+    ScratchDirectory dir;
+    std::string carrier = dir.file("carrier.wav");
+    std::string modulator = dir.file("modulator.wav");
+    Material();
+    // --carrier, --modulator and -q, then `extra`.
+    std::vector<std::string> pair(const std::vector<std::string>& extra) const;
+};
+
+// A file's bytes; writes text as a whole file.
+std::string contents(const std::string& path);
+void writeText(const std::string& path, const std::string& text);
+
 struct RunResult {
     int status = -1;  // exit status, or 128 + signal
     std::string out;
@@ -46,6 +61,14 @@ struct RunResult {
 };
 // Runs the built ostraquelle-render with the arguments.
 RunResult runRenderer(const std::vector<std::string>& arguments);
+// The same with `inChild` run in the child process before the program starts (limits, signals).
+RunResult runRenderer(const std::vector<std::string>& arguments,
+                      const std::function<void()>& inChild);
+// Starts the renderer without waiting, its stderr into `errPath`; answers its process id.
+int startRenderer(const std::vector<std::string>& arguments, const std::string& errPath);
+// Waits up to `seconds` for the process; answers its exit status (or 128 + signal), or -1
+// after killing it when it did not end in time.
+int waitForRenderer(int pid, double seconds);
 // The same with stderr on a pseudo-terminal, as in an interactive shell. With a directory
 // given, sends SIGINT (Ctrl-C) as soon as a hidden temporary file appears in it, that is, once
 // the render is under way.
