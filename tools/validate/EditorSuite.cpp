@@ -114,7 +114,9 @@ void runEditorSuite(const PluginLibrary& library, const Options& options, Report
             host.pump();
             if (host.hasChild()) leftBehind++;
         }
-        report.check(refused == 0 || !host.parent(), "effEditOpen refused %d of %d times",
+        // Without a window a plug-in may refuse every open, but not some of them.
+        const bool refusesNullParent = !host.parent() && refused == options.editorCycles;
+        report.check(refused == 0 || refusesNullParent, "effEditOpen refused %d of %d times",
                      refused, options.editorCycles);
         report.check(leftBehind == 0, "%d of %d closes left a window behind", leftBehind,
                      options.editorCycles);
