@@ -57,5 +57,8 @@ Measurement ArticulationScore::measure(const std::vector<float>& voice, double v
         }
         sum += BandEnergy::pearson(x, y);
     }
-    return Measurement::of(sum / BandEnergy::kBands);
+    const double score = sum / BandEnergy::kBands;
+    // Samples near the float limit overflow the band energies; no score is better than NaN.
+    if (!std::isfinite(score)) return Measurement::refused("a signal is too loud to measure");
+    return Measurement::of(score);
 }

@@ -168,7 +168,10 @@ Measurement Stoi::measureAt10k(std::vector<double> clean, std::vector<double> pr
             sum += segmentCorrelation(cleanBand.data() + m, processedBand.data() + m);
         }
     }
-    return Measurement::of(sum / (static_cast<double>(kBands) * static_cast<double>(segments)));
+    const double score = sum / (static_cast<double>(kBands) * static_cast<double>(segments));
+    // Samples near the float limit overflow the band energies; no score is better than NaN.
+    if (!std::isfinite(score)) return Measurement::refused("a signal is too loud to measure");
+    return Measurement::of(score);
 }
 
 Measurement Stoi::measure(const std::vector<float>& clean, double cleanRate,

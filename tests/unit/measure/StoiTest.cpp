@@ -187,6 +187,13 @@ TEST(MeasureStoi, PairsThatCannotBeMeasuredAreRefused) {
     EXPECT_FALSE(shortPair.ok);
     EXPECT_NE(shortPair.error.find("segment"), std::string::npos);
 
+    // Samples at the float limit (a diverging filter) overflow the envelopes: refused, not NaN.
+    std::vector<float> huge(x);
+    for (size_t i = 0; i < huge.size(); i += 7) huge[i] = 3.0e38f;
+    Measurement overflow = Stoi::measure(x, voice.rate, huge, voice.rate);
+    EXPECT_FALSE(overflow.ok);
+    EXPECT_NE(overflow.error.find("too loud"), std::string::npos);
+
     std::vector<float> poisoned(x);
     poisoned[1000] = std::numeric_limits<float>::quiet_NaN();
     Measurement nan = Stoi::measure(x, voice.rate, poisoned, voice.rate);
