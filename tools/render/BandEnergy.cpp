@@ -8,9 +8,19 @@
 
 std::vector<BandEnergy::Frame> BandEnergy::analyse(const std::vector<float>& signal,
                                                    double sampleRate) {
+    return analyse(signal, sampleRate, Layout{});
+}
+
+double BandEnergy::decibels(double energy) { return 10.0 * std::log10(energy + 1e-12); }
+
+std::vector<BandEnergy::Frame> BandEnergy::analyse(const std::vector<float>& signal,
+                                                   double sampleRate, const Layout& layout) {
     std::vector<Frame> frames;
-    const size_t frameLength = static_cast<size_t>(std::lround(kFrameSeconds * sampleRate));
-    if (frameLength < 2 || signal.size() < frameLength) return frames;
+    if (!(sampleRate > 0.0) || !(layout.lowestHz > 0.0)) return frames;
+    const size_t frameLength =
+        static_cast<size_t>(std::lround(layout.frameSeconds * sampleRate));
+    const size_t hop = static_cast<size_t>(std::lround(layout.hopSeconds * sampleRate));
+    if (frameLength < 2 || hop < 1 || signal.size() < frameLength) return frames;
     // Zero-padded to a power of two at least twice the frame, so the lowest bands hold bins.
     size_t fftSize = 1;
     while (fftSize < 2 * frameLength) fftSize <<= 1;
@@ -21,15 +31,15 @@ std::vector<BandEnergy::Frame> BandEnergy::analyse(const std::vector<float>& sig
         window[i] = 0.5 - 0.5 * std::cos(2.0 * pi * static_cast<double>(i) /
                                          static_cast<double>(frameLength - 1));
     }
-    const double highest = std::min(kHighestHz, sampleRate / 2.0);
+    const double highest = std::min(layout.highestHz, sampleRate / 2.0);
     std::array<double, kBands + 1> edges;
     for (int b = 0; b <= kBands; ++b) {
-        edges[static_cast<size_t>(b)] =
-            kLowestHz * std::pow(highest / kLowestHz, static_cast<double>(b) / kBands);
+        edges[static_cast<size_t>(b)] = layout.lowestHz * std::pow(highest / layout.lowestHz,
+                                                                   static_cast<double>(b) / kBands);
     }
 
     std::vector<std::complex<double>> spectrum(fftSize);
-    for (size_t start = 0; start + frameLength <= signal.size(); start += frameLength) {
+    for (size_t start = 0; start + frameLength <= signal.size(); start += hop) {
         std::fill(spectrum.begin(), spectrum.end(), std::complex<double>(0.0, 0.0));
         for (size_t i = 0; i < frameLength; ++i) {
             spectrum[i] = static_cast<double>(signal[start + i]) * window[i];
@@ -44,8 +54,7 @@ std::vector<BandEnergy::Frame> BandEnergy::analyse(const std::vector<float>& sig
                 1;
             energies[static_cast<size_t>(band)] += std::norm(spectrum[k]);
         }
-        // A floor near -120 dB of full scale keeps silence finite.
-        for (double& energy : energies) energy = 10.0 * std::log10(energy + 1e-12);
+        for (double& energy : energies) energy = decibels(energy);
         frames.push_back(energies);
     }
     return frames;
