@@ -57,6 +57,10 @@ build/linux/ostraquelle-render --carrier "$out/carrier.wav" --modulator "$out/mo
   --set Whiten=1 --set "main Vol=0.65" -o "$out/vocoded.wav"
 build/linux/ostraquelle-articulation "$out/modulator.wav" "$out/carrier.wav" "$out/vocoded.wav"
 
+# The factory bank's "Clear Speech" beside the defaults, at the levels a user's files often have.
+echo
+bash demo/factory-preset.sh "$out"
+
 for name in modulator carrier vocoded; do
   sox -V1 "$out/$name.wav" -n spectrogram -x 1200 -y 513 -z 90 -t "$name" \
       -o "$out/$name.png"
