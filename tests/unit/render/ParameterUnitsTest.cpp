@@ -16,7 +16,7 @@ TEST(RenderParameterUnits, ValuesWithTheirLabelsAreConvertedThroughTheDisplays) 
                                      "Whiten=on", "--set", "Filt-Amt=37%", "--set",
                                      "White-Order=0.25"});
     ASSERT_EQ(listing.status, 0) << listing.err;
-    for (const std::string& line :
+    for (const char* line :
          {"   11  Env-Att          5.000000   ms           0.250000",
           "    7  Pred-Order       101.0000   taps         0.500000",
           "    0  Voco-Vol         -6.00000   dB           0.750000",

@@ -133,12 +133,16 @@ TEST(RenderSafety, TheOutputNeverReplacesAnInputALinkOrAFileItShouldNot) {
     writeText(m.dir.file("shared.wav"), "old");
     chmod(m.dir.file("shared.wav").c_str(), 0640);
     const bool root = geteuid() == 0;
-    if (root) ASSERT_EQ(chown(m.dir.file("shared.wav").c_str(), 4321, 4321), 0);
+    if (root) {
+        ASSERT_EQ(chown(m.dir.file("shared.wav").c_str(), 4321, 4321), 0);
+    }
     RunResult replaced = runRenderer(m.pair({"-o", m.dir.file("shared.wav")}));
     ASSERT_EQ(replaced.status, 0) << replaced.err;
     ASSERT_EQ(stat(m.dir.file("shared.wav").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
-    if (root) EXPECT_EQ(status.st_uid, 4321u);
+    if (root) {
+        EXPECT_EQ(status.st_uid, 4321u);
+    }
     EXPECT_EQ(readAudio(m.dir.file("shared.wav")).frames, 22050);
 }
 
