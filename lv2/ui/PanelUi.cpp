@@ -29,7 +29,9 @@ bool variantOf(const char* uri, PluginVariant* variant) {
 
 PanelUi::PanelUi(PluginVariant variant, LV2UI_Write_Function write, LV2UI_Controller host,
                  const LV2UI_Touch* touch)
-    : ports(variant, write, host, touch), panel(&ports) {}
+    : ports(variant, write, host, touch), panel(&ports) {
+    ports.setPanel(&panel);
+}
 
 PanelUi::~PanelUi() { panel.close(); }
 

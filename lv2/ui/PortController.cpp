@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "editor/GuiEditorBase.h"
 #include "lv2/PortUnits.h"
 
 namespace {
@@ -42,6 +43,7 @@ void PortController::setParameterByUser(int32_t index, float value) {
     if (write)
         write(host, static_cast<uint32_t>(portOf(index)), sizeof portValue, kFloatFormat,
               &portValue);
+    if (panel) panel->parameterChanged(index, x);
 }
 
 void PortController::beginGesture(int32_t index) {

@@ -12,6 +12,8 @@
 #include "lv2/PortMap.h"
 #include "parameters/ParameterTable.h"
 
+class GuiEditorBase;
+
 class PortController : public EditorController {
 public:
     // touch may be null (the host offers none); write may be null (nothing is sent).
@@ -27,6 +29,10 @@ public:
     // mouse inside one on X11.
     void serviceHost() override {}
 
+    // The panel to tell of every value set, the user's own included (a host need not send a
+    // control input's value back, so its display would keep the old value); may be null.
+    void setPanel(GuiEditorBase* editor) { panel = editor; }
+
     // A port's value from the host. Answers the parameter index it set, or -1 when the event
     // is not one a control port takes (an audio or unknown port, a buffer that is not one
     // float, a non-finite value), which changes nothing.
@@ -39,6 +45,7 @@ private:
     LV2UI_Write_Function write;
     LV2UI_Controller host;
     const LV2UI_Touch* touch;
+    GuiEditorBase* panel = nullptr;
     float values[kParameterCount];  // normalised, as the panel's controls hold them
     // The port value last written for each slot: the host's echo of it keeps the control's
     // finer normalised value (an order knob between two whole orders stays where it is).

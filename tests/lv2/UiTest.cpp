@@ -152,6 +152,9 @@ TEST_F(LvUi, TheUsersChangesArePortWritesInThePortsUnits) {
     EXPECT_EQ(host.writes[0].format, 0u);
     EXPECT_EQ(host.writes[0].value, normalisedToPortValue(voco, 0.75f));
     EXPECT_EQ(ui->controller().parameterValue(voco.index), 0.75f);
+    // The display follows without the host sending the value back.
+    ASSERT_TRUE(ui->editor().getDisplay(voco.index));
+    EXPECT_EQ(ui->editor().getDisplay(voco.index)->getValue(), 0.75f);
 
     // An order is written as a whole number of taps; the knob keeps its own place.
     const ParameterInfo* order = firstOfKind(ControlKind::knob, PortUnit::taps);
