@@ -96,18 +96,9 @@ capture() {
   fail "cannot capture the panel"
 }
 ae() { compare -metric AE "$@" null: 2>&1 | awk '{ print int($1) }'; }
-# The 19 value displays (left, top; 49 x 17 pixels each): their text comes from another
-# rasteriser than the Windows panel's, so they are compared as editor_x11.sh does it.
-displays="311,76 311,132 311,191 311,247 311,303 311,359 16,100 80,100 136,100 200,100
-16,180 136,180 200,180 184,279 12,299 84,299 12,371 84,371 184,367"
-mask() {  # mask IN OUT: the displays painted over
-  local draw= l t
-  for d in $displays; do
-    l=${d%,*} t=${d#*,}
-    draw="$draw rectangle $l,$t $((l + 48)),$((t + 16))"
-  done
-  convert "$1" -fill magenta -draw "$draw" "$2"
-}
+# The value displays' text comes from another rasteriser than the Windows panel's: they are
+# masked as editor_x11.sh masks them.
+source "$source/tests/scripts/lib/panel.sh"
 box_ae() {  # box_ae A B LEFT TOP RIGHT BOTTOM: differing pixels inside the box
   local geometry=$(($5 - $3))x$(($6 - $4))+$3+$4
   convert "$1" -crop "$geometry" +repage "$work/box-a.png" &&
@@ -120,7 +111,7 @@ box_ae() {  # box_ae A B LEFT TOP RIGHT BOTTOM: differing pixels inside the box
 start_jalv set.log -c voco_vol=-30
 capture set
 convert "$windows" "$work/windows.png"
-mask "$work/windows.png" "$work/windows-masked.png" && mask "$work/set.png" "$work/set-masked.png" ||
+mask_displays "$work/windows.png" "$work/windows-masked.png" && mask_displays "$work/set.png" "$work/set-masked.png" ||
   fail "cannot mask the displays"
 convert "$work/windows-masked.png" -fill magenta -draw "rectangle 276,68 308,100" "$work/windows-masked.png"
 convert "$work/set-masked.png" -fill magenta -draw "rectangle 276,68 308,100" "$work/set-masked.png"
@@ -136,8 +127,8 @@ stop jalv_pid
 #    Pred-Order knob (centre 104, 80) then turns it.
 start_jalv drag.log
 capture defaults
-mask "$work/defaults.png" "$work/defaults-masked.png"
-mask "$work/windows.png" "$work/windows-masked.png"
+mask_displays "$work/defaults.png" "$work/defaults-masked.png"
+mask_displays "$work/windows.png" "$work/windows-masked.png"
 differ=$(ae "$work/windows-masked.png" "$work/defaults-masked.png")
 echo "at the defaults: $differ pixels differ from $windows outside the displays"
 [ "$differ" = 0 ] || fail "the panel at the defaults differs from the Windows panel's bitmaps"
