@@ -21,6 +21,7 @@ const char* const kPrefixes =
     "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n\n";
 
 // Nine significant digits give back the same float.
@@ -109,13 +110,24 @@ void writeOutputGroups(std::ostream& out, PluginVariant variant) {
 
 }  // namespace
 
-void writeManifest(std::ostream& out, const char* binary) {
+void writeManifest(std::ostream& out, const char* binary, const char* uiBinary) {
     out << kPrefixes;
     for (PluginVariant variant : kVariants) {
         out << "<" << pluginUri(variant) << ">\n"
             << "    a lv2:Plugin ;\n"
-            << "    lv2:binary <" << binary << "> ;\n"
-            << "    rdfs:seeAlso <" << kDescriptionFile << "> .\n\n";
+            << "    lv2:binary <" << binary << "> ;\n";
+        if (uiBinary) out << "    ui:ui <" << uiUri() << "> ;\n";
+        out << "    rdfs:seeAlso <" << kDescriptionFile << "> .\n\n";
+    }
+    // The panel embeds in the host's window and handles its window's events in the host's
+    // idle calls; it tells its size and brackets gestures where the host lets it.
+    if (uiBinary) {
+        out << "<" << uiUri() << ">\n"
+            << "    a ui:X11UI ;\n"
+            << "    ui:binary <" << uiBinary << "> ;\n"
+            << "    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+            << "    lv2:optionalFeature ui:resize , ui:touch ;\n"
+            << "    lv2:extensionData ui:idleInterface .\n\n";
     }
     for (int32_t program = 0; program < VocoderCore::kProgramCount; ++program) {
         out << "<" << presetUri(program) << ">\n"

@@ -4,8 +4,9 @@
 
 #include <ostream>
 
-// manifest.ttl: both plug-ins in binary, their descriptions and the presets.
-void writeManifest(std::ostream& out, const char* binary);
+// manifest.ttl: both plug-ins in binary, their descriptions and the presets, and, with a
+// uiBinary, the panel's X11 UI in it for both.
+void writeManifest(std::ostream& out, const char* binary, const char* uiBinary = nullptr);
 // ostraquelle.ttl: both plug-ins with every port.
 void writePluginDescriptions(std::ostream& out);
 // presets.ttl: the built-in programs, with their names, for both plug-ins.

@@ -19,6 +19,8 @@ const char* pluginName(PluginVariant variant) {
     return variant == PluginVariant::full ? "Ostraquelle" : "Ostraquelle Stereo";
 }
 
+const char* uiUri() { return "urn:valtrisk:ostraquelle:ui"; }
+
 int32_t audioPortCount(PluginVariant variant) { return kInputPorts + outputPortCount(variant); }
 
 bool isOutputPort(int32_t port) { return port >= kInputPorts; }

@@ -21,6 +21,8 @@ struct AudioPortInfo {
 
 const char* pluginUri(PluginVariant variant);
 const char* pluginName(PluginVariant variant);
+// The panel's UI, one for both plug-ins (its own binary in the bundle).
+const char* uiUri();
 int32_t audioPortCount(PluginVariant variant);
 // The same in both variants; port must be below audioPortCount of the variant.
 AudioPortInfo audioPort(int32_t port);

@@ -1,6 +1,6 @@
 // Build-time generator of the bundle's Turtle files, and the port values of normalised
 // values for scripts that drive an LV2 host as ostraquelle-render is driven:
-//   ostraquelle-lv2-ttl <bundle folder> <binary file name>
+//   ostraquelle-lv2-ttl <bundle folder> <binary file name> [<UI binary file name>]
 //   ostraquelle-lv2-ttl --port-values NAME=VALUE...
 // The second prints one line "symbol value exact|near control" for each: "exact" when the port
 // value brings back the normalised value bit for bit, control the port's place among the
@@ -26,7 +26,8 @@ bool writeFile(const std::string& path, void (*write)(std::ostream&)) {
 }
 
 const char* binaryName = nullptr;
-void manifest(std::ostream& out) { writeManifest(out, binaryName); }
+const char* uiBinaryName = nullptr;
+void manifest(std::ostream& out) { writeManifest(out, binaryName, uiBinaryName); }
 
 const ParameterInfo* parameterNamed(const std::string& name) {
     for (int32_t slot = 0; slot < kParameterSlots; ++slot)
@@ -60,14 +61,15 @@ int printPortValues(int count, char** settings) {
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--port-values") == 0)
         return printPortValues(argc - 2, argv + 2);
-    if (argc != 3) {
+    if (argc != 3 && argc != 4) {
         std::fprintf(stderr,
-                     "usage: ostraquelle-lv2-ttl <bundle folder> <binary file name>\n"
+                     "usage: ostraquelle-lv2-ttl <bundle folder> <binary file name> [<UI binary>]\n"
                      "       ostraquelle-lv2-ttl --port-values NAME=VALUE...\n");
         return 2;
     }
     const std::string folder = argv[1];
     binaryName = argv[2];
+    if (argc == 4) uiBinaryName = argv[3];
     const bool written = writeFile(folder + "/manifest.ttl", manifest) &&
                          writeFile(folder + "/" + kDescriptionFile, writePluginDescriptions) &&
                          writeFile(folder + "/" + kPresetFile, writePresets);

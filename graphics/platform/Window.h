@@ -94,6 +94,10 @@ void dispatchWindowEvents(WindowHandle window);
 // control polls the mouse in a loop inside the button-down message (Windows, the test double).
 bool dragsFollowMessages(WindowHandle window);
 
+// The window's id in the native window system, for a host that embeds it by id (an LV2 UI's
+// widget): the XID on X11, the HWND's value on Windows; 0 for no live window.
+uintptr_t nativeWindowId(WindowHandle window);
+
 // GetTickCount and Sleep.
 uint32_t getTickCount();
 void sleepMilliseconds(uint32_t milliseconds);

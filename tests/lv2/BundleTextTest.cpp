@@ -141,3 +141,21 @@ TEST(BundleText, TheManifestNamesTheBinaryBothPlugInsAndEveryPreset) {
     EXPECT_EQ(count(manifest, "rdfs:seeAlso <presets.ttl>"), kPrograms);
     EXPECT_EQ(count(manifest, "rdfs:seeAlso <ostraquelle.ttl>"), kVariantCount);
 }
+
+TEST(BundleText, WithAUiBinaryBothPlugInsNameTheX11UiAndItsFeatures) {
+    const std::string without = text([](std::ostream& out) { writeManifest(out, "x.so"); });
+    EXPECT_EQ(count(without, "ui:ui"), 0);
+    EXPECT_EQ(count(without, "ui:X11UI"), 0);
+    const std::string manifest =
+        text([](std::ostream& out) { writeManifest(out, "x.so", "x_ui.so"); });
+    EXPECT_EQ(count(manifest, "    ui:ui <urn:valtrisk:ostraquelle:ui> ;\n"), kVariantCount);
+    EXPECT_EQ(count(manifest, "<urn:valtrisk:ostraquelle:ui>\n    a ui:X11UI ;\n"
+                              "    ui:binary <x_ui.so> ;\n"),
+              1);
+    EXPECT_EQ(count(manifest, "lv2:requiredFeature ui:parent , ui:idleInterface ;"), 1);
+    EXPECT_EQ(count(manifest, "lv2:optionalFeature ui:resize , ui:touch ;"), 1);
+    EXPECT_EQ(count(manifest, "lv2:extensionData ui:idleInterface ."), 1);
+    // The DSP binary stays the plug-ins' only lv2:binary.
+    EXPECT_EQ(count(manifest, "lv2:binary <x.so>"), kVariantCount);
+    EXPECT_EQ(count(manifest, "lv2:binary <x_ui.so>"), 0);
+}

@@ -247,6 +247,10 @@ void dispatchWindowEvents(WindowHandle) {}
 
 bool dragsFollowMessages(WindowHandle) { return testdouble::dragsFollowMessagesFlag(); }
 
+uintptr_t nativeWindowId(WindowHandle window) {
+    return testdouble::isLiveWindow(window) ? reinterpret_cast<uintptr_t>(window) : 0;
+}
+
 uint32_t getTickCount() { return state().ticks; }
 
 void sleepMilliseconds(uint32_t milliseconds) {

@@ -96,25 +96,16 @@ if ! command -v compare >/dev/null || [ ! -f "$windows" ]; then
   echo "editor_x11: no ImageMagick or no Windows panel ($windows): compared with the bitmaps only"
   exit 0
 fi
-# The 19 value displays, outline included (left, top; 49 x 17 pixels each).
-displays="311,76 311,132 311,191 311,247 311,303 311,359 16,100 80,100 136,100 200,100
-16,180 136,180 200,180 184,279 12,299 84,299 12,371 84,371 184,367"
-draw=
-for d in $displays; do
-  l=${d%,*} t=${d#*,}
-  draw="$draw rectangle $l,$t $((l + 48)),$((t + 16))"
-done
+source "$source/tests/scripts/lib/panel.sh"
 # Differing pixels: everywhere but the displays, and within them beyond a given difference.
-outside() {
-  convert "$1" -fill magenta -draw "$draw" "$session/masked-$2.png"
-}
-outside "$windows" windows && outside "$linux" linux || fail "cannot mask the displays"
+mask_displays "$windows" "$session/masked-windows.png" &&
+  mask_displays "$linux" "$session/masked-linux.png" || fail "cannot mask the displays"
 ae() { compare -metric AE "$@" null: 2>&1 | awk '{print int($1)}'; }
 bitmaps=$(ae "$session/masked-windows.png" "$session/masked-linux.png")
 any=$(ae "$windows" "$linux")
 quarter=$(ae -fuzz 25% "$windows" "$linux")
 half=$(ae -fuzz 50% "$windows" "$linux")
-display_pixels=$((19 * 49 * 17))
+display_pixels=$panel_display_pixels
 echo "against the Windows panel ($windows):"
 echo "  outside the value displays: $bitmaps pixels differ"
 echo "  in the value displays ($display_pixels pixels): $any differ, $quarter by more than 25% of full scale, $half by more than 50%"

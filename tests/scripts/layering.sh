@@ -25,6 +25,7 @@ rules=(
   "toolkit: toolkit graphics"
   "editor: editor toolkit graphics resources parameters"
   "plugin: plugin core editor toolkit graphics resources host parameters vocoder"
+  "lv2/ui: lv2 editor toolkit graphics resources parameters core vocoder"
   "lv2: lv2 core parameters vocoder"
 )
 

@@ -110,6 +110,8 @@ void dispatchWindowEvents(WindowHandle) {}
 // messages inside it.
 bool dragsFollowMessages(WindowHandle) { return false; }
 
+uintptr_t nativeWindowId(WindowHandle window) { return reinterpret_cast<uintptr_t>(window); }
+
 uint32_t getTickCount() { return GetTickCount(); }
 
 void sleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }

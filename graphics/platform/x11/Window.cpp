@@ -549,6 +549,11 @@ void dispatchWindowEvents(WindowHandle window) {
 // is never held inside a button press.
 bool dragsFollowMessages(WindowHandle window) { return x11::liveRecord(window) != nullptr; }
 
+uintptr_t nativeWindowId(WindowHandle window) {
+    const WindowRecord* w = x11::liveRecord(window);
+    return w ? w->id : 0;
+}
+
 uint32_t getTickCount() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
