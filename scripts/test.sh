@@ -63,8 +63,14 @@ configure_and_build() {
   local name=$1; shift
   cmake -S . -B "build/$name" -DCMAKE_BUILD_TYPE=Release "$@" >"build/$name.configure.log" 2>&1 ||
     { cat "build/$name.configure.log"; return 1; }
-  cmake --build "build/$name" -j"$(nproc)" 2>&1 | grep -E 'error|warning:|Error' || true
-  [ "${PIPESTATUS[0]}" -eq 0 ]
+  # The build's own status decides (under pipefail a filtered pipe's status hid a failed link).
+  local status=0
+  cmake --build "build/$name" -j"$(nproc)" >"build/$name.build.log" 2>&1 || status=$?
+  grep -E 'error|warning:|Error|undefined reference' "build/$name.build.log" | head -n 60
+  if [ "$status" -ne 0 ]; then
+    echo "the $name build failed (status $status; the whole log: build/$name.build.log)" >&2
+    return 1
+  fi
 }
 
 mkdir -p build
