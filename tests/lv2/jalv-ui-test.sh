@@ -53,6 +53,9 @@ export DISPLAY=:$(head -n 1 "$work/display")
 export JACK_DEFAULT_SERVER=ostraquelle-jalv-$$ JACK_NO_START_SERVER=1
 jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
 jack_pid=$!
+# jalv started before the server answers exits at once (or crashes): wait for it first.
+jack_wait -s "$JACK_DEFAULT_SERVER" -w -t 20 >"$work/jack_wait.log" 2>&1 ||
+  fail "the JACK server did not start within 20 s"
 # Only the bundle on the LV2 path (the build tree holds much else).
 mkdir -p "$work/lv2"
 ln -s "$(cd "$bundle" && pwd)" "$work/lv2/Ostraquelle.lv2"
