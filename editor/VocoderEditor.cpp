@@ -5,6 +5,7 @@
 
 #include "editor/EditorController.h"
 #include "graphics/Bitmap.h"
+#include "graphics/platform/Window.h"
 #include "resources/BitmapIds.h"
 #include "toolkit/FilmStripKnob.h"
 #include "toolkit/Frame.h"
@@ -141,10 +142,11 @@ int32_t VocoderEditor::open(void* parent) {
     if (strip) strip->release();
     if (switchPictures) switchPictures->release();
     opened = frame != nullptr;
-    // No window could be made (no parent given, Linux without an X server, or a window id that
-    // is not one): the host is told, and nothing is left half open. Answering 1 without a
-    // window would leave a host waiting for a panel that never appears.
-    if (frame && !frame->getWindow()) destroyFrame();
+    // No window could be made (Linux without an X server, or a window id that is not one), or no
+    // parent was given where a panel cannot live without one: the host is told, and nothing is
+    // left half open. Answering 1 there would leave a host waiting for a panel that never
+    // appears. On Windows a frame without a parent waits, windowless, as it always has.
+    if (frame && (parent || platform::panelNeedsParent()) && !frame->getWindow()) destroyFrame();
     return opened ? 1 : 0;
 }
 

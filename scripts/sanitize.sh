@@ -37,8 +37,8 @@ ctest --test-dir build/asan -R '^unit_' --output-on-failure
 step "the LV2 bundle's binary through its entry (skipped without the LV2 headers)"
 ctest --test-dir build/asan -R '^(lv2_torture|lv2_binary)$' --output-on-failure
 
-step "the Linux editor's X11 layer and the plug-in's editor in an X11 host (skipped without Xvfb)"
-ctest --test-dir build/asan -R '^(x11_layer|host_editor_x11_no_display|script_editor_x11)$' \
+step "the Linux editor's X11 layer, the plug-in's editor in an X11 host and the hostile-host cases (skipped without Xvfb)"
+ctest --test-dir build/asan -R '^(x11_layer|x11_host_safety_.*|host_editor_x11_no_display|script_editor_x11)$' \
   --output-on-failure
 
 step "validator suites 1-6 on the sanitized plug-in"

@@ -98,6 +98,11 @@ bool dragsFollowMessages(WindowHandle window);
 // widget): the XID on X11, the HWND's value on Windows; 0 for no live window.
 uintptr_t nativeWindowId(WindowHandle window);
 
+// True where a panel without a parent window cannot be shown at all, so that opening one is
+// refused (X11, the test double); false where a frame may live on without a window until the
+// host gives one (Windows).
+bool panelNeedsParent();
+
 // GetTickCount and Sleep.
 uint32_t getTickCount();
 void sleepMilliseconds(uint32_t milliseconds);

@@ -251,6 +251,8 @@ uintptr_t nativeWindowId(WindowHandle window) {
     return testdouble::isLiveWindow(window) ? reinterpret_cast<uintptr_t>(window) : 0;
 }
 
+bool panelNeedsParent() { return true; }
+
 uint32_t getTickCount() { return state().ticks; }
 
 void sleepMilliseconds(uint32_t milliseconds) {

@@ -112,6 +112,8 @@ bool dragsFollowMessages(WindowHandle) { return false; }
 
 uintptr_t nativeWindowId(WindowHandle window) { return reinterpret_cast<uintptr_t>(window); }
 
+bool panelNeedsParent() { return false; }
+
 uint32_t getTickCount() { return GetTickCount(); }
 
 void sleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }

@@ -554,6 +554,8 @@ uintptr_t nativeWindowId(WindowHandle window) {
     return w ? w->id : 0;
 }
 
+bool panelNeedsParent() { return true; }
+
 uint32_t getTickCount() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);

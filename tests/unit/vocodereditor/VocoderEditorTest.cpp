@@ -70,6 +70,8 @@ TEST(VocoderEditor, ExistsFromConstructionWithItsRectangleButNoWindow) {
     EXPECT_EQ(fx.frame(), nullptr);
 }
 
+// Natively (the X11 layer and its test double) a panel cannot live without a parent window.
+#ifndef _WIN32
 TEST(VocoderEditor, ANullParentIsRefusedAndLeavesNothingOpen) {
     OpenEditor fx;
     EXPECT_EQ(fx.dispatch(effEditOpen, 0, 0, nullptr), 0);
@@ -79,6 +81,7 @@ TEST(VocoderEditor, ANullParentIsRefusedAndLeavesNothingOpen) {
     EXPECT_EQ(fx.open(), 1);
     EXPECT_NE(fx.window(), nullptr);
 }
+#endif
 
 TEST(VocoderEditor, OpeningBuildsThe39ControlsInTableOrder) {
     OpenEditor fx;
