@@ -3,6 +3,7 @@
 // context cannot be deleted, and stock objects are never deleted.
 
 #include <cstring>
+#include <mutex>
 #include <unordered_set>
 
 #include "graphics/platform/raster/RasterState.h"
@@ -20,6 +21,25 @@ std::unordered_set<const void*>& liveObjects() {
 std::unordered_set<const void*>& liveContexts() {
     static std::unordered_set<const void*> set;
     return set;
+}
+// Effects are created and destroyed on several threads at once (a host's, or a batch
+// renderer's workers), each making its bitmaps: the registries are shared by all, and an entry
+// lost to a race would leave its object undeletable.
+std::mutex& registryLock() {
+    static std::mutex lock;
+    return lock;
+}
+void track(std::unordered_set<const void*>& registry, const void* entry) {
+    std::lock_guard<std::mutex> hold(registryLock());
+    registry.insert(entry);
+}
+void untrack(std::unordered_set<const void*>& registry, const void* entry) {
+    std::lock_guard<std::mutex> hold(registryLock());
+    registry.erase(entry);
+}
+bool isTracked(std::unordered_set<const void*>& registry, const void* entry) {
+    std::lock_guard<std::mutex> hold(registryLock());
+    return registry.count(entry) != 0;
 }
 
 struct StockObjects {
@@ -45,7 +65,7 @@ struct StockObjects {
         for (Object* each :
              std::initializer_list<Object*>{&whiteBrush, &blackBrush, &nullBrush, &whitePen,
                                             &blackPen, &nullPen, &systemFont, &oneByOne})
-            liveObjects().insert(each);
+            track(liveObjects(), each);
     }
 };
 
@@ -89,12 +109,12 @@ void reselect(T*& slot, T* replacement) {
 Object* object(HGdiObj handle) {
     stock();
     Object* candidate = reinterpret_cast<Object*>(handle);
-    return liveObjects().count(candidate) ? candidate : nullptr;
+    return isTracked(liveObjects(), candidate) ? candidate : nullptr;
 }
 
 DeviceContext* context(HDc handle) {
     DeviceContext* candidate = reinterpret_cast<DeviceContext*>(handle);
-    return liveContexts().count(candidate) ? candidate : nullptr;
+    return isTracked(liveContexts(), candidate) ? candidate : nullptr;
 }
 
 BitmapObject* bitmap(HGdiObj handle) {
@@ -105,7 +125,7 @@ BitmapObject* bitmap(HGdiObj handle) {
 BitmapObject* defaultBitmap() { return &stock().oneByOne; }
 
 HGdiObj adopt(Object* created) {
-    liveObjects().insert(created);
+    track(liveObjects(), created);
     countCreation(created->kind, 1, false);
     return reinterpret_cast<HGdiObj>(created);
 }
@@ -125,7 +145,7 @@ HDc CreateCompatibleDC(HDc) {
     reselect(created->pen, &objects.blackPen);
     reselect(created->brush, &objects.whiteBrush);
     reselect(created->font, &objects.systemFont);
-    liveContexts().insert(created);
+    track(liveContexts(), created);
     counts.dcsCreated++;
     return reinterpret_cast<HDc>(created);
 }
@@ -137,7 +157,7 @@ int DeleteDC(HDc handle) {
     reselect(dc->pen, static_cast<PenObject*>(nullptr));
     reselect(dc->brush, static_cast<BrushObject*>(nullptr));
     reselect(dc->font, static_cast<FontObject*>(nullptr));
-    liveContexts().erase(dc);
+    untrack(liveContexts(), dc);
     delete dc;
     counts.dcsDeleted++;
     return 1;
@@ -207,7 +227,7 @@ int DeleteObject(HGdiObj handle) {
     if (!found) return 0;
     if (found->stock) return 1;
     if (found->selections > 0) return 0;
-    liveObjects().erase(found);
+    untrack(liveObjects(), found);
     countCreation(found->kind, 1, true);
     delete found;
     return 1;
