@@ -6,11 +6,11 @@ usage: mix-pair.py IN.wav OUT.wav"""
 import array, importlib.util, os, struct, sys
 
 # The WAV reader of the host tests' comparison.
-spec = importlib.util.spec_from_file_location(
+reader_module = importlib.util.spec_from_file_location(
     "compare_wav", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "hosts",
                                 "compare-wav.py"))
-compare_wav = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(compare_wav)
+compare_wav = importlib.util.module_from_spec(reader_module)
+reader_module.loader.exec_module(compare_wav)
 
 
 def main():
