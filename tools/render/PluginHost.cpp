@@ -10,7 +10,8 @@
 namespace {
 
 // The host being loaded: while `main` runs the effect has no record yet to carry us in `user`.
-PluginHost* hostBeingLoaded = nullptr;
+// One per thread: a batch's workers load their plug-ins at the same time, each on its own.
+thread_local PluginHost* hostBeingLoaded = nullptr;
 
 // The host capabilities this offline host really has.
 const char* const kHostCapabilities[] = {"startStopProcess", nullptr};
