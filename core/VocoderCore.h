@@ -17,6 +17,8 @@ public:
     static const int32_t kProgramCount = 8;
     static const int32_t kInputCount = 2;  // carrier, modulator
     static const int32_t kOutputCount = kOutputChannelCount;
+    // The plug-in's id, which its preset files carry: "OsQl" in memory order.
+    static const int32_t kUniqueId = 0x6C51734F;
     static constexpr float kDefaultSampleRate = 44100.0f;
     // The frames checked and cleaned at a time when an input block holds a non-finite sample.
     static const int32_t kCleanFrames = 256;

@@ -10,6 +10,7 @@
 
 const char* const kDescriptionFile = "ostraquelle.ttl";
 const char* const kPresetFile = "presets.ttl";
+const char* const kFactoryPresetFile = "factory.ttl";
 
 namespace {
 
@@ -46,6 +47,38 @@ std::string literal(const char* text) {
 
 std::string presetUri(int32_t program) {
     return std::string(pluginUri(PluginVariant::full)) + ":preset:" + std::to_string(program + 1);
+}
+
+std::string factoryPresetUri(int32_t program) {
+    return std::string(pluginUri(PluginVariant::full)) + ":factory:" + std::to_string(program + 1);
+}
+
+// One preset's manifest entry: it applies to both plug-ins, its port values are in file.
+void writePresetEntry(std::ostream& out, const std::string& uri, const char* file) {
+    out << "<" << uri << ">\n"
+        << "    a pset:Preset ;\n"
+        << "    lv2:appliesTo <" << pluginUri(PluginVariant::full) << "> , <"
+        << pluginUri(PluginVariant::mix) << "> ;\n"
+        << "    rdfs:seeAlso <" << file << "> .\n\n";
+}
+
+// One preset with its name and the port value of every parameter that carries one.
+void writePreset(std::ostream& out, const std::string& uri, const char* name,
+                 const std::function<float(int32_t index)>& value) {
+    out << "<" << uri << ">\n"
+        << "    a pset:Preset ;\n"
+        << "    lv2:appliesTo <" << pluginUri(PluginVariant::full) << "> , <"
+        << pluginUri(PluginVariant::mix) << "> ;\n"
+        << "    rdfs:label " << literal(name) << " ;\n"
+        << "    lv2:port";
+    for (int32_t slot = 0; slot < kParameterSlots; ++slot) {
+        const ParameterInfo& info = slotInfo(slot);
+        out << (slot == 0 ? " [\n" : " , [\n") << "        lv2:symbol "
+            << literal(portSymbol(info.name).c_str()) << " ;\n"
+            << "        pset:value " << number(normalisedToPortValue(info, value(info.index)))
+            << "\n    ]";
+    }
+    out << " .\n\n";
 }
 
 // The unit and kind of a control port: properties for its description, or nothing.
@@ -110,7 +143,8 @@ void writeOutputGroups(std::ostream& out, PluginVariant variant) {
 
 }  // namespace
 
-void writeManifest(std::ostream& out, const char* binary, const char* uiBinary) {
+void writeManifest(std::ostream& out, const char* binary, const char* uiBinary,
+                   int factoryPresets) {
     out << kPrefixes;
     for (PluginVariant variant : kVariants) {
         out << "<" << pluginUri(variant) << ">\n"
@@ -129,13 +163,10 @@ void writeManifest(std::ostream& out, const char* binary, const char* uiBinary) 
             << "    lv2:optionalFeature ui:resize , ui:touch ;\n"
             << "    lv2:extensionData ui:idleInterface .\n\n";
     }
-    for (int32_t program = 0; program < VocoderCore::kProgramCount; ++program) {
-        out << "<" << presetUri(program) << ">\n"
-            << "    a pset:Preset ;\n"
-            << "    lv2:appliesTo <" << pluginUri(PluginVariant::full) << "> , <"
-            << pluginUri(PluginVariant::mix) << "> ;\n"
-            << "    rdfs:seeAlso <" << kPresetFile << "> .\n\n";
-    }
+    for (int32_t program = 0; program < VocoderCore::kProgramCount; ++program)
+        writePresetEntry(out, presetUri(program), kPresetFile);
+    for (int32_t program = 0; program < factoryPresets; ++program)
+        writePresetEntry(out, factoryPresetUri(program), kFactoryPresetFile);
 }
 
 void writePluginDescriptions(std::ostream& out) {
@@ -171,19 +202,14 @@ void writePresets(std::ostream& out) {
     for (int32_t program = 0; program < VocoderCore::kProgramCount; ++program) {
         core->setProgram(program);
         const char* name = core->programName(program);
-        out << "<" << presetUri(program) << ">\n"
-            << "    a pset:Preset ;\n"
-            << "    lv2:appliesTo <" << pluginUri(PluginVariant::full) << "> , <"
-            << pluginUri(PluginVariant::mix) << "> ;\n"
-            << "    rdfs:label " << literal(name ? name : "") << " ;\n"
-            << "    lv2:port";
-        for (int32_t slot = 0; slot < kParameterSlots; ++slot) {
-            const ParameterInfo& info = slotInfo(slot);
-            out << (slot == 0 ? " [\n" : " , [\n") << "        lv2:symbol "
-                << literal(portSymbol(info.name).c_str()) << " ;\n"
-                << "        pset:value "
-                << number(normalisedToPortValue(info, core->value(info.index))) << "\n    ]";
-        }
-        out << " .\n\n";
+        writePreset(out, presetUri(program), name ? name : "",
+                    [&core](int32_t index) { return core->value(index); });
     }
+}
+
+void writeFactoryPresets(std::ostream& out, const std::vector<FactoryPreset>& presets) {
+    out << kPrefixes;
+    for (size_t program = 0; program < presets.size(); ++program)
+        writePreset(out, factoryPresetUri(static_cast<int32_t>(program)),
+                    presets[program].name.c_str(), presets[program].value);
 }

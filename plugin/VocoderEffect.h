@@ -12,7 +12,7 @@ public:
     static const int32_t kProgramCount = VocoderCore::kProgramCount;
     static const int32_t kInputCount = VocoderCore::kInputCount;
     static const int32_t kOutputCount = VocoderCore::kOutputCount;
-    static const int32_t kUniqueId = 0x6C51734F;  // "OsQl" in memory order
+    static const int32_t kUniqueId = VocoderCore::kUniqueId;
 
     // Called by main on the host's thread. When the program table cannot be allocated the
     // process-wide outOfMemory flag is set and main discards the effect.

@@ -57,7 +57,9 @@ build_target() { [ "$1" = lv2 ] && echo ostraquelle_lv2_bundle || echo Ostraquel
 archive_suffix() {
   case $1 in linux) echo linux-x86_64.tar.gz ;; lv2) echo lv2-linux-x86_64.tar.gz ;; *) echo "$1.zip" ;; esac
 }
-lv2_files="manifest.ttl ostraquelle.ttl presets.ttl ostraquelle.so"
+# The bundle's files: its manifest and every file it names (the binaries of the plug-in and its
+# panel, the descriptions, both sets of presets).
+lv2_files() { echo manifest.ttl; grep -o '<[^:<>]*>' "$1/manifest.ttl" | tr -d '<>' | sort -u; }
 install_text() { [ "$1" = lv2 ] && echo "$source_dir/docs/INSTALL-lv2.txt" || echo "$source_dir/docs/INSTALL.txt"; }
 
 if [ $build = yes ]; then
@@ -77,7 +79,8 @@ for target in $targets; do
   [ -s "$dir/version.txt" ] || fail "$dir has not been configured (no version.txt); run without --no-build"
   [ -s "$dir/$(plugin_file "$target")" ] || fail "no $dir/$(plugin_file "$target"); run without --no-build"
   if [ "$target" = lv2 ]; then
-    for file in $lv2_files; do
+    [ -s "$dir/Ostraquelle.lv2/manifest.ttl" ] || fail "no $dir/Ostraquelle.lv2/manifest.ttl (are the LV2 headers, lv2-dev, installed?)"
+    for file in $(lv2_files "$dir/Ostraquelle.lv2"); do
       [ -s "$dir/Ostraquelle.lv2/$file" ] || fail "no $dir/Ostraquelle.lv2/$file (are the LV2 headers, lv2-dev, installed?)"
     done
   fi
@@ -103,7 +106,7 @@ for target in $targets; do
   if [ "$target" = lv2 ]; then
     # The bundle's own files only: nothing else a build may leave there.
     mkdir "$folder/Ostraquelle.lv2"
-    for file in $lv2_files; do
+    for file in $(lv2_files "${build_dir[$target]}/Ostraquelle.lv2"); do
       cp "${build_dir[$target]}/Ostraquelle.lv2/$file" "$folder/Ostraquelle.lv2/"
     done
     chmod 755 "$folder/Ostraquelle.lv2"

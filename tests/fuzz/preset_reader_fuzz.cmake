@@ -5,7 +5,7 @@
 # The seeds: a program and a bank as ostraquelle-render saves them, and a program and a bank of
 # the fuzzer's two-parameter, two-program shape.
 add_executable(preset_reader_fuzz ${CMAKE_CURRENT_SOURCE_DIR}/preset_reader_fuzz.cpp
-               ${CMAKE_SOURCE_DIR}/tools/render/PresetFile.cpp)
+               ${CMAKE_SOURCE_DIR}/presetfile/PresetFile.cpp)
 target_include_directories(preset_reader_fuzz PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(preset_reader_fuzz PRIVATE -g -fsanitize=fuzzer,address,undefined
                        -fno-sanitize-recover=all)

@@ -133,12 +133,39 @@ TEST(BundleText, PresetsAreTheBuiltInProgramsWithTheirNamesAndEveryValue) {
     }
 }
 
+TEST(BundleText, FactoryPresetsCarryTheirNamesAndEachParameterIndexsValue) {
+    // A distinct value per index, so that a value taken from the slot instead (Filt-Amt is
+    // index 20, slot 19) or from the neighbour shows.
+    const auto valueOf = [](int32_t index) { return 0.03f * static_cast<float>(index + 1); };
+    const std::string presets = text([&](std::ostream& out) {
+        writeFactoryPresets(out, {{"Clear \"Speech\"", valueOf}, {"Robot", valueOf}});
+    });
+    EXPECT_EQ(count(presets, "a pset:Preset"), 2);
+    const size_t at = presets.find("<urn:valtrisk:ostraquelle:factory:1>");
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_NE(presets.find("<urn:valtrisk:ostraquelle:factory:2>"), std::string::npos);
+    const std::string block = presets.substr(at, presets.find(" .\n", at) - at);
+    EXPECT_EQ(property(block, "rdfs:label"), "\"Clear \\\"Speech\\\"\"");
+    for (int32_t slot = 0; slot < kParameterSlots; ++slot) {
+        const ParameterInfo& info = slotInfo(slot);
+        const size_t port = block.find("lv2:symbol \"" + portSymbol(info.name) + "\" ;");
+        ASSERT_NE(port, std::string::npos) << info.name;
+        const float value = std::strtof(property(block.substr(port), "pset:value").c_str(), nullptr);
+        EXPECT_FLOAT_EQ(value, normalisedToPortValue(info, valueOf(info.index))) << info.name;
+    }
+    const std::string manifest =
+        text([](std::ostream& out) { writeManifest(out, "x.so", nullptr, 2); });
+    EXPECT_EQ(count(manifest, "rdfs:seeAlso <factory.ttl>"), 2);
+    EXPECT_EQ(count(manifest, "rdfs:seeAlso <presets.ttl>"), kPrograms);
+}
+
 TEST(BundleText, TheManifestNamesTheBinaryBothPlugInsAndEveryPreset) {
     const std::string manifest = text([](std::ostream& out) { writeManifest(out, "x.so"); });
     EXPECT_EQ(count(manifest, "lv2:binary <x.so>"), kVariantCount);
     EXPECT_EQ(count(manifest, "<urn:valtrisk:ostraquelle>\n    a lv2:Plugin"), 1);
     EXPECT_EQ(count(manifest, "<urn:valtrisk:ostraquelle:stereo>\n    a lv2:Plugin"), 1);
     EXPECT_EQ(count(manifest, "rdfs:seeAlso <presets.ttl>"), kPrograms);
+    EXPECT_EQ(count(manifest, "rdfs:seeAlso <factory.ttl>"), 0);
     EXPECT_EQ(count(manifest, "rdfs:seeAlso <ostraquelle.ttl>"), kVariantCount);
 }
 

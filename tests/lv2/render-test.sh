@@ -51,6 +51,16 @@ for program in 0 1 2 3 4 5 6 7; do
   labels+=("$label")
   cases+=("preset $((program + 1)) \"$label\"|44100||$program|$label")
 done
+# The factory presets against the bank they come from (their port values need not map
+# exactly: within 1e-6 of the peak).
+bank=$source_dir/presets/Ostraquelle-factory.fxb
+for program in 0 1 2 3 4 5 6 7; do
+  label=$(awk -v uri="<$full:factory:$((program + 1))>" '$1 == uri {found = 1}
+            found && /rdfs:label/ {sub(/.*rdfs:label "/, ""); sub(/" ;$/, ""); print; exit}' \
+            "$bundle/factory.ttl")
+  [ -n "$label" ] || { echo "FAIL: factory preset $((program + 1)) has no label in factory.ttl"; exit 1; }
+  cases+=("factory preset $((program + 1)) \"$label\"|44100||$program|$label|$bank")
+done
 
 failed=0
 compare() {  # label host.wav reference.wav input.wav exact
@@ -66,7 +76,7 @@ compare() {  # label host.wav reference.wav input.wav exact
 
 n=0
 for entry in "${cases[@]}"; do
-  IFS='|' read -r name rate settings program label <<<"$entry"
+  IFS='|' read -r name rate settings program label preset_file <<<"$entry"
   n=$((n + 1))
   dir=$work/case$n input=$work/input-$rate.wav
   mkdir -p "$dir"
@@ -84,6 +94,10 @@ for entry in "${cases[@]}"; do
   if [ -n "$program" ]; then
     render_options+=(--program "$program")
     file_options+=(-P "$label")
+  fi
+  if [ -n "$preset_file" ]; then
+    render_options+=(--preset "$preset_file")
+    exact=near
   fi
   if ! "$render" -q --input "$input" -o "$dir/reference.wav" "${render_options[@]}"; then
     echo "FAIL $name: ostraquelle-render failed"; failed=1; continue

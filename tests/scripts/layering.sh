@@ -21,12 +21,13 @@ rules=(
   "core: core parameters vocoder"
   "host: host"
   "hosting: hosting host"
+  "presetfile: presetfile"
   "graphics: graphics resources"
   "toolkit: toolkit graphics"
   "editor: editor toolkit graphics resources parameters"
   "plugin: plugin core editor toolkit graphics resources host parameters vocoder"
   "lv2/ui: lv2 editor toolkit graphics resources parameters core vocoder"
-  "lv2: lv2 core parameters vocoder"
+  "lv2: lv2 core parameters vocoder presetfile"
 )
 
 status=0

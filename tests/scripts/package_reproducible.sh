@@ -67,8 +67,9 @@ for target in $targets; do
       folder=Ostraquelle-$version-lv2-linux-x86_64
       listing=$(tar -tzf "$work/first/$folder.tar.gz")
       want=$(printf '%s\n' "$folder/" "$folder/INSTALL.txt" "$folder/LICENSE" "$folder/Ostraquelle.lv2/" \
-               "$folder/Ostraquelle.lv2/manifest.ttl" "$folder/Ostraquelle.lv2/ostraquelle.so" \
-               "$folder/Ostraquelle.lv2/ostraquelle.ttl" "$folder/Ostraquelle.lv2/presets.ttl")
+               "$folder/Ostraquelle.lv2/factory.ttl" "$folder/Ostraquelle.lv2/manifest.ttl" \
+               "$folder/Ostraquelle.lv2/ostraquelle.so" "$folder/Ostraquelle.lv2/ostraquelle.ttl" \
+               "$folder/Ostraquelle.lv2/ostraquelle_ui.so" "$folder/Ostraquelle.lv2/presets.ttl")
       plugin=$folder/Ostraquelle.lv2/ostraquelle.so
       owners=$(tar --numeric-owner -tvzf "$work/first/$folder.tar.gz" | awk '{print $2}' | sort -u)
       [ "$owners" = 0/0 ] || fail "tar entries owned by $owners"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/render/PresetFile.h"
+#include "presetfile/PresetFile.h"
 #include "tools/render/RenderOptions.h"
 
 class PluginHost;

@@ -13,7 +13,7 @@
 
 #include "RenderTestSupport.h"
 #include "tools/render/PluginHost.h"
-#include "tools/render/PresetFile.h"
+#include "presetfile/PresetFile.h"
 
 using namespace rendertest;
 

@@ -1,4 +1,4 @@
-#include "tools/render/PresetFile.h"
+#include "presetfile/PresetFile.h"
 
 #include <algorithm>
 #include <cmath>

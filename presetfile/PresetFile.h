@@ -8,8 +8,8 @@
 //            numPrograms, future[128] (version 2: current program + 124 zero bytes),
 //            numPrograms program records as above
 //
-// byteSize counts the bytes after itself. This file knows only bytes; PresetTransfer moves the
-// contents between a file and a loaded plug-in.
+// byteSize counts the bytes after itself. This file knows only bytes; the renderer moves the
+// contents between a file and a loaded plug-in, the LV2 bundle's generator makes presets of them.
 
 #include <cstddef>
 #include <cstdint>
