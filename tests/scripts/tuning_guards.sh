@@ -16,7 +16,9 @@ import vocoder
 import write_bank
 
 failures = []
+checks = []
 def check(what, ok):
+    checks.append(what)
     print(("ok: " if ok else "FAIL: ") + what)
     if not ok:
         failures.append(what)
@@ -34,6 +36,23 @@ check("whitening at the defaults' orders raises nothing and passes",
 check("a raised carrier order counts only with whitening on",
       search.cpu_guard(vocoder.full({"White-Order": 0.5})) and
       not search.cpu_guard(vocoder.full({"White-Order": 0.5, "Whiten": 1.0})))
+# The long-file guard: peaks in dBFS at one master volume (short files' loudest, then each
+# full-length file as it is and 3 dB louder).
+check("steady long files that rise with the louder voice by a few dB pass",
+      search.long_files_bounded(20.0, [19.0, 22.0], [24.0, 27.5]))
+check("a long file far above the short files' loudest is refused",
+      not search.long_files_bounded(20.0, [19.0, 40.0], [24.0, 45.0]))
+check("a file that runs away only with the louder voice is refused",
+      not search.long_files_bounded(20.0, [19.0, 22.0], [24.0, 60.0]))
+check("a non-finite long output is refused",
+      not search.long_files_bounded(20.0, [19.0, None], [24.0, 25.0]))
+line = ("/tmp/x.wav: mono 32-bit float WAV, 90.00 s at 44100 Hz, real-time factor 0.003 "
+        "(341.4x real time), peak 770.6 dBFS, 253013 samples above full scale (float, not clipped)")
+check("a summary line's peak is read, a runaway's too", vocoder.peak_of_summary(line) == 770.6)
+check("an output with NaN or infinite samples has no peak",
+      vocoder.peak_of_summary(line + ", 12 NaN/infinite samples") is None)
+check("a silent output peaks at -inf",
+      vocoder.peak_of_summary(line.replace("770.6 dBFS", "-inf dBFS")) == float("-inf"))
 m = vocoder.master_for_peak(20.0, -3.0)
 check("the master volume moves the peak by 120 dB per unit", abs((m - 0.8) * 120.0 + 23.0) < 1e-9)
 
@@ -51,6 +70,6 @@ try:
     check("a name over 23 characters is refused", False)
 except ValueError:
     check("a name over 23 characters is refused", True)
-print(f"{13 - len(failures)} passed, {len(failures)} failed")
+print(f"{len(checks) - len(failures)} passed, {len(failures)} failed")
 sys.exit(1 if failures else 0)
 PY
