@@ -5,7 +5,7 @@
 #   scripts/make-speech-set.sh [OUT]      (default build/speech)
 # Leaves, all mono 44.1 kHz 32-bit float:
 #   OUT/<set>/<voice>.wav        the 20 sentences with short pauses, peak -3 dBFS
-#   OUT/<set>/<voice>-short.wav  the first 4 of them (what the search renders), peak -3 dBFS
+#   OUT/<set>/<voice>-short.wav  the first 4 of them (what the search scores), peak -3 dBFS
 #   OUT/carriers/<name>.wav      saw-pad, pulse-pad, noise, strings, bass; 90 s, peak -6 dBFS
 # <set> is train or heldout. Re-running rebuilds everything; the same tools give the same files.
 set -euo pipefail
@@ -17,6 +17,9 @@ done
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 mkdir -p "$out/train" "$out/heldout" "$out/carriers"
+# What the tuning scripts derived from the last material (cut carriers, louder voices, cached
+# scores) would no longer match it.
+rm -rf "$out/cut" "$out/hot" "$out/evaluated"
 # Pure silence between sentences: the renderer pads the same way, and it keeps files exact.
 sox -V1 -n -r 44100 -b 32 -e float -c 1 "$tmp/pause.wav" trim 0 0.3
 
@@ -66,8 +69,9 @@ chord() {  # wave duty-or-empty: the demo's four chords (Am F C G), 2.2 s each, 
 chord sawtooth
 sox -V1 "$tmp/sawtooth-chords.wav" "$out/carriers/saw-pad.wav" gain -n -6
 # Pulse waves an octave up, with the highs lifted: brighter than the saw pad.
+# Doubling the speed halves the length: two runs of the chords go in.
 chord square
-sox -V1 "$tmp/square-chords.wav" "$tmp/pulse.wav" speed 2 trim 0 $len
+sox -V1 "$tmp/square-chords.wav" "$tmp/square-chords.wav" "$tmp/pulse.wav" speed 2 trim 0 $len
 sox -V1 "$tmp/pulse.wav" "$out/carriers/pulse-pad.wav" treble +6 4000 gain -n -6
 sox -V1 -n -r 44100 -b 32 -e float "$tmp/noise.wav" synth $len whitenoise
 sox -V1 "$tmp/noise.wav" "$out/carriers/noise.wav" gain -n -6
@@ -89,4 +93,11 @@ bars=()
 for _ in $(seq 1 46); do bars+=("$tmp/bar.wav"); done
 sox -V1 "${bars[@]}" -b 32 -e float "$tmp/bass.wav" lowpass 1200 trim 0 $len
 sox -V1 "$tmp/bass.wav" "$out/carriers/bass.wav" gain -n -6
-echo "carriers: $(cd "$out/carriers" && echo *.wav)"
+# A carrier shorter than a voice would be padded with silence and every score past its end
+# would be the silence's: refuse the material instead.
+longest=$(for f in "$out"/train/*.wav "$out"/heldout/*.wav; do soxi -D "$f"; done | sort -g | tail -n1)
+for f in "$out"/carriers/*.wav; do
+  awk -v c="$(soxi -D "$f")" -v v="$longest" 'BEGIN { exit !(c >= v) }' ||
+    { echo "make-speech-set: $f lasts $(soxi -D "$f") s, shorter than the longest voice ($longest s)" >&2; exit 1; }
+done
+echo "carriers: $(cd "$out/carriers" && echo *.wav), each at least $longest s"

@@ -5,9 +5,12 @@ three of its searched parameters at a time and keeps a candidate when it raises 
 both intelligibility measures over the training voices and the preset's carriers, and passes
 the guards:
   - every output finite and measurable;
-  - peak: the master volume is set so that the loudest training output peaks at
-    TRAIN_PEAK_DB (a margin under the -1 dBFS ceiling for voices the search never heard);
-    a preset that would need more than +24 dB is refused;
+  - peak: the master volume is set so that the loudest training output, short or full
+    length, peaks at TRAIN_PEAK_DB (a margin under the -1 dBFS ceiling for voices the search
+    never heard), or lower where that would make the preset louder than the defaults; a
+    preset that would need more than +24 dB is refused;
+  - long files: the full-length training voices, also 3 dB louder, stay in bounds (see
+    HOT_DB below);
   - loudness: the mean RMS level within 3 dB of the defaults' with the defaults' master
     volume set the same way (their loudest output at -1 dBFS);
   - CPU: a preset that raises an order above the defaults' 51 taps must stay within 1.5 times
@@ -32,6 +35,13 @@ from presets import COMMON, PRESETS  # noqa: E402
 
 TRAIN_PEAK_DB = -3.0
 DEFAULT_TAPS = 51
+# The long-file guard. The short files miss what a minute of speech does to the adaptive
+# filter, and its step grows with the voice's level (it is normalised by the history's norm,
+# not its energy): every full-length training voice is also rendered HOT_DB louder, and a
+# setting whose output then rises by more than the level (plus RUNAWAY_MARGIN_DB) is on the
+# edge of running away on voices the search never heard.
+HOT_DB = 3.0
+RUNAWAY_MARGIN_DB = 6.0
 
 
 def taps(x):
@@ -51,15 +61,28 @@ def cpu_guard(values):
     return not raised or work_per_sample(values) <= 1.5 * work_per_sample(vocoder.DEFAULTS)
 
 
+def long_files_bounded(short_top, nominal, hot):
+    """The long-file guard on peaks in dBFS at the same master volume: every full-length
+    output finite, none far above the short files' loudest, and none rising with the louder
+    voice by more than its level and the margin."""
+    if short_top is None or any(p is None for p in nominal + hot):
+        return False
+    if max(nominal) > short_top + RUNAWAY_MARGIN_DB:
+        return False
+    return all(h <= n + HOT_DB + RUNAWAY_MARGIN_DB for n, h in zip(nominal, hot))
+
+
 def job(args):
     setting, voice, carrier = args
     return vocoder.render_and_score(vocoder.setting_arguments(setting), voice, carrier)
 
 
 class Evaluator:
-    def __init__(self, pool, voices):
+    def __init__(self, pool, voices, long_voices, jobs):
         self.pool = pool
         self.voices = voices
+        self.long_voices = long_voices
+        self.jobs = jobs
         self.reference = {}
 
     def run(self, setting, carriers):
@@ -74,8 +97,17 @@ class Evaluator:
             self.reference[key] = sum(r["rms"] for r in results) / len(results) + (-1.0 - top)
         return self.reference[key]
 
-    def evaluate(self, setting, carriers):
-        """(objective or None, summary dict)."""
+    def long_peaks(self, setting, carriers):
+        """The full-length training outputs' peaks at master 0 dB: as they are and with the
+        voices HOT_DB louder."""
+        pairs = [(v, c) for c in carriers for v in self.long_voices]
+        hot = [(vocoder.hot_voice(v, HOT_DB), c) for v, c in pairs]
+        peaks = vocoder.render_peaks(vocoder.setting_arguments(setting), pairs + hot, self.jobs)
+        return peaks[:len(pairs)], peaks[len(pairs):]
+
+    def evaluate(self, setting, carriers, bar=None):
+        """(objective or None, summary dict). The long-file guard runs only for a setting
+        whose objective beats bar (it costs as much as the scoring)."""
         values = vocoder.full(setting)
         if not cpu_guard(values):
             return None, {"refused": "cpu"}
@@ -84,16 +116,34 @@ class Evaluator:
             return None, {"refused": "unmeasurable output"}
         articulation = sum(r["articulation"] for r in results) / len(results)
         stoi = sum(r["stoi"] for r in results) / len(results)
-        top = max(r["peak"] for r in results)
-        master = vocoder.master_for_peak(top, TRAIN_PEAK_DB)
-        summary = {"articulation": articulation, "stoi": stoi, "master": master}
+        objective = 0.5 * (articulation + stoi)
+        summary = {"articulation": articulation, "stoi": stoi}
+        if bar is not None and objective <= bar:
+            return objective, dict(summary, refused="not better", loudness_vs_defaults=0.0)
+        short_top = max(r["peak"] for r in results)
+        nominal, hot = self.long_peaks(setting, carriers)
+        if not long_files_bounded(short_top, nominal, hot):
+            worst = max((h - n for n, h in zip(nominal, hot) if n is not None and h is not None),
+                        default=float("nan"))
+            return None, dict(summary, refused=f"long files (short {short_top:+.1f}, long "
+                              f"{max((n for n in nominal if n is not None), default=float('nan')):+.1f} dBFS, "
+                              f"hot rise up to {worst:+.1f} dB)")
+        top = max([short_top] + nominal)
+        # As loud as the defaults where the peak allows (a preset louder than they are is
+        # turned down to them: switching presets should not jump in level), else quieter.
+        level_at_0db = sum(r["rms"] for r in results) / len(results)
+        master = min(vocoder.master_for_peak(top, TRAIN_PEAK_DB),
+                     vocoder.master_for_peak(level_at_0db, self.reference_loudness(carriers)))
+        summary["master"] = master
+        summary["long_peak"] = max(nominal) + 120.0 * (master - 0.8)
         if not 0.0 <= master <= 1.0:
             return None, dict(summary, refused="master volume out of range")
-        loudness = sum(r["rms"] for r in results) / len(results) + 120.0 * (master - 0.8)
+        loudness = level_at_0db + 120.0 * (master - 0.8)
         summary["loudness_vs_defaults"] = loudness - self.reference_loudness(carriers)
         if abs(summary["loudness_vs_defaults"]) > vocoder.LOUDNESS_WINDOW_DB:
-            return None, dict(summary, refused="loudness")
-        return 0.5 * (articulation + stoi), summary
+            return None, dict(summary, refused=f"loudness "
+                              f"{summary['loudness_vs_defaults']:+.1f} dB")
+        return objective, summary
 
 
 def audible(values):
@@ -126,14 +176,17 @@ def tune(evaluator, preset, index, seed, log):
         current[name] = min(hi, max(lo, start))
     carriers = preset["carriers"]
     best, summary = evaluator.evaluate(current, carriers)
+    if best is None:
+        log(f"{preset['name']}: the start is refused ({summary.get('refused')}); searching for "
+            f"a setting that passes")
     log(f"{preset['name']}: start {describe(best, summary)}")
     for it in range(preset["iterations"]):
         # A proposal that changes nothing audible is drawn again (same seed, same sequence).
         candidate = propose(rng, current, ranges, it / preset["iterations"])
         while audible(candidate) == audible(current):
             candidate = propose(rng, current, ranges, it / preset["iterations"])
-        score, details = evaluator.evaluate(candidate, carriers)
-        kept = score is not None and (best is None or score > best)
+        score, details = evaluator.evaluate(candidate, carriers, bar=best)
+        kept = score is not None and "refused" not in details and (best is None or score > best)
         changed = ", ".join(f"{n}={candidate[n]:.3f}" for n in sorted(candidate)
                             if candidate[n] != current[n])
         log(f"{preset['name']} {it + 1:2d}: {describe(score, details)} "
@@ -146,6 +199,9 @@ def tune(evaluator, preset, index, seed, log):
 def describe(score, details):
     if score is None:
         return f"refused ({details.get('refused')})"
+    if details.get("refused") == "not better":
+        return (f"score {score:.4f} (articulation {details['articulation']:.4f}, stoi "
+                f"{details['stoi']:.4f}), not better")
     return (f"score {score:.4f} (articulation {details['articulation']:.4f}, stoi "
             f"{details['stoi']:.4f}, loudness {details['loudness_vs_defaults']:+.1f} dB)")
 
@@ -164,13 +220,16 @@ def main():
         print(f"[{time.time() - start:6.0f} s] {text}", flush=True)
 
     voices = vocoder.voices("train", short=True)
-    log(f"training voices: {', '.join(os.path.basename(v) for v in voices)}; seed {args.seed}")
+    long_voices = vocoder.voices("train", short=False)
+    log(f"training voices: {', '.join(os.path.basename(v) for v in voices)} (long-file guard: "
+        f"{', '.join(os.path.basename(v) for v in long_voices)}, also {HOT_DB:+.0f} dB); "
+        f"seed {args.seed}")
     found = {}
     if os.path.exists(args.out):
         with open(args.out) as f:
             found = json.load(f)
     with multiprocessing.Pool(args.jobs) as pool:
-        evaluator = Evaluator(pool, voices)
+        evaluator = Evaluator(pool, voices, long_voices, args.jobs)
         for index, preset in enumerate(PRESETS):
             if args.only and preset["name"] not in args.only.split(","):
                 continue

@@ -100,6 +100,46 @@ def render_and_score(arguments, voice, carrier):
         return result
 
 
+def hot_voice(voice, gain_db):
+    """A copy of a voice file gain_db louder (cached; float, so nothing clips)."""
+    hot = os.path.join(SPEECH, "hot")
+    os.makedirs(hot, exist_ok=True)
+    path = os.path.join(hot, f"{os.path.basename(voice)[:-4]}{gain_db:+.0f}dB.wav")
+    if not os.path.exists(path):
+        partial = path + ".part.wav"
+        subprocess.run(["sox", "-V1", voice, "-b", "32", "-e", "float", partial, "gain",
+                        f"{gain_db}"], check=True)
+        os.replace(partial, path)
+    return path
+
+
+def peak_of_summary(line):
+    """The output peak in dBFS of one renderer summary line, or None for a non-finite output."""
+    if "NaN/infinite" in line or "peak " not in line:
+        return None
+    text = line.split("peak ")[1].split(" dBFS")[0]
+    return float("-inf") if text == "-inf" else float(text)
+
+
+def render_peaks(arguments, pairs, jobs=2):
+    """Renders every (voice, carrier) pair with these arguments in one batch and answers their
+    output peaks in dBFS, in order (None where an output is not finite or failed)."""
+    with tempfile.TemporaryDirectory(prefix="ostraquelle-guard-") as tmp:
+        outputs = [os.path.join(tmp, f"{i}.wav") for i in range(len(pairs))]
+        listing = os.path.join(tmp, "pairs")
+        with open(listing, "w") as f:
+            for (voice, carrier), out in zip(pairs, outputs):
+                f.write(f"{carrier_for(carrier, voice)}\t{voice}\t{out}\n")
+        run = subprocess.run([os.path.join(BUILD, "ostraquelle-render"), "--pairs", listing,
+                              "--jobs", str(jobs)] + arguments, capture_output=True, text=True)
+        peaks = {}
+        for line in (run.stdout + run.stderr).splitlines():
+            head = line.split(": ")[0]
+            if head in outputs:
+                peaks[head] = peak_of_summary(line)
+        return [peaks.get(out) for out in outputs]
+
+
 def master_for_peak(peak_db_at_0db, target_db):
     """The normalised master volume that puts a peak measured at master 0 dB at target_db."""
     return 0.8 + (target_db - peak_db_at_0db) / 120.0
