@@ -76,7 +76,18 @@ if [ ${#missing[@]} -gt 0 ] || [ ${#missing_optional[@]} -gt 0 ]; then
     grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386
   fi
-  "${sudo_cmd[@]}" apt-get update -qq
+  # A mirror caught in the middle of a sync answers with index files of the wrong size; apt
+  # then keeps the lists it had. Ask again a few times, then go on with those lists: the
+  # install below says plainly if they lack a package.
+  for attempt in 1 2 3 4; do
+    "${sudo_cmd[@]}" apt-get update -qq && break
+    if [ "$attempt" = 4 ]; then
+      echo "setup: apt-get update failed 4 times; installing from the package lists there are" >&2
+    else
+      echo "setup: apt-get update failed (attempt $attempt of 4); again in $((attempt * 15)) s" >&2
+      sleep $((attempt * 15))
+    fi
+  done
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}" >&2
