@@ -34,8 +34,8 @@ cmake --build build/asan -j"$jobs" >/dev/null
 step "unit tests"
 ctest --test-dir build/asan -R '^unit_' --output-on-failure
 
-step "the LV2 bundle's binary through its entry (skipped without the LV2 headers)"
-ctest --test-dir build/asan -R '^(lv2_torture|lv2_binary)$' --output-on-failure
+step "the LV2 bundle's binary through its entry, its UI opened and closed, its generator on bad banks (skipped without the LV2 headers)"
+ctest --test-dir build/asan -R '^(lv2_torture|lv2_binary|lv2_ui_cycles|lv2_factory_bank_refused)$' --output-on-failure
 
 step "the Linux editor's X11 layer, the plug-in's editor in an X11 host and the hostile-host cases (skipped without Xvfb)"
 ctest --test-dir build/asan -R '^(x11_layer|x11_host_safety_.*|host_editor_x11_no_display|script_editor_x11)$' \
