@@ -1,6 +1,7 @@
 #include "lv2/BundleText.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -209,7 +210,9 @@ void writePresets(std::ostream& out) {
 
 void writeFactoryPresets(std::ostream& out, const std::vector<FactoryPreset>& presets) {
     out << kPrefixes;
-    for (size_t program = 0; program < presets.size(); ++program)
+    for (size_t program = 0; program < presets.size(); ++program) {
+        const std::vector<float>& values = presets[program].values;
         writePreset(out, factoryPresetUri(static_cast<int32_t>(program)),
-                    presets[program].name.c_str(), presets[program].value);
+                    presets[program].name.c_str(), [&values](int32_t index) { return values[index]; });
+    }
 }

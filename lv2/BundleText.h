@@ -2,8 +2,6 @@
 // The Turtle files of the bundle Ostraquelle.lv2/, written from the parameter table and the
 // core's programs, so that no port list or preset is kept by hand.
 
-#include <cstdint>
-#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,10 +15,10 @@ void writePluginDescriptions(std::ostream& out);
 // presets.ttl: the built-in programs, with their names, for both plug-ins.
 void writePresets(std::ostream& out);
 
-// factory.ttl: a bank's programs, by name and by a normalised value for each parameter index.
+// factory.ttl: a bank's programs, each a name and a normalised value for each parameter index.
 struct FactoryPreset {
     std::string name;
-    std::function<float(int32_t index)> value;
+    std::vector<float> values;  // kParameterCount of them, index 19's unused
 };
 void writeFactoryPresets(std::ostream& out, const std::vector<FactoryPreset>& presets);
 

@@ -32,7 +32,6 @@ bool writeFile(const std::string& path, void (*write)(std::ostream&)) {
 
 const char* binaryName = nullptr;
 const char* uiBinaryName = nullptr;
-PresetContents factoryBank;
 std::vector<FactoryPreset> factoryPresets;
 void manifest(std::ostream& out) {
     writeManifest(out, binaryName, uiBinaryName, static_cast<int>(factoryPresets.size()));
@@ -41,7 +40,7 @@ void factory(std::ostream& out) { writeFactoryPresets(out, factoryPresets); }
 
 // The bank as the plug-in would load it: made for it, with all of its parameters and programs.
 // Answers what is wrong with it, or nothing.
-std::string bankError(const char* path) {
+std::string bankError(const char* path, PresetContents& bank) {
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) return "cannot be opened";
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
@@ -49,21 +48,20 @@ std::string bankError(const char* path) {
     const PresetExpectation expected{VocoderCore::kUniqueId, kParameterCount,
                                      VocoderCore::kProgramCount};
     std::string error;
-    if (!PresetFile::parse(bytes.data(), bytes.size(), expected, factoryBank, error)) return error;
-    if (factoryBank.kind != PresetContents::Kind::Bank) return "holds one program, not a bank";
+    if (!PresetFile::parse(bytes.data(), bytes.size(), expected, bank, error)) return error;
+    if (bank.kind != PresetContents::Kind::Bank) return "holds one program, not a bank";
     return "";
 }
 
 bool readFactoryBank(const char* path) {
-    const std::string error = bankError(path);
+    PresetContents bank;
+    const std::string error = bankError(path, bank);
     if (!error.empty()) {
         std::fprintf(stderr, "ostraquelle-lv2-ttl: %s: %s\n", path, error.c_str());
         return false;
     }
-    for (const PresetProgram& program : factoryBank.programs) {
-        const std::vector<float>* values = &program.values;
-        factoryPresets.push_back({program.name, [values](int32_t index) { return (*values)[index]; }});
-    }
+    for (const PresetProgram& program : bank.programs)
+        factoryPresets.push_back({program.name, program.values});
     return true;
 }
 

@@ -137,8 +137,10 @@ TEST(BundleText, FactoryPresetsCarryTheirNamesAndEachParameterIndexsValue) {
     // A distinct value per index, so that a value taken from the slot instead (Filt-Amt is
     // index 20, slot 19) or from the neighbour shows.
     const auto valueOf = [](int32_t index) { return 0.03f * static_cast<float>(index + 1); };
+    std::vector<float> values;
+    for (int32_t index = 0; index < kParameterCount; ++index) values.push_back(valueOf(index));
     const std::string presets = text([&](std::ostream& out) {
-        writeFactoryPresets(out, {{"Clear \"Speech\"", valueOf}, {"Robot", valueOf}});
+        writeFactoryPresets(out, {{"Clear \"Speech\"", values}, {"Robot", values}});
     });
     EXPECT_EQ(count(presets, "a pset:Preset"), 2);
     const size_t at = presets.find("<urn:valtrisk:ostraquelle:factory:1>");

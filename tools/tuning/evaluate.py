@@ -137,7 +137,7 @@ def main():
     for i, p in enumerate(PRESETS):
         raised = None
         # The stored program, read back through the renderer's parameter list.
-        listing = subprocess.run([os.path.join(vocoder.BUILD, "ostraquelle-render"), "--preset",
+        listing = subprocess.run([vocoder.RENDERER, "--preset",
                                   args.bank, "--program", str(i), "--list-params"],
                                  capture_output=True, text=True, check=True).stdout
         shown = {}

@@ -8,7 +8,6 @@ A peak more than DIVERGED_DB above full scale, or an output that cannot be measu
 finite samples), counts as a runaway.
   tools/tuning/runaway.py [--jobs 2] [--carrier saw-pad] [--skip-bank] > runaway.txt"""
 import argparse
-import multiprocessing
 import os
 import sys
 import time
@@ -21,12 +20,6 @@ from presets import PRESETS  # noqa: E402
 PROBED = ["Pred-Learn", "Pred-Forget", "Pred-Order", "Pred-Smooth", "Env-Att", "Env-Rel",
           "PreEmphasis"]
 VALUES = [0.0, 0.05, 0.3, 0.6, 0.9]
-
-
-def peak(args):
-    arguments, voice, carrier = args
-    result = vocoder.render_and_score(arguments, voice, carrier)
-    return None if result is None else result["peak"]
 
 
 def describe(peaks):
@@ -50,27 +43,26 @@ def main():
     voices = vocoder.voices("train", short=False)
     names = [os.path.basename(v)[:-4] for v in voices]
     print(f"training voices, full length: {', '.join(names)}")
-    with multiprocessing.Pool(args.jobs) as pool:
-        if not args.skip_bank:
-            print("\nthe bank (each program on its carriers, peaks at master as stored):")
-            for i, p in enumerate(PRESETS):
-                arguments = ["--preset", args.bank, "--program", str(i)]
-                jobs = [(arguments, v, c) for c in p["carriers"] for v in voices]
-                peaks = pool.map(peak, jobs)
-                worst = [f"{os.path.basename(v)[:-4]}/{c} {pk if pk is None else round(pk, 1)}"
-                         for (_, v, c), pk in zip(jobs, peaks)
-                         if pk is None or pk > vocoder.PEAK_CEILING_DB]
-                print(f"  {p['name']:12s} {describe(peaks)}  {'; '.join(worst)}")
-        print(f"\none parameter at a time from the defaults, carrier {args.carrier}, "
-              f"master 0.8 (0 dB):")
-        reference = pool.map(peak, [(vocoder.setting_arguments({}), v, args.carrier)
-                                    for v in voices])
-        print(f"  defaults: {describe(reference)}")
-        for name in PROBED:
-            for value in VALUES:
-                arguments = vocoder.setting_arguments({name: value})
-                peaks = pool.map(peak, [(arguments, v, args.carrier) for v in voices])
-                print(f"  {name:12s} {value:4.2f}: {describe(peaks)}", flush=True)
+    # Only the peaks matter here: one batch render for each setting, no scoring.
+    if not args.skip_bank:
+        print("\nthe bank (each program on its carriers, peaks at master as stored):")
+        for i, p in enumerate(PRESETS):
+            arguments = ["--preset", args.bank, "--program", str(i)]
+            pairs = [(v, c) for c in p["carriers"] for v in voices]
+            peaks = vocoder.render_peaks(arguments, pairs, args.jobs)
+            worst = [f"{os.path.basename(v)[:-4]}/{c} {pk if pk is None else round(pk, 1)}"
+                     for (v, c), pk in zip(pairs, peaks)
+                     if pk is None or pk > vocoder.PEAK_CEILING_DB]
+            print(f"  {p['name']:12s} {describe(peaks)}  {'; '.join(worst)}")
+    print(f"\none parameter at a time from the defaults, carrier {args.carrier}, "
+          f"master 0.8 (0 dB):")
+    pairs = [(v, args.carrier) for v in voices]
+    reference = vocoder.render_peaks(vocoder.setting_arguments({}), pairs, args.jobs)
+    print(f"  defaults: {describe(reference)}")
+    for name in PROBED:
+        for value in VALUES:
+            peaks = vocoder.render_peaks(vocoder.setting_arguments({name: value}), pairs, args.jobs)
+            print(f"  {name:12s} {value:4.2f}: {describe(peaks)}", flush=True)
     print(f"\n(took {time.time() - started:.0f} s)")
 
 

@@ -8,20 +8,29 @@ from the peaks (the output scales exactly with it).
 """
 import os
 import subprocess
+import sys
 import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.path.join(ROOT, "build", "linux")
 SPEECH = os.path.join(ROOT, "build", "speech")
 
-# The 20 parameters in index order (19 is a hole) with their defaults.
-PARAMETERS = [
-    ("Voco-Vol", 0.8), ("Error-Vol", 0.0), ("Modulator-Vol", 0.0), ("Carrier-Vol", 0.0),
-    ("w-Carrier-Vol", 0.0), ("main Vol", 0.8), ("PreEmphasis", 1.0), ("Pred-Order", 0.25),
-    ("Pred-Learn", 0.1), ("Pred-Forget", 0.1), ("Pred-Smooth", 0.5), ("Env-Att", 0.1),
-    ("Env-Rel", 0.1), ("Env-Amt", 1.0), ("Whiten", 0.0), ("White-Order", 0.25),
-    ("White-Learn", 0.1), ("White-Forget", 0.1), ("White-Smooth", 0.5), ("Filt-Amt", 1.0),
-]
+RENDERER = os.path.join(BUILD, "ostraquelle-render")
+
+
+def parameter_table():
+    """The 20 parameters in index order (19 is a hole) with their defaults, as the plug-in's
+    own table gives them through the renderer's --list-params (columns: index, name in 17
+    characters, display, label, normalised)."""
+    if not os.path.exists(RENDERER):
+        sys.exit(f"tuning: {RENDERER} is missing; build it first (cmake --build build/linux)")
+    listing = subprocess.run([RENDERER, "--list-params"], check=True, capture_output=True,
+                             text=True).stdout.splitlines()[2:]
+    return [(line[7:24].strip(), float(line.split()[-1])) for line in listing
+            if line[7:24].strip()]
+
+
+PARAMETERS = parameter_table()
 NAMES = [name for name, _ in PARAMETERS]
 DEFAULTS = dict(PARAMETERS)
 CARRIERS = ["saw-pad", "pulse-pad", "noise", "strings", "bass"]
@@ -82,7 +91,7 @@ def render_and_score(arguments, voice, carrier):
     measured (non-finite samples, silence)."""
     with tempfile.TemporaryDirectory(prefix="ostraquelle-tuning-") as tmp:
         out = os.path.join(tmp, "out.wav")
-        command = [os.path.join(BUILD, "ostraquelle-render"), "--carrier",
+        command = [RENDERER, "--carrier",
                    carrier_for(carrier, voice), "--modulator", voice, "-o", out] + arguments
         run = subprocess.run(command, capture_output=True, text=True)
         if run.returncode != 0:
@@ -130,7 +139,7 @@ def render_peaks(arguments, pairs, jobs=2):
         with open(listing, "w") as f:
             for (voice, carrier), out in zip(pairs, outputs):
                 f.write(f"{carrier_for(carrier, voice)}\t{voice}\t{out}\n")
-        run = subprocess.run([os.path.join(BUILD, "ostraquelle-render"), "--pairs", listing,
+        run = subprocess.run([RENDERER, "--pairs", listing,
                               "--jobs", str(jobs)] + arguments, capture_output=True, text=True)
         peaks = {}
         for line in (run.stdout + run.stderr).splitlines():

@@ -46,7 +46,7 @@ def main():
     found_path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "found.json")
     out = sys.argv[2] if len(sys.argv) > 2 else os.path.join(vocoder.ROOT, "presets",
                                                              "Ostraquelle-factory.fxb")
-    renderer = os.path.join(vocoder.BUILD, "ostraquelle-render")
+    renderer = vocoder.RENDERER
     with open(found_path) as f:
         found = json.load(f)
     with tempfile.TemporaryDirectory() as tmp:
