@@ -79,23 +79,56 @@ if [ ${#missing[@]} -gt 0 ] || [ ${#missing_optional[@]} -gt 0 ]; then
   # A mirror caught in the middle of a sync answers with index files of the wrong size; apt
   # then keeps the lists it had. Ask again a few times, then go on with those lists: the
   # install below says plainly if they lack a package.
+  update_log=$(mktemp)
+  trap 'rm -f "$update_log" "${fallback_preferences:-}"' EXIT
   for attempt in 1 2 3 4; do
-    "${sudo_cmd[@]}" apt-get update -qq && break
+    "${sudo_cmd[@]}" apt-get update -qq 2>"$update_log" && break
+    cat "$update_log" >&2
     if [ "$attempt" = 4 ]; then
       echo "setup: apt-get update failed 4 times; installing from the package lists there are" >&2
     else
-      echo "setup: apt-get update failed (attempt $attempt of 4); again in $((attempt * 15)) s" >&2
-      sleep $((attempt * 15))
+      delay=$((attempt * ${OSTRAQUELLE_APT_RETRY_SECONDS:-15}))
+      echo "setup: apt-get update failed (attempt $attempt of 4); again in $delay s" >&2
+      sleep "$delay"
     fi
   done
 fi
+
+# The suites whose index failed to download on the last try ("dists/SUITE/..." in apt's
+# "Failed to fetch" lines).
+failed_suites() {
+  [ -n "${update_log:-}" ] && [ -s "$update_log" ] || return 0
+  sed -n 's|^E: Failed to fetch [^ ]*/dists/\([^/ ]*\)/.*|\1|p' "$update_log" | sort -u
+}
+# When a suite's index is missing for one architecture only (a security suite's i386 list, say),
+# the other architecture's packages come from that suite and their i386 twins cannot match
+# them: apt gives up with "held broken packages". Installing again with that suite pinned below
+# the rest (and the rest above what is installed) takes both twins from the suites whose lists
+# are whole, going back to the release's version where the failed suite had updated one.
+install_or_fall_back() {
+  install "$@" && return 0
+  local suites suite
+  mapfile -t suites < <(failed_suites)
+  [ ${#suites[@]} -gt 0 ] || return 1
+  if [ -z "${fallback_preferences:-}" ]; then
+    fallback_preferences=$(mktemp)
+    for suite in "${suites[@]}"; do
+      printf 'Package: *\nPin: release n=%s\nPin-Priority: 100\n\n' "$suite"
+    done >"$fallback_preferences"
+    printf 'Package: *\nPin: release o=Debian\nPin-Priority: 1001\n' >>"$fallback_preferences"
+  fi
+  echo "setup: the install failed while the index of ${suites[*]} was missing; installing" \
+    "again with ${suites[*]} pinned below the other suites (packages it updated may go back" \
+    "to the release's version on this machine)" >&2
+  install -o Dir::Etc::Preferences="$fallback_preferences" --allow-downgrades "$@"
+}
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}" >&2
-  install "${missing[@]}"
+  install_or_fall_back "${missing[@]}"
 fi
 if [ ${#missing_optional[@]} -gt 0 ]; then
   echo "setup: installing ${missing_optional[*]}" >&2
-  install "${missing_optional[@]}" ||
+  install_or_fall_back "${missing_optional[@]}" ||
     echo "setup: could not install ${missing_optional[*]}; the tests that need them are skipped" >&2
 fi
 

@@ -36,6 +36,41 @@ expect "a new list stays out of the demo" \
 expect "a list that says demo serves the demo" \
   "$(has "$(bash "$copy/setup.sh" --print --for demo)" demo-only-package)" yes
 expect "... and not the tests" "$(has "$(bash "$copy/setup.sh" --print)" demo-only-package)" no
+# A mirror whose i386 security index stays broken: apt's first install gives up, and the
+# set-up installs again with that suite pinned below the others (a fake apt on PATH).
+fake=$(mktemp -d)
+trap 'rm -rf "$copy" "$fake"' EXIT
+mkdir -p "$fake/bin" "$fake/packages"
+printf '# roles: tests\nsome-lib:i386\n' >"$fake/packages/only.list"
+cp "$source/scripts/setup.sh" "$fake/"
+cat >"$fake/bin/apt-get" <<'FAKE'
+#!/usr/bin/env bash
+echo "apt-get $*" >>"$FAKE_LOG"
+case " $* " in
+  *" update "*)
+    echo "E: Failed to fetch http://deb.example/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (1 != 2). Mirror sync in progress?" >&2
+    exit 100 ;;
+  *Dir::Etc::Preferences=*)
+    all="$*"; prefs=${all##*Dir::Etc::Preferences=}; prefs=${prefs%% *}
+    cp "$prefs" "$FAKE_LOG.prefs"; exit 0 ;;
+  *) echo "E: Unable to correct problems, you have held broken packages." >&2; exit 100 ;;
+esac
+FAKE
+printf '#!/bin/sh\nexit 1\n' >"$fake/bin/dpkg-query"
+printf '#!/bin/sh\necho i386\n' >"$fake/bin/dpkg"
+printf '#!/bin/sh\nexec "$@"\n' >"$fake/bin/sudo"
+chmod +x "$fake/bin/"*
+FAKE_LOG=$fake/log PATH="$fake/bin:$PATH" OSTRAQUELLE_APT_RETRY_SECONDS=0 \
+  bash "$fake/setup.sh" >"$fake/out" 2>&1
+expect "a broken index: the set-up succeeds by the fallback" "$?" 0
+expect "... after asking for the lists 4 times" "$(grep -c ' update' "$fake/log")" 4
+expect "... and installing twice" "$(grep -c ' install .*some-lib:i386' "$fake/log")" 2
+expect "... the failed suite pinned below, first" \
+  "$(sed -n 2,3p "$fake/log.prefs" 2>/dev/null | tr '\n' ' ')" \
+  "Pin: release n=bookworm-security Pin-Priority: 100 "
+expect "... the rest above what is installed" \
+  "$(grep -A1 'o=Debian' "$fake/log.prefs" 2>/dev/null | tail -n1)" "Pin-Priority: 1001"
+expect "... and it says so" "$(grep -c 'pinned below' "$fake/out")" 1
 bash "$source/scripts/setup.sh" --for >/dev/null 2>&1
 expect "a bad command line exits 2" "$?" 2
 finish
