@@ -7,7 +7,7 @@
 #   OUT/<set>/<voice>.wav        the 20 sentences with short pauses, peak -3 dBFS
 #   OUT/<set>/<voice>-short.wav  the first 4 of them (what the search scores), peak -3 dBFS
 #   OUT/carriers/<name>.wav      saw-pad, pulse-pad, noise, strings, bass; 90 s, peak -6 dBFS
-# <set> is train or heldout. Re-running rebuilds everything; the same tools give the same files.
+# <set> is train, guard (training voices the search does not score) or heldout. Re-running rebuilds everything; the same tools give the same files.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$here/build/speech}
@@ -16,7 +16,7 @@ for tool in sox espeak-ng flite; do
 done
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-mkdir -p "$out/train" "$out/heldout" "$out/carriers"
+mkdir -p "$out/train" "$out/guard" "$out/heldout" "$out/carriers"
 # What the tuning scripts derived from the last material (cut carriers, louder voices, cached
 # scores) would no longer match it.
 rm -rf "$out/cut" "$out/hot" "$out/evaluated"
@@ -95,7 +95,7 @@ sox -V1 "${bars[@]}" -b 32 -e float "$tmp/bass.wav" lowpass 1200 trim 0 $len
 sox -V1 "$tmp/bass.wav" "$out/carriers/bass.wav" gain -n -6
 # A carrier shorter than a voice would be padded with silence and every score past its end
 # would be the silence's: refuse the material instead.
-longest=$(for f in "$out"/train/*.wav "$out"/heldout/*.wav; do soxi -D "$f"; done | sort -g | tail -n1)
+longest=$(for f in "$out"/train/*.wav "$out"/guard/*.wav "$out"/heldout/*.wav; do soxi -D "$f"; done | sort -g | tail -n1)
 for f in "$out"/carriers/*.wav; do
   awk -v c="$(soxi -D "$f")" -v v="$longest" 'BEGIN { exit !(c >= v) }' ||
     { echo "make-speech-set: $f lasts $(soxi -D "$f") s, shorter than the longest voice ($longest s)" >&2; exit 1; }

@@ -70,6 +70,18 @@ try:
     check("a name over 23 characters is refused", False)
 except ValueError:
     check("a name over 23 characters is refused", True)
+
+# The speech set: a voice heard by the search (scored or guard) is never a held-out one.
+sets = {}
+with open("voices.txt") as f:
+    for line in f:
+        fields = line.split()
+        if fields and not fields[0].startswith("#"):
+            sets.setdefault((fields[1], fields[2]), set()).add(fields[0])
+check("every voice of the speech set belongs to one set only",
+      all(len(s) == 1 for s in sets.values()))
+check("there are training, guard and held-out voices",
+      {next(iter(s)) for s in sets.values()} == {"train", "guard", "heldout"})
 print(f"{len(checks) - len(failures)} passed, {len(failures)} failed")
 sys.exit(1 if failures else 0)
 PY

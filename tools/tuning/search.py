@@ -9,8 +9,8 @@ the guards:
     length, peaks at TRAIN_PEAK_DB (a margin under the -1 dBFS ceiling for voices the search
     never heard), or lower where that would make the preset louder than the defaults; a
     preset that would need more than +24 dB is refused;
-  - long files: the full-length training voices, also 3 dB louder, stay in bounds (see
-    HOT_DB below);
+  - long files: the full-length training and guard voices, also 3 dB louder, stay in bounds
+    (see HOT_DB below);
   - loudness: the mean RMS level within 3 dB of the defaults' with the defaults' master
     volume set the same way (their loudest output at -1 dBFS);
   - CPU: a preset that raises an order above the defaults' 51 taps must stay within 1.5 times
@@ -39,7 +39,9 @@ DEFAULT_TAPS = 51
 # filter, and its step grows with the voice's level (it is normalised by the history's norm,
 # not its energy): every full-length training voice is also rendered HOT_DB louder, and a
 # setting whose output then rises by more than the level (plus RUNAWAY_MARGIN_DB) is on the
-# edge of running away on voices the search never heard.
+# edge of running away on voices the search never heard. Whether it runs away depends on the
+# voice as much as on its level, so the guard also renders the guard voices, which the search
+# never scores: twice as many voices to fail on.
 HOT_DB = 3.0
 RUNAWAY_MARGIN_DB = 6.0
 
@@ -220,7 +222,7 @@ def main():
         print(f"[{time.time() - start:6.0f} s] {text}", flush=True)
 
     voices = vocoder.voices("train", short=True)
-    long_voices = vocoder.voices("train", short=False)
+    long_voices = vocoder.voices("train", short=False) + vocoder.voices("guard", short=False)
     log(f"training voices: {', '.join(os.path.basename(v) for v in voices)} (long-file guard: "
         f"{', '.join(os.path.basename(v) for v in long_voices)}, also {HOT_DB:+.0f} dB); "
         f"seed {args.seed}")

@@ -48,7 +48,7 @@ def full(setting):
 
 
 def voices(which, short):
-    """The voice files of a set ('train' or 'heldout'), in a fixed order."""
+    """The voice files of a set ('train', 'guard' or 'heldout'), in a fixed order."""
     folder = os.path.join(SPEECH, which)
     names = sorted(f for f in os.listdir(folder) if f.endswith(".wav") and
                    f.endswith("-short.wav") == short)
