@@ -52,7 +52,11 @@ case " $* " in
     exit 100 ;;
   *Dir::Etc::Preferences=*)
     all="$*"; prefs=${all##*Dir::Etc::Preferences=}; prefs=${prefs%% *}
-    cp "$prefs" "$FAKE_LOG.prefs"; exit 0 ;;
+    cp "$prefs" "$FAKE_LOG.prefs"
+    # Going back to the release's version of a library is a downgrade apt refuses unasked.
+    case " $* " in *" --allow-downgrades "*) exit 0 ;; esac
+    echo "E: Packages were downgraded and -y was used without --allow-downgrades." >&2
+    exit 100 ;;
   *) echo "E: Unable to correct problems, you have held broken packages." >&2; exit 100 ;;
 esac
 FAKE
