@@ -9,8 +9,10 @@ source_dir=$2 platform=$3
 command -v python3 >/dev/null || { echo "python3 is missing"; exit 77; }
 cd "$source_dir/tools/tuning" || exit 1
 python3 - <<'PY'
+import os
 import struct
 import sys
+import tempfile
 import search
 import vocoder
 import write_bank
@@ -82,6 +84,18 @@ check("every voice of the speech set belongs to one set only",
       all(len(s) == 1 for s in sets.values()))
 check("there are training, guard and held-out voices",
       {next(iter(s)) for s in sets.values()} == {"train", "guard", "heldout"})
+
+# The long-file guard renders every full-length training and guard voice, and nothing the
+# search must not hear: no held-out voice, no short file.
+with tempfile.TemporaryDirectory() as speech:
+    for folder, name in [("train", "a"), ("guard", "b"), ("heldout", "c")]:
+        os.makedirs(os.path.join(speech, folder))
+        for suffix in (".wav", "-short.wav"):
+            open(os.path.join(speech, folder, name + suffix), "w").close()
+    vocoder.SPEECH = speech
+    rendered = sorted(os.path.relpath(v, speech) for v in search.long_file_voices())
+    check("the long-file guard renders the full-length training and guard voices only",
+          rendered == ["guard/b.wav", "train/a.wav"])
 print(f"{len(checks) - len(failures)} passed, {len(failures)} failed")
 sys.exit(1 if failures else 0)
 PY

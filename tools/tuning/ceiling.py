@@ -15,7 +15,8 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import vocoder  # noqa: E402
 from presets import PRESETS  # noqa: E402
-from search import HOT_DB, RUNAWAY_MARGIN_DB, Evaluator, long_files_bounded  # noqa: E402
+from search import (HOT_DB, RUNAWAY_MARGIN_DB, Evaluator, long_file_voices,  # noqa: E402
+                    long_files_bounded)
 
 LEARNING_RATES = [0.35, 0.5, 0.7, 1.0]
 
@@ -32,7 +33,7 @@ def main():
     tuned = {name: value for name, value in tuned.items() if name != "main Vol"}
     carriers = next(p for p in PRESETS if p["name"] == args.preset)["carriers"]
     voices = vocoder.voices("train", short=True)
-    long_voices = vocoder.voices("train", short=False) + vocoder.voices("guard", short=False)
+    long_voices = long_file_voices()
     print(f"{args.preset} (found.json) on the training voices and {', '.join(carriers)}; "
           f"long-file guard on {len(long_voices)} voices, also {HOT_DB:+.0f} dB")
     with multiprocessing.Pool(args.jobs) as pool:

@@ -57,6 +57,12 @@ def work_per_sample(values):
     return cost
 
 
+def long_file_voices():
+    """The full-length voices the long-file guard renders: the training voices and the guard
+    voices, never a held-out one."""
+    return vocoder.voices("train", short=False) + vocoder.voices("guard", short=False)
+
+
 def cpu_guard(values):
     raised = taps(values["Pred-Order"]) > DEFAULT_TAPS or (
         values["Whiten"] >= 0.5 and taps(values["White-Order"]) > DEFAULT_TAPS)
@@ -222,7 +228,7 @@ def main():
         print(f"[{time.time() - start:6.0f} s] {text}", flush=True)
 
     voices = vocoder.voices("train", short=True)
-    long_voices = vocoder.voices("train", short=False) + vocoder.voices("guard", short=False)
+    long_voices = long_file_voices()
     log(f"training voices: {', '.join(os.path.basename(v) for v in voices)} (long-file guard: "
         f"{', '.join(os.path.basename(v) for v in long_voices)}, also {HOT_DB:+.0f} dB); "
         f"seed {args.seed}")
