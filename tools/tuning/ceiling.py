@@ -15,8 +15,8 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import vocoder  # noqa: E402
 from presets import PRESETS  # noqa: E402
-from search import (HOT_DB, RUNAWAY_MARGIN_DB, Evaluator, long_file_voices,  # noqa: E402
-                    long_files_bounded)
+from search import (HOT_DB, RUNAWAY_MARGIN_DB, Evaluator, long_file_faults,  # noqa: E402
+                    long_file_voices, long_files_bounded)
 
 LEARNING_RATES = [0.35, 0.5, 0.7, 1.0]
 
@@ -48,9 +48,7 @@ def main():
             short_top = max(r["peak"] for r in scored)
             passes = len(scored) == len(results) and long_files_bounded(short_top, nominal, hot)
             # The guard's two tests, counted, so the line says why a setting is refused.
-            above = sum(1 for p in nominal if p is None or p > short_top + RUNAWAY_MARGIN_DB)
-            rising = sum(1 for n, h in zip(nominal, hot)
-                         if n is None or h is None or h > n + HOT_DB + RUNAWAY_MARGIN_DB)
+            above, rising = long_file_faults(short_top, nominal, hot)
             print(f"Pred-Learn {rate:.4f}: articulation {articulation:.3f}, STOI {stoi:.3f}; "
                   f"long-file guard {'passes' if passes else 'refuses'}: {above} of "
                   f"{len(nominal)} long files more than {RUNAWAY_MARGIN_DB:.0f} dB above the "
